@@ -1,0 +1,52 @@
+#include "PDFEngine.h"
+
+#include <utility>
+
+namespace zurbo {
+
+namespace {
+
+std::string describe(PDFEngine::EngineError::Kind kind, const std::string& message)
+{
+    using Kind = PDFEngine::EngineError::Kind;
+    switch (kind) {
+    case Kind::compressionFailed:
+        return message.empty() ? "El PDF se ha puesto digno y no se ha dejado comprimir." : message;
+    case Kind::documentUnreadable:
+        return "Este PDF viene con las tripas raras y macOS no consigue abrirlo.";
+    case Kind::systemFilterUnavailable:
+        return "El motor PDF de macOS se ha ido a fumar. Reinicia la app y volvemos al ataque.";
+    case Kind::outputMissing:
+        return "El motor terminó, pero el PDF nuevo se fue a por tabaco.";
+    }
+    return {};
+}
+
+} // namespace
+
+PDFEngine::EngineError::EngineError(Kind kind, std::string message)
+    : m_kind(kind), m_message(std::move(message)), m_description(describe(m_kind, m_message))
+{
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::compressionFailed(std::string message)
+{
+    return EngineError(Kind::compressionFailed, std::move(message));
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::documentUnreadable()
+{
+    return EngineError(Kind::documentUnreadable, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::systemFilterUnavailable()
+{
+    return EngineError(Kind::systemFilterUnavailable, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::outputMissing()
+{
+    return EngineError(Kind::outputMissing, {});
+}
+
+} // namespace zurbo

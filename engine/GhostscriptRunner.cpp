@@ -1,0 +1,104 @@
+#include "GhostscriptRunner.h"
+
+#include "ToolRunner.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace zurbo::engine {
+
+const std::vector<std::string> ghostscriptCandidates{
+    "/opt/homebrew/bin/gs",
+    "/opt/homebrew/opt/ghostscript/bin/gs",
+    "/usr/local/bin/gs",
+    "/usr/bin/gs",
+};
+
+namespace {
+
+// Ghostscript reads '%' in the output name as a page-number format.
+std::string escapePercent(const std::string& path)
+{
+    std::string escaped;
+    for (char c : path) {
+        escaped += c;
+        if (c == '%') {
+            escaped += '%';
+        }
+    }
+    return escaped;
+}
+
+} // namespace
+
+std::optional<std::string> ghostscriptPath(std::span<const std::string> candidates)
+{
+    const char* force = std::getenv("ZURBO_FORCE_SYSTEM_ENGINE");
+    if (force != nullptr && std::string_view(force) == "1") {
+        return std::nullopt;
+    }
+    for (const std::string& candidate : candidates) {
+        if (isExecutableFile(candidate)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> ghostscriptArguments(const std::filesystem::path& source,
+                                              const std::filesystem::path& output,
+                                              PDFEngine::Configuration configuration,
+                                              bool cleanMetadata)
+{
+    const std::string resolution = std::to_string(configuration.resolution);
+    const std::string preserve = cleanMetadata ? "false" : "true";
+
+    std::vector<std::string> arguments{
+        "-sDEVICE=pdfwrite", "-dCompatibilityLevel=1.6", "-dNOPAUSE", "-dQUIET", "-dBATCH",
+        "-dSAFER",
+    };
+    if (cleanMetadata) {
+        arguments.insert(arguments.end(), {"-dOmitInfoDate=true", "-dOmitID=true"});
+    }
+    arguments.insert(arguments.end(), {
+        "-dDetectDuplicateImages=true",
+        "-dCompressFonts=true",
+        "-dSubsetFonts=true",
+        "-dPreserveAnnots=true",
+        "-dPreserveMarkedContent=true",
+        "-dPreserveDocumentInfo=" + preserve,
+        "-dPreserveMetadata=" + preserve,
+        "-dDownsampleColorImages=true",
+        "-dColorImageDownsampleType=/Bicubic",
+        "-dColorImageResolution=" + resolution,
+        "-dDownsampleGrayImages=true",
+        "-dGrayImageDownsampleType=/Bicubic",
+        "-dGrayImageResolution=" + resolution,
+        "-dDownsampleMonoImages=true",
+        "-dMonoImageDownsampleType=/Subsample",
+        "-dMonoImageResolution=300",
+        "-dAutoFilterColorImages=false",
+        "-dColorImageFilter=/DCTEncode",
+        "-dAutoFilterGrayImages=false",
+        "-dGrayImageFilter=/DCTEncode",
+        "-dJPEGQ=" + std::to_string(configuration.jpegQuality),
+        "-sOutputFile=" + escapePercent(output.string()),
+        source.string(),
+    });
+    if (cleanMetadata) {
+        arguments.insert(arguments.end(),
+                         {"-c", "[/Title () /Author () /Subject () /Keywords () /Creator () "
+                                "/DOCINFO pdfmark"});
+    }
+    return arguments;
+}
+
+void runGhostscript(const std::string& executable, const std::filesystem::path& source,
+                    const std::filesystem::path& output, PDFEngine::Configuration configuration,
+                    bool cleanMetadata)
+{
+    runTool(executable, ghostscriptArguments(source, output, configuration, cleanMetadata), output,
+            {.successStatuses = {0}, .keptErrorLines = 2});
+}
+
+} // namespace zurbo::engine

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "CompressionProfile.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zurbo {
+
+// ----------------------------------------------------------------------------
+// PDFEngine: turns one source PDF into a smaller one at a destination.
+//
+// The engine keeps no state between calls. It runs Ghostscript when it is
+// installed, otherwise a bundled qpdf, otherwise its own native engine, into a
+// hidden working file beside the destination, keeps whichever of the output
+// and the original is smaller, and installs it at the destination.
+// ----------------------------------------------------------------------------
+class PDFEngine {
+public:
+    PDFEngine() = delete;
+
+    // One compression attempt: target image resolution (pixels per inch) and
+    // JPEG quality (0-100).
+    struct Configuration {
+        std::int64_t resolution;
+        std::int64_t jpegQuality;
+        friend bool operator==(const Configuration&, const Configuration&) = default;
+    };
+
+    // What a successful compress() installed.
+    struct Result {
+        // Where the outcome lives now: the destination given to compress().
+        std::filesystem::path url;
+        // Size of the installed outcome: the compressed file's, or the source's
+        // when the original was kept.
+        std::int64_t bytes = 0;
+        // None without a target; otherwise whether `bytes` fits the target.
+        std::optional<bool> targetReached;
+    };
+
+    // The engine's own failures. what() is the user-facing Spanish text.
+    class EngineError : public std::exception {
+    public:
+        enum class Kind { compressionFailed, documentUnreadable, systemFilterUnavailable, outputMissing };
+
+        static EngineError compressionFailed(std::string message);
+        static EngineError documentUnreadable();
+        static EngineError systemFilterUnavailable();
+        static EngineError outputMissing();
+
+        Kind kind() const noexcept { return m_kind; }
+        // The tool's last error lines for compressionFailed; empty otherwise.
+        const std::string& message() const noexcept { return m_message; }
+        const char* what() const noexcept override { return m_description.c_str(); }
+
+        friend bool operator==(const EngineError& a, const EngineError& b)
+        {
+            return a.m_kind == b.m_kind && a.m_message == b.m_message;
+        }
+
+    private:
+        EngineError(Kind kind, std::string message);
+
+        Kind m_kind;
+        std::string m_message;
+        std::string m_description;
+    };
+
+    // Compresses `source` into `destination` (which may be the source itself).
+    //
+    // Blocks for as long as the engines run; call it off the main thread.
+    // Without a target one attempt is made with the profile's configuration;
+    // with `targetBytes` the eight-step target ladder is walked until an
+    // output fits. An output that is not smaller than the source is dropped
+    // and the source is kept, unless `cleanMetadata` is set.
+    //
+    // Throws EngineError for the engines' failures, std::filesystem::filesystem_error
+    // for file-system failures and std::system_error when a tool cannot be
+    // started. On every failure the destination is left as it was and no
+    // working file remains.
+    static Result compress(const std::filesystem::path& source,
+                           const std::filesystem::path& destination, CompressionProfile profile,
+                           std::optional<std::int64_t> targetBytes, bool cleanMetadata);
+
+    // The configuration a profile uses when there is no target.
+    static Configuration configuration(CompressionProfile profile);
+
+    // The ordered, non-empty list of configurations one compress() call tries.
+    static std::vector<Configuration> attemptList(CompressionProfile profile,
+                                                  std::optional<std::int64_t> targetBytes);
+
+    // The eight-step ladder walked whenever a target size is given, gentlest first.
+    static const std::vector<Configuration>& targetLadder();
+};
+
+} // namespace zurbo

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "PDFEngine.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zurbo::engine {
+
+// qpdf's own JPEG quality for a target resolution: 68 from 190 up, 45 from
+// 130 to 189, 32 below.
+std::int64_t qpdfJpegQuality(std::int64_t resolution);
+
+// The bundled qpdf: <resources>/Engine/qpdf, then <cwd>/App/Resources/Engine/qpdf;
+// the first that is an executable file, or none.
+std::optional<std::string> bundledQPDFPath();
+
+// The argument list qpdf receives: 8 arguments, or 10 when metadata is cleaned.
+std::vector<std::string> qpdfArguments(const std::filesystem::path& source,
+                                       const std::filesystem::path& output,
+                                       PDFEngine::Configuration configuration, bool cleanMetadata);
+
+// Runs qpdf from `source` into `output`. Exit statuses 0 and 3 (warnings) are
+// success; anything else is compressionFailed with the last three lines of
+// standard error.
+void runQPDF(const std::string& executable, const std::filesystem::path& source,
+             const std::filesystem::path& output, PDFEngine::Configuration configuration,
+             bool cleanMetadata);
+
+} // namespace zurbo::engine

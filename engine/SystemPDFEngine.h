@@ -1,0 +1,17 @@
+#pragma once
+
+#include "PDFEngine.h"
+
+#include <filesystem>
+
+namespace zurbo::engine {
+
+// The native engine, used when neither Ghostscript nor qpdf is found: writes a
+// new document at `output` holding the source's pages with their images
+// downsampled and re-encoded as JPEG. Throws EngineError::documentUnreadable
+// when the source cannot be opened and EngineError::systemFilterUnavailable
+// when the output cannot be written.
+void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
+                        PDFEngine::Configuration configuration, bool cleanMetadata);
+
+} // namespace zurbo::engine

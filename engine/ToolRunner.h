@@ -1,0 +1,28 @@
+#pragma once
+
+#include "PDFEngine.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zurbo::engine {
+
+// How a command-line engine's exit is judged.
+struct ToolVerdict {
+    std::vector<int> successStatuses;
+    // How many of standard error's last non-empty lines make up the failure message.
+    std::size_t keptErrorLines;
+};
+
+// Whether `path` is a regular file the current user may execute.
+bool isExecutableFile(const std::filesystem::path& path);
+
+// Runs one external engine that writes `output`. On a failing exit the output
+// is removed and EngineError::compressionFailed carries the tool's last error
+// lines; a tool that cannot be started throws std::system_error unchanged.
+void runTool(const std::string& executable, const std::vector<std::string>& arguments,
+             const std::filesystem::path& output, ToolVerdict verdict);
+
+} // namespace zurbo::engine

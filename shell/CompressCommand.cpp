@@ -1,0 +1,240 @@
+#include "CompressCommand.h"
+
+#include "ByteCountText.h"
+#include "PDFEngine.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace zurbo {
+
+namespace {
+
+constexpr const char* usage =
+    "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
+    "                      [--clean-metadata] [--in-place | --output FILE] [--json] FILE...\n"
+    "\n"
+    "Compresses each PDF, one after another. Without --in-place or --output the\n"
+    "result goes beside its source as NAME.zurbo.pdf. --output takes one input only.\n";
+
+struct Options {
+    CompressionProfile profile = CompressionProfile::balanced;
+    std::optional<std::int64_t> targetBytes;
+    bool cleanMetadata = false;
+    bool inPlace = false;
+    bool json = false;
+    bool help = false;
+    std::optional<fs::path> output;
+    std::vector<fs::path> sources;
+};
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::int64_t targetBytesFromMegabytes(const std::string& text)
+{
+    std::size_t used = 0;
+    double megabytes = 0;
+    try {
+        megabytes = std::stod(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || !std::isfinite(megabytes) || megabytes <= 0) {
+        throw UsageError("--target-mb needs a positive number of megabytes");
+    }
+    const double bytes = megabytes * 1048576.0;
+    if (bytes >= static_cast<double>(std::numeric_limits<std::int64_t>::max())) {
+        return std::numeric_limits<std::int64_t>::max();
+    }
+    return static_cast<std::int64_t>(bytes);
+}
+
+Options parseOptions(const std::vector<std::string>& arguments)
+{
+    Options options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= arguments.size()) {
+                throw UsageError(argument + " needs a value");
+            }
+            return arguments[++i];
+        };
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--profile") {
+            const auto profile = compressionProfileFromRaw(value());
+            if (!profile) {
+                throw UsageError("unknown profile: " + arguments[i]);
+            }
+            options.profile = *profile;
+        } else if (argument == "--target-mb") {
+            options.targetBytes = targetBytesFromMegabytes(value());
+        } else if (argument == "--clean-metadata") {
+            options.cleanMetadata = true;
+        } else if (argument == "--in-place") {
+            options.inPlace = true;
+        } else if (argument == "--output") {
+            options.output = value();
+        } else if (argument == "--json") {
+            options.json = true;
+        } else if (argument.starts_with("--")) {
+            throw UsageError("unknown option: " + argument);
+        } else {
+            options.sources.emplace_back(argument);
+        }
+    }
+    if (options.help) {
+        return options;
+    }
+    if (options.sources.empty()) {
+        throw UsageError("no PDF given");
+    }
+    if (options.inPlace && options.output) {
+        throw UsageError("--in-place and --output exclude each other");
+    }
+    if (options.output && options.sources.size() != 1) {
+        throw UsageError("--output takes one input only");
+    }
+    return options;
+}
+
+fs::path destinationFor(const Options& options, const fs::path& source)
+{
+    if (options.output) {
+        return *options.output;
+    }
+    if (options.inPlace) {
+        return source;
+    }
+    fs::path destination = source;
+    destination.replace_extension(".zurbo.pdf");
+    return destination;
+}
+
+std::string jsonString(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"':
+            quoted += "\\\"";
+            break;
+        case '\\':
+            quoted += "\\\\";
+            break;
+        case '\n':
+            quoted += "\\n";
+            break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                quoted += escaped;
+            } else {
+                quoted += static_cast<char>(c);
+            }
+        }
+    }
+    return quoted + "\"";
+}
+
+std::int64_t sizeOf(const fs::path& file)
+{
+    std::error_code error;
+    const auto size = fs::file_size(file, error);
+    return error ? 0 : static_cast<std::int64_t>(size);
+}
+
+int savingsPercent(std::int64_t original, std::int64_t result)
+{
+    if (original < 1) {
+        return 0;
+    }
+    const auto percent = static_cast<int>((1.0 - static_cast<double>(result) / original) * 100.0);
+    return percent > 0 ? percent : 0;
+}
+
+struct Outcome {
+    fs::path source;
+    fs::path destination;
+    std::int64_t originalBytes = 0;
+    std::optional<PDFEngine::Result> result;
+    std::string error;
+};
+
+void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& err)
+{
+    if (json) {
+        out << "{\"source\":" << jsonString(outcome.source.string())
+            << ",\"destination\":" << jsonString(outcome.destination.string())
+            << ",\"originalBytes\":" << outcome.originalBytes << ",\"bytes\":"
+            << (outcome.result ? std::to_string(outcome.result->bytes) : "null")
+            << ",\"targetReached\":"
+            << (outcome.result && outcome.result->targetReached
+                    ? (*outcome.result->targetReached ? "true" : "false")
+                    : "null")
+            << ",\"error\":" << (outcome.result ? "null" : jsonString(outcome.error)) << "}\n";
+    } else if (outcome.result) {
+        out << outcome.source.string() << ": " << byteCountText(outcome.originalBytes) << " → "
+            << byteCountText(outcome.result->bytes) << " (−"
+            << savingsPercent(outcome.originalBytes, outcome.result->bytes) << "%)";
+        if (outcome.result->targetReached == false) {
+            out << ", objetivo no alcanzado";
+        }
+        out << "\n";
+    }
+    if (!outcome.result) {
+        err << outcome.source.string() << ": " << outcome.error << "\n";
+    }
+}
+
+Outcome compressOne(const Options& options, const fs::path& source)
+{
+    Outcome outcome{source, destinationFor(options, source), sizeOf(source), std::nullopt, {}};
+    try {
+        outcome.result = PDFEngine::compress(source, outcome.destination, options.profile,
+                                             options.targetBytes, options.cleanMetadata);
+    } catch (const std::exception& error) {
+        outcome.error = error.what();
+    }
+    return outcome;
+}
+
+} // namespace
+
+int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                       std::ostream& err)
+{
+    Options options;
+    try {
+        options = parseOptions(arguments);
+    } catch (const UsageError& error) {
+        err << "zurbo-compress: " << error.what() << "\n\n" << usage;
+        return 2;
+    }
+    if (options.help) {
+        out << usage;
+        return 0;
+    }
+    int status = 0;
+    for (const fs::path& source : options.sources) {
+        const Outcome outcome = compressOne(options, source);
+        report(outcome, options.json, out, err);
+        if (!outcome.result) {
+            status = 1;
+        }
+    }
+    return status;
+}
+
+} // namespace zurbo

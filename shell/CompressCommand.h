@@ -1,0 +1,19 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace zurbo {
+
+// zurbo-compress: compresses PDFs from the command line, one after another.
+//
+//   zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]
+//                  [--clean-metadata] [--in-place | --output FILE] [--json] FILE...
+//
+// Returns the exit status: 0 when every file succeeded, 1 when any failed,
+// 2 for bad usage. Results go to `out`, errors and usage to `err`.
+int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                       std::ostream& err);
+
+} // namespace zurbo

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zurbo::testing {
+
+// One image painted on a fixture page.
+struct FixtureImage {
+    enum class ColorSpace { gray, rgb, cmyk };
+
+    int width = 600;
+    int height = 400;
+    ColorSpace colorSpace = ColorSpace::rgb;
+    // Stored as baseline JPEG (DCTDecode) rather than Flate-compressed pixels.
+    bool jpeg = false;
+    // Adds a Flate-compressed DeviceGray soft mask of the same size.
+    bool softMask = false;
+    // The size at which it is shown on the page, in inches; placed at the
+    // page's lower-left corner plus one inch.
+    double shownWidthInches = 2.0;
+    double shownHeightInches = 1.5;
+};
+
+struct FixturePage {
+    double widthPoints = 612;
+    double heightPoints = 792;
+    std::string text = "Zurbo fixture page";
+    std::vector<FixtureImage> images;
+};
+
+struct FixtureDocument {
+    std::vector<FixturePage> pages;
+    // Document information entries without the slash: "Title", "Author", ...
+    std::map<std::string, std::string> info;
+};
+
+// Writes `document` as a PDF at `path`. Image pixels are a smooth, photo-like
+// pattern with a little noise, the same for the same size, so that encoders
+// behave as on real pictures.
+void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& document);
+
+// A PDF with `pages` pages of text and one large RGB photograph each, shown at
+// 2 x 1.5 inches at 600 ppi: what every engine shrinks a lot.
+FixtureDocument imageHeavyDocument(int pages = 1);
+
+// A single page of text only: what no engine makes much smaller.
+FixtureDocument textOnlyDocument();
+
+} // namespace zurbo::testing
