@@ -21,22 +21,22 @@ long long roundedSteps(double count, const Unit& unit)
     return std::llround(count / unit.size * std::pow(10.0, unit.fractionDigits));
 }
 
+long long stepsPerUnit(const Unit& unit) { return std::llround(std::pow(10.0, unit.fractionDigits)); }
+
 } // namespace
 
 std::string byteCountText(std::int64_t bytes, std::string_view decimalSeparator)
 {
     const double count = bytes > 0 ? static_cast<double>(bytes) : 0.0;
-    // The largest unit in which the rounded value reaches 1, so 999,999 bytes
-    // reads "1,0 MB" rather than "1000 kB".
+    // Move up a unit once the rounded value would read 1000, so 999,999
+    // bytes reads "1.0 MB" rather than "1000 kB".
     const Unit* unit = &units[0];
-    for (const Unit& candidate : units) {
-        if (roundedSteps(count, candidate) >= std::llround(std::pow(10.0, candidate.fractionDigits))) {
-            unit = &candidate;
-        }
+    while (unit != &units[2] && roundedSteps(count, *unit) >= 1000 * stepsPerUnit(*unit)) {
+        ++unit;
     }
     // Built by hand: printf would follow the process locale's decimal point.
     const long long steps = roundedSteps(count, *unit);
-    const long long scale = std::llround(std::pow(10.0, unit->fractionDigits));
+    const long long scale = stepsPerUnit(*unit);
     std::string text = std::to_string(steps / scale);
     if (unit->fractionDigits > 0) {
         std::string fraction = std::to_string(steps % scale);

@@ -1,5 +1,6 @@
 #include "GhostscriptRunner.h"
 
+#include "PageCount.h"
 #include "ToolRunner.h"
 
 #include <cstdlib>
@@ -7,7 +8,7 @@
 
 namespace zurbo::engine {
 
-const std::vector<std::string> ghostscriptCandidates{
+std::vector<std::string> ghostscriptCandidates{
     "/opt/homebrew/bin/gs",
     "/opt/homebrew/opt/ghostscript/bin/gs",
     "/usr/local/bin/gs",
@@ -27,6 +28,20 @@ std::string escapePercent(const std::string& path)
         }
     }
     return escaped;
+}
+
+// Ghostscript exits with 0 even when it cannot read the source, leaving a
+// blank document; installed over the original, that would lose it. Its pages
+// must match the source's one for one, as libqpdf counts them.
+void requirePagesKept(const std::filesystem::path& source, const std::filesystem::path& output)
+{
+    const std::optional<int> sourcePages = pdfPageCount(source);
+    const std::optional<int> outputPages = pdfPageCount(output);
+    if (!sourcePages || !outputPages || *outputPages != *sourcePages) {
+        std::error_code ignored;
+        std::filesystem::remove(output, ignored);
+        throw PDFEngine::EngineError::compressionFailed({});
+    }
 }
 
 } // namespace
@@ -99,6 +114,7 @@ void runGhostscript(const std::string& executable, const std::filesystem::path& 
 {
     runTool(executable, ghostscriptArguments(source, output, configuration, cleanMetadata), output,
             {.successStatuses = {0}, .keptErrorLines = 2});
+    requirePagesKept(source, output);
 }
 
 } // namespace zurbo::engine

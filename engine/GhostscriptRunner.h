@@ -11,7 +11,8 @@
 namespace zurbo::engine {
 
 // Where Ghostscript is looked for, in order of preference.
-extern const std::vector<std::string> ghostscriptCandidates;
+// Tests replace it to point discovery at stand-in executables.
+extern std::vector<std::string> ghostscriptCandidates;
 
 // The first candidate that is an executable file, or none. None as well when
 // ZURBO_FORCE_SYSTEM_ENGINE is exactly "1".
@@ -25,7 +26,9 @@ std::vector<std::string> ghostscriptArguments(const std::filesystem::path& sourc
 
 // Runs Ghostscript's pdfwrite device from `source` into `output`. Exit status 0
 // is success; anything else is compressionFailed with the last two lines of
-// standard error.
+// standard error. A successful exit is compressionFailed too, with no message,
+// when the output's pages do not match a source libqpdf can read: that is
+// Ghostscript's silent answer to a source it cannot open.
 void runGhostscript(const std::string& executable, const std::filesystem::path& source,
                     const std::filesystem::path& output, PDFEngine::Configuration configuration,
                     bool cleanMetadata);
