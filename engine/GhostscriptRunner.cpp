@@ -52,12 +52,7 @@ std::optional<std::string> ghostscriptPath(std::span<const std::string> candidat
     if (force != nullptr && std::string_view(force) == "1") {
         return std::nullopt;
     }
-    for (const std::string& candidate : candidates) {
-        if (isExecutableFile(candidate)) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
+    return firstExecutable(candidates);
 }
 
 std::vector<std::string> ghostscriptArguments(const std::filesystem::path& source,

@@ -24,12 +24,7 @@ std::optional<std::string> bundledQPDFPath()
     if (!error) {
         candidates.push_back(workingDirectory.string() + "/App/Resources/Engine/qpdf");
     }
-    for (const std::string& candidate : candidates) {
-        if (isExecutableFile(candidate)) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
+    return firstExecutable(candidates);
 }
 
 std::vector<std::string> qpdfArguments(const std::filesystem::path& source,

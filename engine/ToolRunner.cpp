@@ -15,6 +15,16 @@ bool isExecutableFile(const std::filesystem::path& path)
     return std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
 }
 
+std::optional<std::string> firstExecutable(std::span<const std::string> candidates)
+{
+    for (const std::string& candidate : candidates) {
+        if (isExecutableFile(candidate)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
 void runTool(const std::string& executable, const std::vector<std::string>& arguments,
              const std::filesystem::path& output, ToolVerdict verdict)
 {

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,9 @@ struct ToolVerdict {
 
 // Whether `path` is a regular file the current user may execute.
 bool isExecutableFile(const std::filesystem::path& path);
+
+// The first of `candidates` that is an executable file, or none.
+std::optional<std::string> firstExecutable(std::span<const std::string> candidates);
 
 // Runs one external engine that writes `output`. On a failing exit the output
 // is removed and EngineError::compressionFailed carries the tool's last error
