@@ -1,5 +1,6 @@
 #include "EngineBench.h"
 
+#include "ChildProcess.h"
 #include "GhostscriptRunner.h"
 #include "PopplerTools.h"
 #include "QPDFRunner.h"
@@ -100,17 +101,18 @@ void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
         m_notes.push_back("qpdf not found: no qpdf rows.");
         return;
     }
-    try {
-        const ScratchFolder scratch;
-        engine::runQPDF(*qpdf, probeDocument, scratch.path() / "probe.pdf",
-                        PDFEngine::configuration(CompressionProfile::balanced), false);
-    } catch (const PDFEngine::EngineError& error) {
-        // Older qpdf releases lack the image options; other failures belong to the probe file.
-        if (error.message().find("jpeg-quality") != std::string::npos) {
-            m_notes.push_back("qpdf at " + *qpdf + " is not usable: it rejects --jpeg-quality (" +
-                              error.message() + "). No qpdf rows.");
-            return;
-        }
+    // Older qpdf releases lack the image options the runner passes and stop at
+    // the argument list; the runner's message keeps only qpdf's closing help lines.
+    const ScratchFolder scratch;
+    const auto probe = engine::runChildProcess(
+        *qpdf, engine::qpdfArguments(probeDocument, scratch.path() / "probe.pdf",
+                                     PDFEngine::configuration(CompressionProfile::balanced), false));
+    const std::string& errors = probe.standardError;
+    const auto complaint = errors.find("unrecognized argument");
+    if (complaint != std::string::npos) {
+        const std::string line = errors.substr(complaint, errors.find('\n', complaint) - complaint);
+        m_notes.push_back("qpdf at " + *qpdf + " is not usable (" + line + "): no qpdf rows.");
+        return;
     }
     m_engines.push_back({"qpdf", [qpdf = *qpdf](const fs::path& source, const fs::path& output,
                                                 PDFEngine::Configuration configuration) {

@@ -10,14 +10,15 @@ namespace zurbo::bench {
 namespace {
 
 // Smooth random field in [0, 1]: octaves of bilinearly interpolated lattice
-// noise, each twice as fine and half as strong as the one before.
+// noise, each twice as fine as the one before and `persistence` times as strong.
 class FractalNoise {
 public:
-    FractalNoise(int width, int height, double coarsestCell, int octaves, std::mt19937& random)
+    FractalNoise(int width, int height, double coarsestCell, int octaves, double persistence,
+                 std::mt19937& random)
     {
         double cell = coarsestCell;
         double amplitude = 1;
-        for (int i = 0; i < octaves; ++i, cell /= 2, amplitude /= 2) {
+        for (int i = 0; i < octaves; ++i, cell /= 2, amplitude *= persistence) {
             Octave octave{cell, amplitude, static_cast<int>(width / cell) + 2, {}};
             const int rows = static_cast<int>(height / cell) + 2;
             std::uniform_real_distribution<double> value(0, 1);
@@ -145,15 +146,17 @@ std::vector<std::uint8_t> SyntheticPicture::photograph(int width, int height, in
                                                        std::uint32_t seed)
 {
     std::mt19937 random(seed);
-    const FractalNoise light(width, height, width / 3.0, 5, random);
-    const FractalNoise texture(width, height, 24, 4, random);
+    // Real pictures carry detail at every scale down to the pixel; a texture
+    // that fades slowly with scale keeps downsampled copies honest for JPEG.
+    const FractalNoise light(width, height, width / 3.0, 5, 0.5, random);
+    const FractalNoise texture(width, height, 96, 6, 0.9, random);
     std::uniform_real_distribution<double> unit(0, 1);
     const std::array<double, 3> sky{90 + 120 * unit(random), 90 + 120 * unit(random), 120 + 120 * unit(random)};
     const std::array<double, 3> ground{60 + 100 * unit(random), 50 + 90 * unit(random), 30 + 60 * unit(random)};
-    std::vector<Blob> blobs(6);
+    std::vector<Blob> blobs(30);
     for (Blob& blob : blobs) {
-        blob = {unit(random) * width, unit(random) * height, (0.05 + 0.2 * unit(random)) * width,
-                (0.05 + 0.2 * unit(random)) * height,
+        blob = {unit(random) * width, unit(random) * height, (0.02 + 0.2 * unit(random)) * width,
+                (0.02 + 0.2 * unit(random)) * height,
                 {255 * unit(random), 255 * unit(random), 255 * unit(random)}};
     }
     std::normal_distribution<double> grain(0, 5);
@@ -164,7 +167,7 @@ std::vector<std::uint8_t> SyntheticPicture::photograph(int width, int height, in
         const double v = static_cast<double>(y) / height;
         for (int x = 0; x < width; ++x, out += components) {
             const double shade = 0.55 + 0.6 * light.at(x, y);
-            const double detail = 40 * (texture.at(x, y) - 0.5);
+            const double detail = 110 * (texture.at(x, y) - 0.5);
             std::array<double, 3> rgb;
             for (int c = 0; c < 3; ++c) {
                 rgb[c] = sky[c] + (ground[c] - sky[c]) * v;
@@ -202,7 +205,7 @@ std::vector<std::uint8_t> SyntheticPicture::scan(int width, int height, int dpi,
             x += glyphHeight / 2;
         }
     }
-    const FractalNoise paper(width, height, width / 2.0, 4, random);
+    const FractalNoise paper(width, height, width / 2.0, 4, 0.5, random);
     std::normal_distribution<double> grain(0, 3);
     std::vector<std::uint8_t> pixels(ink.size());
     for (std::size_t i = 0; i < pixels.size(); ++i) {
