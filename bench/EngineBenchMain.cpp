@@ -1,6 +1,7 @@
 // Compares Zurbo's compression engines on a folder of PDFs, or writes the
-// benchmark's own documents. The Markdown report goes to standard output,
-// progress to standard error.
+// benchmark's own documents. The Markdown report goes to a file because the
+// engines and tools share our standard output (Ghostscript reports its errors
+// there); progress goes to standard error.
 #include "BenchDocumentSet.h"
 #include "BenchReport.h"
 #include "EngineBench.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string_view>
 
@@ -18,7 +20,7 @@ namespace {
 int usage()
 {
     std::cerr << "usage: zurbo-engine-bench generate FOLDER\n"
-                 "       zurbo-engine-bench run FOLDER\n";
+                 "       zurbo-engine-bench run FOLDER REPORT.md\n";
     return 2;
 }
 
@@ -34,7 +36,7 @@ std::vector<fs::path> pdfsIn(const fs::path& folder)
     return files;
 }
 
-int runBench(const fs::path& folder)
+int runBench(const fs::path& folder, const fs::path& reportFile)
 {
     const std::vector<fs::path> documents = pdfsIn(folder);
     if (documents.empty()) {
@@ -43,7 +45,13 @@ int runBench(const fs::path& folder)
     }
     zurbo::bench::EngineBench bench(documents.front());
     const auto rows = bench.run(documents, std::cerr);
-    zurbo::bench::writeMarkdownReport(std::cout, rows, bench.notes());
+    std::ofstream report(reportFile);
+    zurbo::bench::writeMarkdownReport(report, rows, bench.notes());
+    report.close();
+    if (!report) {
+        std::cerr << "could not write " << reportFile << '\n';
+        return 1;
+    }
     return 0;
 }
 
@@ -51,17 +59,14 @@ int runBench(const fs::path& folder)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        return usage();
-    }
-    const std::string_view command = argv[1];
+    const std::string_view command = argc > 1 ? argv[1] : "";
     try {
-        if (command == "generate") {
+        if (command == "generate" && argc == 3) {
             zurbo::bench::BenchDocumentSet::generate(argv[2], std::cerr);
             return 0;
         }
-        if (command == "run") {
-            return runBench(argv[2]);
+        if (command == "run" && argc == 4) {
+            return runBench(argv[2], argv[3]);
         }
     } catch (const std::exception& error) {
         std::cerr << "zurbo-engine-bench: " << error.what() << '\n';

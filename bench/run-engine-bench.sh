@@ -2,7 +2,7 @@
 # Builds, writes the benchmark's documents into build/bench-docs, links the
 # image-bearing files of the shared corpus beside them (when the corpus is
 # there) and compares the engines on all of them. The Markdown report lands in
-# build/bench-engine.md; progress goes to the terminal.
+# build/bench-engine.md; progress and the tools' own messages go to the terminal.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ZURBO_BUILD_DIR:-$root/build}"
@@ -24,5 +24,5 @@ for name in "${corpus_files[@]}"; do
     fi
 done
 
-"$build/zurbo-engine-bench" run "$docs" > "$build/bench-engine.md"
+"$build/zurbo-engine-bench" run "$docs" "$build/bench-engine.md"
 echo "report written to $build/bench-engine.md" >&2

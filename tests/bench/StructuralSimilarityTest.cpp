@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <random>
-#include <stdexcept>
 
 namespace zurbo::bench {
 namespace {
@@ -80,9 +79,15 @@ TEST(StructuralSimilarityTest, InvertedPictureScoresNearOrBelowZero)
     EXPECT_LT(structuralSimilarity(textured(64, 64), inverted), 0.05);
 }
 
-TEST(StructuralSimilarityTest, PictureSmallerThanOneWindowIsRejected)
+TEST(StructuralSimilarityTest, PicturesNarrowerThanOneWindowStillCompare)
 {
-    EXPECT_THROW(structuralSimilarity(filled(10, 40, 1), filled(10, 40, 1)), std::invalid_argument);
+    const double c1 = 6.5025;
+    EXPECT_NEAR(structuralSimilarity(filled(4, 3, 50), filled(4, 3, 60)),
+                (2 * 50 * 60 + c1) / (50 * 50 + 60 * 60 + c1), 1e-9);
+    const GrayImage thin = textured(40, 6);
+    EXPECT_NEAR(structuralSimilarity(thin, thin), 1.0, 1e-12);
+    EXPECT_LT(structuralSimilarity(thin, withNoise(thin, 20)), 0.9);
+    EXPECT_EQ(structuralSimilarity(GrayImage{}, GrayImage{}), 0.0);
 }
 
 } // namespace
