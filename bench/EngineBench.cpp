@@ -2,7 +2,7 @@
 
 #include "ChildProcess.h"
 #include "GhostscriptRunner.h"
-#include "PopplerTools.h"
+#include "PopplerCommands.h"
 #include "QPDFRunner.h"
 #include "ScratchFolder.h"
 #include "StructuralSimilarity.h"

@@ -1,4 +1,4 @@
-#include "PopplerTools.h"
+#include "PopplerCommands.h"
 
 #include "BenchDocumentSet.h"
 #include "StructuralSimilarity.h"
@@ -19,7 +19,7 @@ BenchDocument smallDocument()
              {{"Segunda pagina"}, {{.ppi = 100, .width = 1, .height = 1, .seed = 3}}}}};
 }
 
-TEST(PopplerToolsTest, RendersEveryPageInOrderAtTheGivenResolution)
+TEST(PopplerCommandsTest, RendersEveryPageInOrderAtTheGivenResolution)
 {
     const TestFolder folder;
     BenchDocumentSet::write(smallDocument(), folder / "small.pdf");
@@ -32,7 +32,7 @@ TEST(PopplerToolsTest, RendersEveryPageInOrderAtTheGivenResolution)
     EXPECT_NEAR(structuralSimilarity(pages[1], renderGrayPages(folder / "small.pdf", 100)[1]), 1.0, 1e-12);
 }
 
-TEST(PopplerToolsTest, ExtractsTheTextOfEveryPage)
+TEST(PopplerCommandsTest, ExtractsTheTextOfEveryPage)
 {
     const TestFolder folder;
     BenchDocumentSet::write(smallDocument(), folder / "small.pdf");
@@ -42,7 +42,7 @@ TEST(PopplerToolsTest, ExtractsTheTextOfEveryPage)
     EXPECT_NE(text->find("Segunda pagina"), std::string::npos);
 }
 
-TEST(PopplerToolsTest, FailsOnSomethingThatIsNotAPdf)
+TEST(PopplerCommandsTest, FailsOnSomethingThatIsNotAPdf)
 {
     const TestFolder folder;
     zurbo::testing::writeFile(folder / "fake.pdf", "not a pdf at all");
@@ -50,7 +50,7 @@ TEST(PopplerToolsTest, FailsOnSomethingThatIsNotAPdf)
     EXPECT_FALSE(extractText(folder / "fake.pdf").has_value());
 }
 
-TEST(PopplerToolsTest, FindsProgramsOnThePathOnly)
+TEST(PopplerCommandsTest, FindsProgramsOnThePathOnly)
 {
     EXPECT_TRUE(findOnPath("pdftoppm").has_value());
     EXPECT_FALSE(findOnPath("zurbo-no-such-program").has_value());

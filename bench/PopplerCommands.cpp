@@ -1,4 +1,4 @@
-#include "PopplerTools.h"
+#include "PopplerCommands.h"
 
 #include "ChildProcess.h"
 #include "ScratchFolder.h"
