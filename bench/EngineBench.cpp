@@ -26,8 +26,7 @@ struct SourceReference {
     std::optional<std::string> text;
 };
 
-std::string describe(const std::exception& error)
-{
+std::string describe(const std::exception& error) {
     const auto* engineError = dynamic_cast<const PDFEngine::EngineError*>(&error);
     if (engineError != nullptr && !engineError->message().empty()) {
         return std::string(error.what()) + " (" + engineError->message() + ")";
@@ -35,8 +34,7 @@ std::string describe(const std::exception& error)
     return error.what();
 }
 
-double meanSsim(const std::vector<GrayImage>& source, const std::vector<GrayImage>& output)
-{
+double meanSsim(const std::vector<GrayImage>& source, const std::vector<GrayImage>& output) {
     const std::size_t common = std::min(source.size(), output.size());
     const std::size_t total = std::max(source.size(), output.size());
     double sum = 0;
@@ -46,23 +44,33 @@ double meanSsim(const std::vector<GrayImage>& source, const std::vector<GrayImag
     return total == 0 ? 0 : sum / static_cast<double>(total);
 }
 
+// An output that cannot be rendered has lost every page, which SSIM should
+// show rather than hide behind an error row that the summary leaves out.
+std::vector<GrayImage> renderedOrNone(const fs::path& output) {
+    try {
+        return renderGrayPages(output, renderDpi);
+    } catch (const std::runtime_error&) {
+        return {};
+    }
+}
+
 // Runs the engine into a scratch output and measures it; any failure on the
 // way, the engine's or the tools', is the row's error.
 void measure(BenchRow& row, const BenchEngine& engine, const fs::path& source,
-             const SourceReference& reference, CompressionProfile profile)
-{
+             const SourceReference& reference, CompressionProfile profile) {
     const ScratchFolder scratch;
     const fs::path output = scratch.path() / "output.pdf";
     try {
         const auto start = std::chrono::steady_clock::now();
         engine.compress(source, output, PDFEngine::configuration(profile));
-        row.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        row.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!fs::exists(output)) {
             row.error = "no output written";
             return;
         }
         row.outputBytes = static_cast<std::int64_t>(fs::file_size(output));
-        row.meanSsim = meanSsim(reference.pages, renderGrayPages(output, renderDpi));
+        row.meanSsim = meanSsim(reference.pages, renderedOrNone(output));
         const auto text = extractText(output);
         if (reference.text && text) {
             row.textUnchanged = *reference.text == *text;
@@ -74,15 +82,16 @@ void measure(BenchRow& row, const BenchEngine& engine, const fs::path& source,
 
 } // namespace
 
-EngineBench::EngineBench(const fs::path& probeDocument)
-{
+EngineBench::EngineBench(const fs::path& probeDocument) {
     if (const auto gs = engine::ghostscriptPath()) {
-        m_engines.push_back({"ghostscript", [gs = *gs](const fs::path& source, const fs::path& output,
-                                                       PDFEngine::Configuration configuration) {
-                                 engine::runGhostscript(gs, source, output, configuration, false);
-                             }});
+        m_engines.push_back(
+            {"ghostscript", [gs = *gs](const fs::path& source, const fs::path& output,
+                                       PDFEngine::Configuration configuration) {
+                 engine::runGhostscript(gs, source, output, configuration, false);
+             }});
     } else {
-        m_notes.push_back("Ghostscript not found (or ZURBO_FORCE_SYSTEM_ENGINE=1): no reference rows.");
+        m_notes.push_back(
+            "Ghostscript not found (or ZURBO_FORCE_SYSTEM_ENGINE=1): no reference rows.");
     }
     addQPDFIfUsable(probeDocument);
     m_engines.push_back({"native", [](const fs::path& source, const fs::path& output,
@@ -91,8 +100,7 @@ EngineBench::EngineBench(const fs::path& probeDocument)
                          }});
 }
 
-void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
-{
+void EngineBench::addQPDFIfUsable(const fs::path& probeDocument) {
     auto qpdf = engine::bundledQPDFPath();
     if (!qpdf) {
         qpdf = findOnPath("qpdf");
@@ -105,8 +113,9 @@ void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
     // the argument list; the runner's message keeps only qpdf's closing help lines.
     const ScratchFolder scratch;
     const auto probe = engine::runChildProcess(
-        *qpdf, engine::qpdfArguments(probeDocument, scratch.path() / "probe.pdf",
-                                     PDFEngine::configuration(CompressionProfile::balanced), false));
+        *qpdf,
+        engine::qpdfArguments(probeDocument, scratch.path() / "probe.pdf",
+                              PDFEngine::configuration(CompressionProfile::balanced), false));
     const std::string& errors = probe.standardError;
     const auto complaint = errors.find("unrecognized argument");
     if (complaint != std::string::npos) {
@@ -120,8 +129,8 @@ void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
                          }});
 }
 
-std::vector<BenchRow> EngineBench::run(const std::vector<fs::path>& documents, std::ostream& progress)
-{
+std::vector<BenchRow> EngineBench::run(const std::vector<fs::path>& documents,
+                                       std::ostream& progress) {
     std::vector<BenchRow> rows;
     for (const fs::path& source : documents) {
         SourceReference reference;

@@ -11,8 +11,7 @@ namespace zurbo::bench {
 namespace {
 
 // PGM headers are whitespace-separated numbers with '#' comments in between.
-int readHeaderNumber(std::istream& in)
-{
+int readHeaderNumber(std::istream& in) {
     for (;;) {
         const int next = in.peek();
         if (next == '#') {
@@ -33,8 +32,7 @@ int readHeaderNumber(std::istream& in)
 
 } // namespace
 
-GrayImage GrayImage::readPgm(const std::filesystem::path& path)
-{
+GrayImage GrayImage::readPgm(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     char magic[2] = {};
     if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != '5') {
@@ -49,7 +47,8 @@ GrayImage GrayImage::readPgm(const std::filesystem::path& path)
     in.get(); // the single whitespace byte that ends the header
     const std::size_t size = static_cast<std::size_t>(image.width) * image.height;
     image.pixels.resize(size);
-    if (!in.read(reinterpret_cast<char*>(image.pixels.data()), static_cast<std::streamsize>(size))) {
+    if (!in.read(reinterpret_cast<char*>(image.pixels.data()),
+                 static_cast<std::streamsize>(size))) {
         throw std::runtime_error("truncated PGM: " + path.string());
     }
     return image;

@@ -17,8 +17,7 @@ namespace zurbo::bench {
 
 namespace {
 
-std::string requiredTool(const std::string& name)
-{
+std::string requiredTool(const std::string& name) {
     if (auto path = findOnPath(name)) {
         return *path;
     }
@@ -27,8 +26,7 @@ std::string requiredTool(const std::string& name)
 
 } // namespace
 
-std::optional<std::string> findOnPath(const std::string& name)
-{
+std::optional<std::string> findOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::istringstream folders(path != nullptr ? path : "");
     std::string folder;
@@ -42,12 +40,12 @@ std::optional<std::string> findOnPath(const std::string& name)
     return std::nullopt;
 }
 
-std::vector<GrayImage> renderGrayPages(const fs::path& pdf, int dpi)
-{
+std::vector<GrayImage> renderGrayPages(const fs::path& pdf, int dpi) {
     static const std::string pdftoppm = requiredTool("pdftoppm");
     const ScratchFolder scratch;
-    const auto exit = engine::runChildProcess(
-        pdftoppm, {"-r", std::to_string(dpi), "-gray", pdf.string(), (scratch.path() / "page").string()});
+    const auto exit =
+        engine::runChildProcess(pdftoppm, {"-r", std::to_string(dpi), "-gray", pdf.string(),
+                                           (scratch.path() / "page").string()});
     if (!exit.exitedWith(0)) {
         throw std::runtime_error("pdftoppm failed on " + pdf.filename().string() + ": " +
                                  exit.standardError);
@@ -65,12 +63,12 @@ std::vector<GrayImage> renderGrayPages(const fs::path& pdf, int dpi)
     return pages;
 }
 
-std::optional<std::string> extractText(const fs::path& pdf)
-{
+std::optional<std::string> extractText(const fs::path& pdf) {
     static const std::string pdftotext = requiredTool("pdftotext");
     const ScratchFolder scratch;
     const fs::path textFile = scratch.path() / "text.txt";
-    const auto exit = engine::runChildProcess(pdftotext, {"-enc", "UTF-8", pdf.string(), textFile.string()});
+    const auto exit =
+        engine::runChildProcess(pdftotext, {"-enc", "UTF-8", pdf.string(), textFile.string()});
     if (!exit.exitedWith(0)) {
         return std::nullopt;
     }

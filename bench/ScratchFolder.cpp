@@ -7,8 +7,7 @@
 
 namespace zurbo::bench {
 
-ScratchFolder::ScratchFolder()
-{
+ScratchFolder::ScratchFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "zurbo-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::system_error(errno, std::generic_category(), "mkdtemp");
@@ -16,8 +15,7 @@ ScratchFolder::ScratchFolder()
     m_path = pattern;
 }
 
-ScratchFolder::~ScratchFolder()
-{
+ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
 }

@@ -14,8 +14,7 @@ namespace {
 class FractalNoise {
 public:
     FractalNoise(int width, int height, double coarsestCell, int octaves, double persistence,
-                 std::mt19937& random)
-    {
+                 std::mt19937& random) {
         double cell = coarsestCell;
         double amplitude = 1;
         for (int i = 0; i < octaves; ++i, cell /= 2, amplitude *= persistence) {
@@ -23,14 +22,14 @@ public:
             const int rows = static_cast<int>(height / cell) + 2;
             std::uniform_real_distribution<double> value(0, 1);
             octave.lattice.resize(static_cast<std::size_t>(octave.columns) * rows);
-            std::generate(octave.lattice.begin(), octave.lattice.end(), [&] { return value(random); });
+            std::generate(octave.lattice.begin(), octave.lattice.end(),
+                          [&] { return value(random); });
             m_totalAmplitude += amplitude;
             m_octaves.push_back(std::move(octave));
         }
     }
 
-    double at(int x, int y) const
-    {
+    double at(int x, int y) const {
         double sum = 0;
         for (const Octave& octave : m_octaves) {
             sum += octave.amplitude * octave.at(x, y);
@@ -45,8 +44,7 @@ private:
         int columns;
         std::vector<double> lattice;
 
-        double at(int x, int y) const
-        {
+        double at(int x, int y) const {
             const double fx = x / cell;
             const double fy = y / cell;
             const int ix = static_cast<int>(fx);
@@ -72,8 +70,7 @@ struct Blob {
     double cx, cy, rx, ry;
     std::array<double, 3> rgb;
 
-    double coverage(int x, int y) const
-    {
+    double coverage(int x, int y) const {
         const double dx = (x - cx) / rx;
         const double dy = (y - cy) / ry;
         const double distance = std::sqrt(dx * dx + dy * dy);
@@ -81,10 +78,11 @@ struct Blob {
     }
 };
 
-std::uint8_t toByte(double value) { return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0) + 0.5); }
+std::uint8_t toByte(double value) {
+    return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0) + 0.5);
+}
 
-void storePixel(std::uint8_t* out, const std::array<double, 3>& rgb, int components)
-{
+void storePixel(std::uint8_t* out, const std::array<double, 3>& rgb, int components) {
     if (components == 1) {
         out[0] = toByte(0.299 * rgb[0] + 0.587 * rgb[1] + 0.114 * rgb[2]);
     } else if (components == 3) {
@@ -103,8 +101,7 @@ void storePixel(std::uint8_t* out, const std::array<double, 3>& rgb, int compone
 
 // One text-like glyph: a few stems, bars and a bowl, as a pen would make them.
 void stampGlyph(std::vector<double>& ink, int width, int left, int baseline, int glyphHeight,
-                std::mt19937& random)
-{
+                std::mt19937& random) {
     const double pen = std::max(1.5, glyphHeight / 12.0);
     const auto dot = [&](double x, double y) {
         for (int py = static_cast<int>(y - pen); py <= static_cast<int>(y + pen); ++py) {
@@ -129,9 +126,15 @@ void stampGlyph(std::vector<double>& ink, int width, int left, int baseline, int
     const double top = baseline - glyphHeight * (shape(random) < 2 ? 1.0 : 0.7);
     stroke(left, baseline, left, top);
     switch (shape(random)) {
-    case 0: stroke(left, top, left + w, baseline); break;
-    case 1: stroke(left, (top + baseline) / 2, left + w, (top + baseline) / 2); break;
-    case 2: stroke(left + w, baseline, left + w, top); break;
+    case 0:
+        stroke(left, top, left + w, baseline);
+        break;
+    case 1:
+        stroke(left, (top + baseline) / 2, left + w, (top + baseline) / 2);
+        break;
+    case 2:
+        stroke(left + w, baseline, left + w, top);
+        break;
     default:
         for (int a = 0; a <= 24; ++a) {
             const double angle = a * 3.14159265 / 12;
@@ -143,19 +146,22 @@ void stampGlyph(std::vector<double>& ink, int width, int left, int baseline, int
 } // namespace
 
 std::vector<std::uint8_t> SyntheticPicture::photograph(int width, int height, int components,
-                                                       std::uint32_t seed)
-{
+                                                       std::uint32_t seed) {
     std::mt19937 random(seed);
     // Real pictures carry detail at every scale down to the pixel; a texture
     // that fades slowly with scale keeps downsampled copies honest for JPEG.
     const FractalNoise light(width, height, width / 3.0, 5, 0.5, random);
     const FractalNoise texture(width, height, 96, 6, 0.9, random);
     std::uniform_real_distribution<double> unit(0, 1);
-    const std::array<double, 3> sky{90 + 120 * unit(random), 90 + 120 * unit(random), 120 + 120 * unit(random)};
-    const std::array<double, 3> ground{60 + 100 * unit(random), 50 + 90 * unit(random), 30 + 60 * unit(random)};
+    const std::array<double, 3> sky{90 + 120 * unit(random), 90 + 120 * unit(random),
+                                    120 + 120 * unit(random)};
+    const std::array<double, 3> ground{60 + 100 * unit(random), 50 + 90 * unit(random),
+                                       30 + 60 * unit(random)};
     std::vector<Blob> blobs(30);
     for (Blob& blob : blobs) {
-        blob = {unit(random) * width, unit(random) * height, (0.02 + 0.2 * unit(random)) * width,
+        blob = {unit(random) * width,
+                unit(random) * height,
+                (0.02 + 0.2 * unit(random)) * width,
                 (0.02 + 0.2 * unit(random)) * height,
                 {255 * unit(random), 255 * unit(random), 255 * unit(random)}};
     }
@@ -188,8 +194,8 @@ std::vector<std::uint8_t> SyntheticPicture::photograph(int width, int height, in
     return pixels;
 }
 
-std::vector<std::uint8_t> SyntheticPicture::scan(int width, int height, int dpi, std::uint32_t seed)
-{
+std::vector<std::uint8_t> SyntheticPicture::scan(int width, int height, int dpi,
+                                                 std::uint32_t seed) {
     std::mt19937 random(seed);
     std::vector<double> ink(static_cast<std::size_t>(width) * height, 0.0);
     const int glyphHeight = dpi / 10;
@@ -199,7 +205,8 @@ std::vector<std::uint8_t> SyntheticPicture::scan(int width, int height, int dpi,
     for (int baseline = margin + glyphHeight; baseline < height - margin; baseline += lineHeight) {
         int x = margin;
         while (x < width - margin - glyphHeight * 5) {
-            for (int letters = wordLength(random); letters > 0; --letters, x += glyphHeight * 3 / 4) {
+            for (int letters = wordLength(random); letters > 0;
+                 --letters, x += glyphHeight * 3 / 4) {
                 stampGlyph(ink, width, x, baseline, glyphHeight, random);
             }
             x += glyphHeight / 2;

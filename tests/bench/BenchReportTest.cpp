@@ -9,23 +9,27 @@ namespace zurbo::bench {
 namespace {
 
 BenchRow run(const std::string& file, CompressionProfile profile, const std::string& engine,
-             std::int64_t bytes, double seconds, double ssim, bool textSame = true)
-{
-    return {.file = file, .profile = profile, .engine = engine, .sourceBytes = 1000,
-            .outputBytes = bytes, .seconds = seconds, .meanSsim = ssim, .textUnchanged = textSame};
+             std::int64_t bytes, double seconds, double ssim, bool textSame = true) {
+    return {.file = file,
+            .profile = profile,
+            .engine = engine,
+            .sourceBytes = 1000,
+            .outputBytes = bytes,
+            .seconds = seconds,
+            .meanSsim = ssim,
+            .textUnchanged = textSame};
 }
 
 BenchRow failure(const std::string& file, CompressionProfile profile, const std::string& engine,
-                 const std::string& error)
-{
-    return {.file = file, .profile = profile, .engine = engine, .sourceBytes = 1000, .error = error};
+                 const std::string& error) {
+    return {
+        .file = file, .profile = profile, .engine = engine, .sourceBytes = 1000, .error = error};
 }
 
 constexpr auto balanced = CompressionProfile::balanced;
 constexpr auto demolition = CompressionProfile::demolition;
 
-TEST(BenchReportTest, ComparesEachRunWithGhostscriptOnTheSameFileAndProfile)
-{
+TEST(BenchReportTest, ComparesEachRunWithGhostscriptOnTheSameFileAndProfile) {
     const std::vector<BenchRow> rows{
         run("a.pdf", balanced, "ghostscript", 400, 2.0, 0.90),
         run("a.pdf", balanced, "native", 200, 1.0, 0.95),
@@ -45,8 +49,7 @@ TEST(BenchReportTest, ComparesEachRunWithGhostscriptOnTheSameFileAndProfile)
     EXPECT_NEAR(*summaries[0].sizeRatioGeometricMean, 1.0, 1e-12);
 }
 
-TEST(BenchReportTest, FailedRunsAreCountedButNeverCompared)
-{
+TEST(BenchReportTest, FailedRunsAreCountedButNeverCompared) {
     const std::vector<BenchRow> rows{
         failure("a.pdf", balanced, "ghostscript", "boom"),
         run("a.pdf", balanced, "native", 200, 1.0, 0.95),
@@ -62,8 +65,7 @@ TEST(BenchReportTest, FailedRunsAreCountedButNeverCompared)
     EXPECT_FALSE(summaries[1].sizeRatioGeometricMean.has_value());
 }
 
-TEST(BenchReportTest, TableShowsMeasurementsErrorsAndNotes)
-{
+TEST(BenchReportTest, TableShowsMeasurementsErrorsAndNotes) {
     const std::vector<BenchRow> rows{
         run("a.pdf", balanced, "ghostscript", 250, 1.5, 0.98765),
         failure("a.pdf", balanced, "native", "bad | pipe\nsecond line"),
@@ -71,7 +73,7 @@ TEST(BenchReportTest, TableShowsMeasurementsErrorsAndNotes)
     std::ostringstream out;
     writeMarkdownReport(out, rows, {"qpdf skipped"});
     const std::string text = out.str();
-    EXPECT_NE(text.find("| a.pdf | balanced | ghostscript | 250 | 0.250 | 1.50 | 0.9877 | same |"),
+    EXPECT_NE(text.find("| a.pdf | balanced | ghostscript | 250 | 0.250 | 1.500 | 0.9877 | same |"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("| a.pdf | balanced | native | error: bad \\| pipe second line | — |"),
