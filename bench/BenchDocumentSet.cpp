@@ -24,7 +24,8 @@ constexpr int fontSize = 11;
 constexpr int leading = 14;
 
 // Plain ASCII prose, so that text extraction compares byte for byte.
-std::vector<std::string> prose(int lineCount, std::uint32_t seed) {
+std::vector<std::string> prose(int lineCount, std::uint32_t seed)
+{
     static const std::array<const char*, 24> words{
         "informe", "anual",  "de",     "la",     "empresa", "con",   "datos",    "sobre",
         "ventas",  "costes", "y",      "planes", "para",    "el",    "proximo",  "trimestre",
@@ -44,7 +45,8 @@ std::vector<std::string> prose(int lineCount, std::uint32_t seed) {
 }
 
 QPDFObjectHandle stream(QPDF& pdf, std::string data, const std::string& dictionary,
-                        const char* filter = nullptr) {
+                        const char* filter = nullptr)
+{
     QPDFObjectHandle object = pdf.newStream();
     // The dictionary first: replacing it afterwards would drop the filter.
     object.replaceDict(QPDFObjectHandle::parse(dictionary));
@@ -54,7 +56,8 @@ QPDFObjectHandle stream(QPDF& pdf, std::string data, const std::string& dictiona
     return object;
 }
 
-QPDFObjectHandle imageXObject(QPDF& pdf, JpegEncoder& encoder, const BenchImage& image) {
+QPDFObjectHandle imageXObject(QPDF& pdf, JpegEncoder& encoder, const BenchImage& image)
+{
     const int width = static_cast<int>(std::lround(image.width * image.ppi));
     const int height = static_cast<int>(std::lround(image.height * image.ppi));
     const bool scan = image.kind == BenchImage::Kind::scan;
@@ -74,7 +77,8 @@ QPDFObjectHandle imageXObject(QPDF& pdf, JpegEncoder& encoder, const BenchImage&
     return stream(pdf, std::string(pixels.begin(), pixels.end()), dictionary.str());
 }
 
-std::string pageContent(const BenchPage& page) {
+std::string pageContent(const BenchPage& page)
+{
     std::ostringstream content;
     content << "BT /F1 " << fontSize << " Tf " << leading << " TL 72 " << pageHeight * 72 - 54
             << " Td\n";
@@ -90,7 +94,8 @@ std::string pageContent(const BenchPage& page) {
     return content.str();
 }
 
-QPDFObjectHandle pageObject(QPDF& pdf, JpegEncoder& encoder, const BenchPage& page) {
+QPDFObjectHandle pageObject(QPDF& pdf, JpegEncoder& encoder, const BenchPage& page)
+{
     QPDFObjectHandle xobjects = QPDFObjectHandle::newDictionary();
     for (std::size_t i = 0; i < page.images.size(); ++i) {
         xobjects.replaceKey("/Im" + std::to_string(i), imageXObject(pdf, encoder, page.images[i]));
@@ -105,14 +110,16 @@ QPDFObjectHandle pageObject(QPDF& pdf, JpegEncoder& encoder, const BenchPage& pa
     return pdf.makeIndirectObject(object);
 }
 
-BenchPage photoPage(int lines, std::uint32_t seed, std::vector<BenchImage> images) {
+BenchPage photoPage(int lines, std::uint32_t seed, std::vector<BenchImage> images)
+{
     return {prose(lines, seed), std::move(images)};
 }
 
 // Lossless pictures weigh several times their JPEG twins, so the Flate album
 // gets one picture a page where the JPEG album gets two.
 BenchDocument photoAlbum(const std::string& name, bool jpeg, std::vector<int> ppis,
-                         std::uint32_t seed) {
+                         std::uint32_t seed)
+{
     BenchDocument document{name, {}};
     for (std::uint32_t i = 0; i < ppis.size(); ++i) {
         const int ppi = ppis[i];
@@ -138,7 +145,8 @@ BenchDocument photoAlbum(const std::string& name, bool jpeg, std::vector<int> pp
     return document;
 }
 
-BenchDocument grayAndCmykCatalogue() {
+BenchDocument grayAndCmykCatalogue()
+{
     BenchDocument document{"catalogue-gray-cmyk.pdf", {}};
     for (std::uint32_t i = 0; i < 4; ++i) {
         document.pages.push_back(photoPage(20, 300 + i,
@@ -161,7 +169,8 @@ BenchDocument grayAndCmykCatalogue() {
     return document;
 }
 
-BenchDocument textReport() {
+BenchDocument textReport()
+{
     BenchDocument document{"report-text-photos.pdf", {}};
     for (std::uint32_t i = 0; i < 8; ++i) {
         document.pages.push_back(photoPage(36, 400 + i,
@@ -176,7 +185,8 @@ BenchDocument textReport() {
     return document;
 }
 
-BenchDocument grayScan() {
+BenchDocument grayScan()
+{
     BenchDocument document{"scan-300dpi-gray.pdf", {}};
     for (std::uint32_t i = 0; i < 3; ++i) {
         document.pages.push_back({{},
@@ -193,13 +203,15 @@ BenchDocument grayScan() {
 
 } // namespace
 
-std::vector<BenchDocument> BenchDocumentSet::documents() {
+std::vector<BenchDocument> BenchDocumentSet::documents()
+{
     return {photoAlbum("album-flate-rgb.pdf", false, {300, 450, 350}, 100),
             photoAlbum("album-jpeg-rgb.pdf", true, {300, 450, 600, 400, 500, 350}, 200),
             grayAndCmykCatalogue(), textReport(), grayScan()};
 }
 
-void BenchDocumentSet::write(const BenchDocument& document, const fs::path& file) {
+void BenchDocumentSet::write(const BenchDocument& document, const fs::path& file)
+{
     QPDF pdf;
     pdf.emptyPDF();
     JpegEncoder encoder;
@@ -212,7 +224,8 @@ void BenchDocumentSet::write(const BenchDocument& document, const fs::path& file
     writer.write();
 }
 
-std::vector<fs::path> BenchDocumentSet::generate(const fs::path& folder, std::ostream& progress) {
+std::vector<fs::path> BenchDocumentSet::generate(const fs::path& folder, std::ostream& progress)
+{
     fs::create_directories(folder);
     std::vector<fs::path> files;
     for (const BenchDocument& document : documents()) {

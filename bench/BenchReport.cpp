@@ -9,18 +9,21 @@ namespace zurbo::bench {
 
 namespace {
 
-std::string fixed(double value, int decimals) {
+std::string fixed(double value, int decimals)
+{
     std::ostringstream text;
     text << std::fixed << std::setprecision(decimals) << value;
     return text.str();
 }
 
-std::string optionalFixed(const std::optional<double>& value, int decimals) {
+std::string optionalFixed(const std::optional<double>& value, int decimals)
+{
     return value ? fixed(*value, decimals) : "—";
 }
 
 // Tool messages may hold pipes and line breaks, which would break the table.
-std::string tableCell(std::string text) {
+std::string tableCell(std::string text)
+{
     std::replace(text.begin(), text.end(), '\n', ' ');
     std::string escaped;
     for (char c : text) {
@@ -32,14 +35,16 @@ std::string tableCell(std::string text) {
     return escaped;
 }
 
-std::string textVerdict(const std::optional<bool>& unchanged) {
+std::string textVerdict(const std::optional<bool>& unchanged)
+{
     if (!unchanged) {
         return "n/a";
     }
     return *unchanged ? "same" : "changed";
 }
 
-const BenchRow* referenceRun(const std::vector<BenchRow>& rows, const BenchRow& row) {
+const BenchRow* referenceRun(const std::vector<BenchRow>& rows, const BenchRow& row)
+{
     const auto found = std::find_if(rows.begin(), rows.end(), [&](const BenchRow& candidate) {
         return candidate.engine == referenceEngine && candidate.file == row.file &&
                candidate.profile == row.profile && candidate.succeeded();
@@ -47,7 +52,8 @@ const BenchRow* referenceRun(const std::vector<BenchRow>& rows, const BenchRow& 
     return found == rows.end() ? nullptr : &*found;
 }
 
-EngineSummary summarizeEngine(const std::vector<BenchRow>& rows, const std::string& engine) {
+EngineSummary summarizeEngine(const std::vector<BenchRow>& rows, const std::string& engine)
+{
     EngineSummary summary{.engine = engine};
     double logSizeRatio = 0;
     double ssimDifference = 0;
@@ -80,7 +86,8 @@ EngineSummary summarizeEngine(const std::vector<BenchRow>& rows, const std::stri
     return summary;
 }
 
-void writeRow(std::ostream& out, const BenchRow& row) {
+void writeRow(std::ostream& out, const BenchRow& row)
+{
     out << "| " << tableCell(row.file) << " | " << rawValue(row.profile) << " | " << row.engine
         << " | ";
     if (!row.succeeded()) {
@@ -91,7 +98,8 @@ void writeRow(std::ostream& out, const BenchRow& row) {
         << " | " << fixed(row.meanSsim, 4) << " | " << textVerdict(row.textUnchanged) << " |\n";
 }
 
-void writeSummary(std::ostream& out, const EngineSummary& summary) {
+void writeSummary(std::ostream& out, const EngineSummary& summary)
+{
     out << "| " << summary.engine << " | " << summary.runs - summary.failures << "/" << summary.runs
         << " | " << summary.comparedRuns << " | "
         << optionalFixed(summary.sizeRatioGeometricMean, 3) << " | "
@@ -102,7 +110,8 @@ void writeSummary(std::ostream& out, const EngineSummary& summary) {
 
 } // namespace
 
-std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows) {
+std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows)
+{
     std::vector<std::string> engines;
     for (const BenchRow& row : rows) {
         if (std::find(engines.begin(), engines.end(), row.engine) == engines.end()) {
@@ -117,7 +126,8 @@ std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows) {
 }
 
 void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
-                         const std::vector<std::string>& notes) {
+                         const std::vector<std::string>& notes)
+{
     out << "| File | Profile | Engine | Output bytes | Ratio | Seconds | SSIM | Text |\n"
         << "| --- | --- | --- | ---: | ---: | ---: | ---: | --- |\n";
     for (const BenchRow& row : rows) {

@@ -25,7 +25,8 @@ struct BenchRow {
     std::optional<bool> textUnchanged = std::nullopt;
 
     bool succeeded() const { return !error.has_value(); }
-    double sizeRatio() const {
+    double sizeRatio() const
+    {
         return static_cast<double>(outputBytes) / static_cast<double>(sourceBytes);
     }
 };

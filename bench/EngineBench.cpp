@@ -26,7 +26,8 @@ struct SourceReference {
     std::optional<std::string> text;
 };
 
-std::string describe(const std::exception& error) {
+std::string describe(const std::exception& error)
+{
     const auto* engineError = dynamic_cast<const PDFEngine::EngineError*>(&error);
     if (engineError != nullptr && !engineError->message().empty()) {
         return std::string(error.what()) + " (" + engineError->message() + ")";
@@ -34,7 +35,8 @@ std::string describe(const std::exception& error) {
     return error.what();
 }
 
-double meanSsim(const std::vector<GrayImage>& source, const std::vector<GrayImage>& output) {
+double meanSsim(const std::vector<GrayImage>& source, const std::vector<GrayImage>& output)
+{
     const std::size_t common = std::min(source.size(), output.size());
     const std::size_t total = std::max(source.size(), output.size());
     double sum = 0;
@@ -46,7 +48,8 @@ double meanSsim(const std::vector<GrayImage>& source, const std::vector<GrayImag
 
 // An output that cannot be rendered has lost every page, which SSIM should
 // show rather than hide behind an error row that the summary leaves out.
-std::vector<GrayImage> renderedOrNone(const fs::path& output) {
+std::vector<GrayImage> renderedOrNone(const fs::path& output)
+{
     try {
         return renderGrayPages(output, renderDpi);
     } catch (const std::runtime_error&) {
@@ -57,7 +60,8 @@ std::vector<GrayImage> renderedOrNone(const fs::path& output) {
 // Runs the engine into a scratch output and measures it; any failure on the
 // way, the engine's or the tools', is the row's error.
 void measure(BenchRow& row, const BenchEngine& engine, const fs::path& source,
-             const SourceReference& reference, CompressionProfile profile) {
+             const SourceReference& reference, CompressionProfile profile)
+{
     const ScratchFolder scratch;
     const fs::path output = scratch.path() / "output.pdf";
     try {
@@ -82,7 +86,8 @@ void measure(BenchRow& row, const BenchEngine& engine, const fs::path& source,
 
 } // namespace
 
-EngineBench::EngineBench(const fs::path& probeDocument) {
+EngineBench::EngineBench(const fs::path& probeDocument)
+{
     if (const auto gs = engine::ghostscriptPath()) {
         m_engines.push_back(
             {"ghostscript", [gs = *gs](const fs::path& source, const fs::path& output,
@@ -100,7 +105,8 @@ EngineBench::EngineBench(const fs::path& probeDocument) {
                          }});
 }
 
-void EngineBench::addQPDFIfUsable(const fs::path& probeDocument) {
+void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
+{
     auto qpdf = engine::bundledQPDFPath();
     if (!qpdf) {
         qpdf = findOnPath("qpdf");
@@ -130,7 +136,8 @@ void EngineBench::addQPDFIfUsable(const fs::path& probeDocument) {
 }
 
 std::vector<BenchRow> EngineBench::run(const std::vector<fs::path>& documents,
-                                       std::ostream& progress) {
+                                       std::ostream& progress)
+{
     std::vector<BenchRow> rows;
     for (const fs::path& source : documents) {
         SourceReference reference;

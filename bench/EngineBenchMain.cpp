@@ -17,13 +17,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int usage() {
+int usage()
+{
     std::cerr << "usage: zurbo-engine-bench generate FOLDER\n"
                  "       zurbo-engine-bench run FOLDER REPORT.md\n";
     return 2;
 }
 
-std::vector<fs::path> pdfsIn(const fs::path& folder) {
+std::vector<fs::path> pdfsIn(const fs::path& folder)
+{
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.path().extension() == ".pdf") {
@@ -34,7 +36,8 @@ std::vector<fs::path> pdfsIn(const fs::path& folder) {
     return files;
 }
 
-int runBench(const fs::path& folder, const fs::path& reportFile) {
+int runBench(const fs::path& folder, const fs::path& reportFile)
+{
     const std::vector<fs::path> documents = pdfsIn(folder);
     if (documents.empty()) {
         std::cerr << "no PDF files in " << folder << '\n';
@@ -54,7 +57,8 @@ int runBench(const fs::path& folder, const fs::path& reportFile) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string_view command = argc > 1 ? argv[1] : "";
     try {
         if (command == "generate" && argc == 3) {

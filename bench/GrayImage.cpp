@@ -11,7 +11,8 @@ namespace zurbo::bench {
 namespace {
 
 // PGM headers are whitespace-separated numbers with '#' comments in between.
-int readHeaderNumber(std::istream& in) {
+int readHeaderNumber(std::istream& in)
+{
     for (;;) {
         const int next = in.peek();
         if (next == '#') {
@@ -32,7 +33,8 @@ int readHeaderNumber(std::istream& in) {
 
 } // namespace
 
-GrayImage GrayImage::readPgm(const std::filesystem::path& path) {
+GrayImage GrayImage::readPgm(const std::filesystem::path& path)
+{
     std::ifstream in(path, std::ios::binary);
     char magic[2] = {};
     if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != '5') {

@@ -13,18 +13,21 @@ struct JpegBufferDeleter {
 
 } // namespace
 
-void JpegEncoder::HandleDeleter::operator()(void* handle) const {
+void JpegEncoder::HandleDeleter::operator()(void* handle) const
+{
     tjDestroy(handle);
 }
 
-JpegEncoder::JpegEncoder() : m_handle(tjInitCompress()) {
+JpegEncoder::JpegEncoder() : m_handle(tjInitCompress())
+{
     if (!m_handle) {
         throw std::runtime_error(std::string("TurboJPEG: ") + tjGetErrorStr2(nullptr));
     }
 }
 
 std::string JpegEncoder::encode(const std::vector<std::uint8_t>& pixels, int width, int height,
-                                int components, int quality) {
+                                int components, int quality)
+{
     const int format = components == 1 ? TJPF_GRAY : components == 3 ? TJPF_RGB : TJPF_CMYK;
     const int subsampling = components == 1   ? TJSAMP_GRAY
                             : components == 3 ? TJSAMP_420

@@ -17,7 +17,8 @@ namespace zurbo::bench {
 
 namespace {
 
-std::string requiredTool(const std::string& name) {
+std::string requiredTool(const std::string& name)
+{
     if (auto path = findOnPath(name)) {
         return *path;
     }
@@ -26,7 +27,8 @@ std::string requiredTool(const std::string& name) {
 
 } // namespace
 
-std::optional<std::string> findOnPath(const std::string& name) {
+std::optional<std::string> findOnPath(const std::string& name)
+{
     const char* path = std::getenv("PATH");
     std::istringstream folders(path != nullptr ? path : "");
     std::string folder;
@@ -40,7 +42,8 @@ std::optional<std::string> findOnPath(const std::string& name) {
     return std::nullopt;
 }
 
-std::vector<GrayImage> renderGrayPages(const fs::path& pdf, int dpi) {
+std::vector<GrayImage> renderGrayPages(const fs::path& pdf, int dpi)
+{
     static const std::string pdftoppm = requiredTool("pdftoppm");
     const ScratchFolder scratch;
     const auto exit =
@@ -63,7 +66,8 @@ std::vector<GrayImage> renderGrayPages(const fs::path& pdf, int dpi) {
     return pages;
 }
 
-std::optional<std::string> extractText(const fs::path& pdf) {
+std::optional<std::string> extractText(const fs::path& pdf)
+{
     static const std::string pdftotext = requiredTool("pdftotext");
     const ScratchFolder scratch;
     const fs::path textFile = scratch.path() / "text.txt";

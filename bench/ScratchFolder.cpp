@@ -7,7 +7,8 @@
 
 namespace zurbo::bench {
 
-ScratchFolder::ScratchFolder() {
+ScratchFolder::ScratchFolder()
+{
     std::string pattern = (std::filesystem::temp_directory_path() / "zurbo-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::system_error(errno, std::generic_category(), "mkdtemp");
@@ -15,7 +16,8 @@ ScratchFolder::ScratchFolder() {
     m_path = pattern;
 }
 
-ScratchFolder::~ScratchFolder() {
+ScratchFolder::~ScratchFolder()
+{
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
 }

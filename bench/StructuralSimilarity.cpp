@@ -13,7 +13,8 @@ constexpr double sigma = 1.5;
 constexpr double c1 = (0.01 * 255) * (0.01 * 255);
 constexpr double c2 = (0.03 * 255) * (0.03 * 255);
 
-std::vector<double> gaussianWeights(int windowSize) {
+std::vector<double> gaussianWeights(int windowSize)
+{
     std::vector<double> weights(static_cast<std::size_t>(windowSize));
     double sum = 0;
     for (int i = 0; i < windowSize; ++i) {
@@ -36,7 +37,8 @@ struct Plane {
 
 // The weighted window mean at every position where the window fits entirely;
 // the Gaussian is separable, so rows first, then columns.
-Plane windowMeans(const Plane& in, const std::vector<double>& weights) {
+Plane windowMeans(const Plane& in, const std::vector<double>& weights)
+{
     const int windowSize = static_cast<int>(weights.size());
     const int outWidth = in.width - windowSize + 1;
     const int outHeight = in.height - windowSize + 1;
@@ -65,8 +67,8 @@ Plane windowMeans(const Plane& in, const std::vector<double>& weights) {
     return out;
 }
 
-template <typename Combine>
-Plane combined(const GrayImage& a, const GrayImage& b, Combine combine) {
+template <typename Combine> Plane combined(const GrayImage& a, const GrayImage& b, Combine combine)
+{
     Plane plane{a.width, a.height, std::vector<double>(a.pixels.size())};
     for (std::size_t i = 0; i < a.pixels.size(); ++i) {
         plane.values[i] =
@@ -77,7 +79,8 @@ Plane combined(const GrayImage& a, const GrayImage& b, Combine combine) {
 
 } // namespace
 
-double structuralSimilarity(const GrayImage& a, const GrayImage& b) {
+double structuralSimilarity(const GrayImage& a, const GrayImage& b)
+{
     if (a.width != b.width || a.height != b.height) {
         return 0;
     }

@@ -14,7 +14,8 @@ namespace {
 class FractalNoise {
 public:
     FractalNoise(int width, int height, double coarsestCell, int octaves, double persistence,
-                 std::mt19937& random) {
+                 std::mt19937& random)
+    {
         double cell = coarsestCell;
         double amplitude = 1;
         for (int i = 0; i < octaves; ++i, cell /= 2, amplitude *= persistence) {
@@ -29,7 +30,8 @@ public:
         }
     }
 
-    double at(int x, int y) const {
+    double at(int x, int y) const
+    {
         double sum = 0;
         for (const Octave& octave : m_octaves) {
             sum += octave.amplitude * octave.at(x, y);
@@ -44,7 +46,8 @@ private:
         int columns;
         std::vector<double> lattice;
 
-        double at(int x, int y) const {
+        double at(int x, int y) const
+        {
             const double fx = x / cell;
             const double fy = y / cell;
             const int ix = static_cast<int>(fx);
@@ -70,7 +73,8 @@ struct Blob {
     double cx, cy, rx, ry;
     std::array<double, 3> rgb;
 
-    double coverage(int x, int y) const {
+    double coverage(int x, int y) const
+    {
         const double dx = (x - cx) / rx;
         const double dy = (y - cy) / ry;
         const double distance = std::sqrt(dx * dx + dy * dy);
@@ -78,11 +82,13 @@ struct Blob {
     }
 };
 
-std::uint8_t toByte(double value) {
+std::uint8_t toByte(double value)
+{
     return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0) + 0.5);
 }
 
-void storePixel(std::uint8_t* out, const std::array<double, 3>& rgb, int components) {
+void storePixel(std::uint8_t* out, const std::array<double, 3>& rgb, int components)
+{
     if (components == 1) {
         out[0] = toByte(0.299 * rgb[0] + 0.587 * rgb[1] + 0.114 * rgb[2]);
     } else if (components == 3) {
@@ -101,7 +107,8 @@ void storePixel(std::uint8_t* out, const std::array<double, 3>& rgb, int compone
 
 // One text-like glyph: a few stems, bars and a bowl, as a pen would make them.
 void stampGlyph(std::vector<double>& ink, int width, int left, int baseline, int glyphHeight,
-                std::mt19937& random) {
+                std::mt19937& random)
+{
     const double pen = std::max(1.5, glyphHeight / 12.0);
     const auto dot = [&](double x, double y) {
         for (int py = static_cast<int>(y - pen); py <= static_cast<int>(y + pen); ++py) {
@@ -146,7 +153,8 @@ void stampGlyph(std::vector<double>& ink, int width, int left, int baseline, int
 } // namespace
 
 std::vector<std::uint8_t> SyntheticPicture::photograph(int width, int height, int components,
-                                                       std::uint32_t seed) {
+                                                       std::uint32_t seed)
+{
     std::mt19937 random(seed);
     // Real pictures carry detail at every scale down to the pixel; a texture
     // that fades slowly with scale keeps downsampled copies honest for JPEG.
@@ -194,8 +202,8 @@ std::vector<std::uint8_t> SyntheticPicture::photograph(int width, int height, in
     return pixels;
 }
 
-std::vector<std::uint8_t> SyntheticPicture::scan(int width, int height, int dpi,
-                                                 std::uint32_t seed) {
+std::vector<std::uint8_t> SyntheticPicture::scan(int width, int height, int dpi, std::uint32_t seed)
+{
     std::mt19937 random(seed);
     std::vector<double> ink(static_cast<std::size_t>(width) * height, 0.0);
     const int glyphHeight = dpi / 10;

@@ -9,7 +9,8 @@ namespace zurbo::bench {
 namespace {
 
 BenchRow run(const std::string& file, CompressionProfile profile, const std::string& engine,
-             std::int64_t bytes, double seconds, double ssim, bool textSame = true) {
+             std::int64_t bytes, double seconds, double ssim, bool textSame = true)
+{
     return {.file = file,
             .profile = profile,
             .engine = engine,
@@ -21,7 +22,8 @@ BenchRow run(const std::string& file, CompressionProfile profile, const std::str
 }
 
 BenchRow failure(const std::string& file, CompressionProfile profile, const std::string& engine,
-                 const std::string& error) {
+                 const std::string& error)
+{
     return {
         .file = file, .profile = profile, .engine = engine, .sourceBytes = 1000, .error = error};
 }
@@ -29,7 +31,8 @@ BenchRow failure(const std::string& file, CompressionProfile profile, const std:
 constexpr auto balanced = CompressionProfile::balanced;
 constexpr auto demolition = CompressionProfile::demolition;
 
-TEST(BenchReportTest, ComparesEachRunWithGhostscriptOnTheSameFileAndProfile) {
+TEST(BenchReportTest, ComparesEachRunWithGhostscriptOnTheSameFileAndProfile)
+{
     const std::vector<BenchRow> rows{
         run("a.pdf", balanced, "ghostscript", 400, 2.0, 0.90),
         run("a.pdf", balanced, "native", 200, 1.0, 0.95),
@@ -49,7 +52,8 @@ TEST(BenchReportTest, ComparesEachRunWithGhostscriptOnTheSameFileAndProfile) {
     EXPECT_NEAR(*summaries[0].sizeRatioGeometricMean, 1.0, 1e-12);
 }
 
-TEST(BenchReportTest, FailedRunsAreCountedButNeverCompared) {
+TEST(BenchReportTest, FailedRunsAreCountedButNeverCompared)
+{
     const std::vector<BenchRow> rows{
         failure("a.pdf", balanced, "ghostscript", "boom"),
         run("a.pdf", balanced, "native", 200, 1.0, 0.95),
@@ -65,7 +69,8 @@ TEST(BenchReportTest, FailedRunsAreCountedButNeverCompared) {
     EXPECT_FALSE(summaries[1].sizeRatioGeometricMean.has_value());
 }
 
-TEST(BenchReportTest, TableShowsMeasurementsErrorsAndNotes) {
+TEST(BenchReportTest, TableShowsMeasurementsErrorsAndNotes)
+{
     const std::vector<BenchRow> rows{
         run("a.pdf", balanced, "ghostscript", 250, 1.5, 0.98765),
         failure("a.pdf", balanced, "native", "bad | pipe\nsecond line"),

@@ -12,7 +12,8 @@ namespace {
 using zurbo::testing::TestFolder;
 using zurbo::testing::writeFile;
 
-TEST(GrayImageTest, ReadsBinaryPgmWithCommentsInTheHeader) {
+TEST(GrayImageTest, ReadsBinaryPgmWithCommentsInTheHeader)
+{
     const TestFolder folder;
     writeFile(folder / "page.pgm",
               std::string("P5\n# made by hand\n3 2\n255\n") + "\x01\x02\x03\xfd\xfe\xff");
@@ -30,13 +31,15 @@ struct MalformedPgm {
     std::string bytes;
 };
 
-void PrintTo(const MalformedPgm& input, std::ostream* out) {
+void PrintTo(const MalformedPgm& input, std::ostream* out)
+{
     *out << input.name;
 }
 
 class GrayImageRejectsTest : public ::testing::TestWithParam<MalformedPgm> {};
 
-TEST_P(GrayImageRejectsTest, Throws) {
+TEST_P(GrayImageRejectsTest, Throws)
+{
     const TestFolder folder;
     writeFile(folder / "page.pgm", GetParam().bytes);
     EXPECT_THROW(GrayImage::readPgm(folder / "page.pgm"), std::runtime_error);

@@ -12,13 +12,15 @@ namespace {
 using zurbo::testing::TestFolder;
 
 // Two Letter pages; the second holds a small photograph.
-BenchDocument smallDocument() {
+BenchDocument smallDocument()
+{
     return {"small.pdf",
             {{{"Primera pagina"}, {}},
              {{"Segunda pagina"}, {{.ppi = 100, .width = 1, .height = 1, .seed = 3}}}}};
 }
 
-TEST(PopplerCommandsTest, RendersEveryPageInOrderAtTheGivenResolution) {
+TEST(PopplerCommandsTest, RendersEveryPageInOrderAtTheGivenResolution)
+{
     const TestFolder folder;
     BenchDocumentSet::write(smallDocument(), folder / "small.pdf");
     const auto pages = renderGrayPages(folder / "small.pdf", 100);
@@ -31,7 +33,8 @@ TEST(PopplerCommandsTest, RendersEveryPageInOrderAtTheGivenResolution) {
                 1e-12);
 }
 
-TEST(PopplerCommandsTest, ExtractsTheTextOfEveryPage) {
+TEST(PopplerCommandsTest, ExtractsTheTextOfEveryPage)
+{
     const TestFolder folder;
     BenchDocumentSet::write(smallDocument(), folder / "small.pdf");
     const auto text = extractText(folder / "small.pdf");
@@ -40,14 +43,16 @@ TEST(PopplerCommandsTest, ExtractsTheTextOfEveryPage) {
     EXPECT_NE(text->find("Segunda pagina"), std::string::npos);
 }
 
-TEST(PopplerCommandsTest, FailsOnSomethingThatIsNotAPdf) {
+TEST(PopplerCommandsTest, FailsOnSomethingThatIsNotAPdf)
+{
     const TestFolder folder;
     zurbo::testing::writeFile(folder / "fake.pdf", "not a pdf at all");
     EXPECT_THROW(renderGrayPages(folder / "fake.pdf", 100), std::runtime_error);
     EXPECT_FALSE(extractText(folder / "fake.pdf").has_value());
 }
 
-TEST(PopplerCommandsTest, FindsProgramsOnThePathOnly) {
+TEST(PopplerCommandsTest, FindsProgramsOnThePathOnly)
+{
     EXPECT_TRUE(findOnPath("pdftoppm").has_value());
     EXPECT_FALSE(findOnPath("zurbo-no-such-program").has_value());
 }

@@ -8,13 +8,15 @@
 namespace zurbo::bench {
 namespace {
 
-GrayImage filled(int width, int height, std::uint8_t value) {
+GrayImage filled(int width, int height, std::uint8_t value)
+{
     return {width, height,
             std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height, value)};
 }
 
 // A textured picture: gradients plus a checker, so windows have variance.
-GrayImage textured(int width, int height) {
+GrayImage textured(int width, int height)
+{
     GrayImage image = filled(width, height, 0);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -26,7 +28,8 @@ GrayImage textured(int width, int height) {
     return image;
 }
 
-GrayImage withNoise(GrayImage image, double sigma) {
+GrayImage withNoise(GrayImage image, double sigma)
+{
     std::mt19937 random(7);
     std::normal_distribution<double> noise(0, sigma);
     for (auto& pixel : image.pixels) {
@@ -35,24 +38,28 @@ GrayImage withNoise(GrayImage image, double sigma) {
     return image;
 }
 
-TEST(StructuralSimilarityTest, IdenticalPicturesScoreOne) {
+TEST(StructuralSimilarityTest, IdenticalPicturesScoreOne)
+{
     const GrayImage image = textured(64, 48);
     EXPECT_NEAR(structuralSimilarity(image, image), 1.0, 1e-12);
 }
 
-TEST(StructuralSimilarityTest, FlatPicturesFollowTheLuminanceTermWithStandardConstants) {
+TEST(StructuralSimilarityTest, FlatPicturesFollowTheLuminanceTermWithStandardConstants)
+{
     // Without variance only (2ab + C1) / (a^2 + b^2 + C1) remains, C1 = (0.01 * 255)^2.
     const double c1 = 6.5025;
     const double expected = (2 * 100 * 120 + c1) / (100 * 100 + 120 * 120 + c1);
     EXPECT_NEAR(structuralSimilarity(filled(30, 20, 100), filled(30, 20, 120)), expected, 1e-9);
 }
 
-TEST(StructuralSimilarityTest, PicturesOfDifferentSizeScoreZero) {
+TEST(StructuralSimilarityTest, PicturesOfDifferentSizeScoreZero)
+{
     EXPECT_EQ(structuralSimilarity(textured(64, 48), textured(48, 64)), 0.0);
     EXPECT_EQ(structuralSimilarity(textured(64, 48), textured(64, 47)), 0.0);
 }
 
-TEST(StructuralSimilarityTest, MoreNoiseScoresLowerAndOrderDoesNotMatter) {
+TEST(StructuralSimilarityTest, MoreNoiseScoresLowerAndOrderDoesNotMatter)
+{
     const GrayImage clean = textured(96, 96);
     const GrayImage light = withNoise(clean, 4);
     const GrayImage heavy = withNoise(clean, 30);
@@ -64,7 +71,8 @@ TEST(StructuralSimilarityTest, MoreNoiseScoresLowerAndOrderDoesNotMatter) {
     EXPECT_DOUBLE_EQ(structuralSimilarity(heavy, clean), heavyScore);
 }
 
-TEST(StructuralSimilarityTest, InvertedPictureScoresNearOrBelowZero) {
+TEST(StructuralSimilarityTest, InvertedPictureScoresNearOrBelowZero)
+{
     GrayImage inverted = textured(64, 64);
     for (auto& pixel : inverted.pixels) {
         pixel = static_cast<std::uint8_t>(255 - pixel);
@@ -72,7 +80,8 @@ TEST(StructuralSimilarityTest, InvertedPictureScoresNearOrBelowZero) {
     EXPECT_LT(structuralSimilarity(textured(64, 64), inverted), 0.05);
 }
 
-TEST(StructuralSimilarityTest, PicturesNarrowerThanOneWindowStillCompare) {
+TEST(StructuralSimilarityTest, PicturesNarrowerThanOneWindowStillCompare)
+{
     const double c1 = 6.5025;
     EXPECT_NEAR(structuralSimilarity(filled(4, 3, 50), filled(4, 3, 60)),
                 (2 * 50 * 60 + c1) / (50 * 50 + 60 * 60 + c1), 1e-9);
