@@ -1,0 +1,152 @@
+#include "BenchReport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iomanip>
+#include <sstream>
+
+namespace zurbo::bench {
+
+namespace {
+
+std::string fixed(double value, int decimals)
+{
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(decimals) << value;
+    return text.str();
+}
+
+std::string optionalFixed(const std::optional<double>& value, int decimals)
+{
+    return value ? fixed(*value, decimals) : "—";
+}
+
+// Tool messages may hold pipes and line breaks, which would break the table.
+std::string tableCell(std::string text)
+{
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::string escaped;
+    for (char c : text) {
+        if (c == '|') {
+            escaped += '\\';
+        }
+        escaped += c;
+    }
+    return escaped;
+}
+
+std::string textVerdict(const std::optional<bool>& unchanged)
+{
+    if (!unchanged) {
+        return "n/a";
+    }
+    return *unchanged ? "same" : "changed";
+}
+
+const BenchRow* referenceRun(const std::vector<BenchRow>& rows, const BenchRow& row)
+{
+    const auto found = std::find_if(rows.begin(), rows.end(), [&](const BenchRow& candidate) {
+        return candidate.engine == referenceEngine && candidate.file == row.file &&
+               candidate.profile == row.profile && candidate.succeeded();
+    });
+    return found == rows.end() ? nullptr : &*found;
+}
+
+EngineSummary summarizeEngine(const std::vector<BenchRow>& rows, const std::string& engine)
+{
+    EngineSummary summary{.engine = engine};
+    double logSizeRatio = 0;
+    double ssimDifference = 0;
+    double logSpeedup = 0;
+    for (const BenchRow& row : rows) {
+        if (row.engine != engine) {
+            continue;
+        }
+        ++summary.runs;
+        if (!row.succeeded()) {
+            ++summary.failures;
+            continue;
+        }
+        summary.textUnchanged += row.textUnchanged.value_or(false) ? 1 : 0;
+        const BenchRow* reference = referenceRun(rows, row);
+        if (reference == nullptr || row.outputBytes <= 0 || row.seconds <= 0) {
+            continue;
+        }
+        ++summary.comparedRuns;
+        logSizeRatio += std::log(static_cast<double>(row.outputBytes) / reference->outputBytes);
+        ssimDifference += row.meanSsim - reference->meanSsim;
+        logSpeedup += std::log(reference->seconds / row.seconds);
+    }
+    if (summary.comparedRuns > 0) {
+        const double n = summary.comparedRuns;
+        summary.sizeRatioGeometricMean = std::exp(logSizeRatio / n);
+        summary.ssimMeanDifference = ssimDifference / n;
+        summary.speedupGeometricMean = std::exp(logSpeedup / n);
+    }
+    return summary;
+}
+
+void writeRow(std::ostream& out, const BenchRow& row)
+{
+    out << "| " << tableCell(row.file) << " | " << rawValue(row.profile) << " | " << row.engine
+        << " | ";
+    if (!row.succeeded()) {
+        out << "error: " << tableCell(*row.error) << " | — | — | — | — |\n";
+        return;
+    }
+    out << row.outputBytes << " | " << fixed(row.sizeRatio(), 3) << " | " << fixed(row.seconds, 3)
+        << " | " << fixed(row.meanSsim, 4) << " | " << textVerdict(row.textUnchanged) << " |\n";
+}
+
+void writeSummary(std::ostream& out, const EngineSummary& summary)
+{
+    out << "| " << summary.engine << " | " << summary.runs - summary.failures << "/" << summary.runs
+        << " | " << summary.comparedRuns << " | "
+        << optionalFixed(summary.sizeRatioGeometricMean, 3) << " | "
+        << optionalFixed(summary.ssimMeanDifference, 4) << " | " << summary.textUnchanged << "/"
+        << summary.runs - summary.failures << " | "
+        << optionalFixed(summary.speedupGeometricMean, 2) << " |\n";
+}
+
+} // namespace
+
+std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows)
+{
+    std::vector<std::string> engines;
+    for (const BenchRow& row : rows) {
+        if (std::find(engines.begin(), engines.end(), row.engine) == engines.end()) {
+            engines.push_back(row.engine);
+        }
+    }
+    std::vector<EngineSummary> summaries;
+    for (const std::string& engine : engines) {
+        summaries.push_back(summarizeEngine(rows, engine));
+    }
+    return summaries;
+}
+
+void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
+                         const std::vector<std::string>& notes)
+{
+    out << "| File | Profile | Engine | Output bytes | Ratio | Seconds | SSIM | Text |\n"
+        << "| --- | --- | --- | ---: | ---: | ---: | ---: | --- |\n";
+    for (const BenchRow& row : rows) {
+        writeRow(out, row);
+    }
+    out << "\nAgainst Ghostscript on the same file and profile (size ratio and speed-up are "
+           "geometric means; speed-up above 1 is faster):\n\n"
+        << "| Engine | Succeeded | Compared | Size vs gs | SSIM − gs | Text same | Speed-up vs gs "
+           "|\n"
+        << "| --- | ---: | ---: | ---: | ---: | ---: | ---: |\n";
+    for (const EngineSummary& summary : summarize(rows)) {
+        writeSummary(out, summary);
+    }
+    if (!notes.empty()) {
+        out << '\n';
+        for (const std::string& note : notes) {
+            out << "- " << note << '\n';
+        }
+    }
+}
+
+} // namespace zurbo::bench

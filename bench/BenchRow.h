@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CompressionProfile.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zurbo::bench {
+
+// One engine's run on one document with one profile.
+struct BenchRow {
+    std::string file;
+    CompressionProfile profile = CompressionProfile::balanced;
+    std::string engine;
+    std::int64_t sourceBytes = 0;
+    // Set when the engine failed; the measurements below are then meaningless.
+    std::optional<std::string> error = std::nullopt;
+    std::int64_t outputBytes = 0;
+    double seconds = 0;
+    // Mean over the source's pages; pages missing from the output, or all of
+    // them when the output cannot be rendered, count as 0.
+    double meanSsim = 0;
+    // None when pdftotext fails on the source or on the output.
+    std::optional<bool> textUnchanged = std::nullopt;
+
+    bool succeeded() const { return !error.has_value(); }
+    double sizeRatio() const
+    {
+        return static_cast<double>(outputBytes) / static_cast<double>(sourceBytes);
+    }
+};
+
+} // namespace zurbo::bench

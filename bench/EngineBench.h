@@ -1,0 +1,48 @@
+#pragma once
+
+#include "BenchRow.h"
+#include "PDFEngine.h"
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zurbo::bench {
+
+// One compression engine under test, as the pipeline would call it.
+struct BenchEngine {
+    std::string name;
+    std::function<void(const std::filesystem::path& source, const std::filesystem::path& output,
+                       PDFEngine::Configuration configuration)>
+        compress;
+};
+
+// Runs every engine found on this machine over documents and profiles and
+// measures what each output costs and keeps: size, wall time, page likeness
+// (SSIM at 100 dpi) and extracted text.
+class EngineBench {
+public:
+    // Looks for Ghostscript and qpdf; qpdf is tried once on `probeDocument`
+    // and left out, with a note, when it rejects the options the runner gives
+    // it. The native engine is always included.
+    explicit EngineBench(const std::filesystem::path& probeDocument);
+
+    // Why engines were left out, and documents skipped during run().
+    const std::vector<std::string>& notes() const { return m_notes; }
+
+    // One row per document, profile and engine, in that nesting order. An
+    // engine's failure becomes an error row; a source that cannot be rendered
+    // is skipped with a note. Progress lines go to `progress`.
+    std::vector<BenchRow> run(const std::vector<std::filesystem::path>& documents,
+                              std::ostream& progress);
+
+private:
+    void addQPDFIfUsable(const std::filesystem::path& probeDocument);
+
+    std::vector<BenchEngine> m_engines;
+    std::vector<std::string> m_notes;
+};
+
+} // namespace zurbo::bench
