@@ -1,0 +1,61 @@
+#pragma once
+
+#include "BatchSettings.h"
+#include "CompressRequest.h"
+
+#include <QFutureWatcher>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <chrono>
+#include <memory>
+
+namespace zurbo {
+
+class JobListModel;
+class ProgressTicker;
+
+// ----------------------------------------------------------------------------
+// One run of the queue through the engine, one job after another.
+//
+// Everything but the engine call happens on the thread that owns the run
+// (the main thread): between two steps that thread is free, so the window
+// keeps drawing. Each engine call runs on a worker thread and its outcome
+// comes back through the event loop. The run covers the jobs that were
+// queued when it started and have a destination; a failure marks its job
+// and the run goes on.
+// ----------------------------------------------------------------------------
+class BatchRun : public QObject {
+    Q_OBJECT
+
+public:
+    BatchRun(JobListModel* jobs, QHash<QUuid, QString> destinations, BatchSettings settings,
+             CompressFunction compress, std::chrono::milliseconds tickInterval,
+             QObject* parent = nullptr);
+    ~BatchRun() override;
+
+    // Starts the first job; finished() follows once every job had its turn.
+    void start();
+
+signals:
+    void finished();
+
+private:
+    void startNextJob();
+    void finishJob(const CompressOutcome& outcome);
+
+    JobListModel* m_jobs;
+    QHash<QUuid, QString> m_destinations;
+    BatchSettings m_settings;
+    CompressFunction m_compress;
+    std::chrono::milliseconds m_tickInterval;
+    int m_jobCount = 0;
+    int m_next = 0;
+    int m_current = -1;
+    std::unique_ptr<ProgressTicker> m_ticker;
+    QFutureWatcher<CompressOutcome> m_engineCall;
+};
+
+} // namespace zurbo
