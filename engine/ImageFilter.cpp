@@ -16,6 +16,8 @@ namespace zurbo::engine {
 namespace {
 
 struct Task {
+    explicit Task(ImageStream stream) : image(std::move(stream)) {}
+
     ImageStream image;
     ImageRecompressor::Job job;
     std::optional<ImageRecompressor::Result> result;
@@ -81,7 +83,7 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
 {
     const auto& shown = sizes.at(image.object().getObjGen());
     const Dimensions target = ImageRecompressor::targetDimensions(image.dimensions(), shown, settings);
-    const bool shrinks = target != image.dimensions();
+    const bool shrinks = !(target == image.dimensions());
     if (!shrinks && image.isJpeg()) {
         return nullptr;
     }
