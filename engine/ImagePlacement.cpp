@@ -129,7 +129,11 @@ private:
         std::vector<Operation>& list = m_operations[id];
         OperationCollector collector(list);
         try {
-            QPDFPageObjectHelper(content).parseContents(&collector);
+            if (content.isStream()) {
+                content.parseAsContents(&collector);
+            } else {
+                QPDFPageObjectHelper(content).parseContents(&collector);
+            }
         } catch (const std::exception&) {
             // What was read before the damage still counts.
         }
@@ -245,7 +249,9 @@ ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHand
     Walk walk;
     for (QPDFObjectHandle page : pages) {
         try {
-            walk.content(page, page.getKey("/Resources"), Matrix{}, true);
+            QPDFObjectHandle resources =
+                QPDFPageObjectHelper(page).getAttribute("/Resources", false);
+            walk.content(page, resources, Matrix{}, true);
         } catch (const std::exception&) {
             // A damaged page keeps what was found on it so far.
         }

@@ -10,9 +10,12 @@ namespace zurbo::engine {
 
 namespace {
 
-int scaledLength(int length, double factor)
+// length * numerator / denominator, rounded, in integers so that halves round
+// the same way everywhere.
+int proportion(int length, std::int64_t numerator, std::int64_t denominator)
 {
-    return std::clamp(static_cast<int>(std::lround(length * factor)), 1, length);
+    const std::int64_t scaled = (length * numerator + denominator / 2) / denominator;
+    return std::clamp(static_cast<int>(scaled), 1, length);
 }
 
 Raster decodedPixels(const ImageRecompressor::Source& source, Dimensions target)
@@ -53,8 +56,8 @@ Dimensions ImageRecompressor::targetDimensions(Dimensions pixels,
     }
     const int targetLongest = std::max(target.width, target.height);
     if (settings.sizeMax > 0 && targetLongest > settings.sizeMax) {
-        const double factor = static_cast<double>(settings.sizeMax) / targetLongest;
-        target = {scaledLength(target.width, factor), scaledLength(target.height, factor)};
+        target = {proportion(target.width, settings.sizeMax, targetLongest),
+                  proportion(target.height, settings.sizeMax, targetLongest)};
     }
     return target;
 }
@@ -68,10 +71,10 @@ std::optional<ImageRecompressor::Result> ImageRecompressor::recompress(const Job
     }
     Result result{std::move(jpeg), job.target, std::nullopt};
     if (job.softMask) {
-        const double factor = static_cast<double>(job.target.width) / job.image.dimensions.width;
-        const double factorY = static_cast<double>(job.target.height) / job.image.dimensions.height;
-        const Dimensions maskTarget{scaledLength(job.softMask->dimensions.width, factor),
-                                    scaledLength(job.softMask->dimensions.height, factorY)};
+        const Dimensions& mask = job.softMask->dimensions;
+        const Dimensions maskTarget{
+            proportion(mask.width, job.target.width, job.image.dimensions.width),
+            proportion(mask.height, job.target.height, job.image.dimensions.height)};
         result.softMask = decodedPixels(*job.softMask, maskTarget);
     }
     return result;

@@ -4,6 +4,7 @@
 #include "ImageFilter.h"
 
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -11,6 +12,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace zurbo::engine {
 
@@ -54,59 +57,69 @@ bool isRectangle(QPDFObjectHandle box)
 }
 
 // A US Letter page for the rare source page without a usable media box.
-QPDFObjectHandle mediaBoxOf(QPDFPageObjectHelper page)
+QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page)
 {
-    QPDFObjectHandle box = page.getAttribute("/MediaBox", false);
-    return isRectangle(box) ? box.shallowCopy() : QPDFObjectHandle::parse("[0 0 612 792]");
+    QPDFObjectHandle box = page.getKey("/MediaBox");
+    return isRectangle(box) ? box : QPDFObjectHandle::parse("[0 0 612 792]");
 }
 
-// The source page's content and resources, copied into `target`, on a page
-// of the source's media box. Crop box and rotation come along because they
-// decide how the content is seen.
-QPDFObjectHandle copiedPage(QPDF& source, QPDF& target, QPDFPageObjectHelper page)
+// Annotation appearances become page content, the way a printout shows
+// them, so that what a page shows survives while links, fields and the rest
+// of the interactive layer stay behind.
+void flattenAnnotations(QPDF& pdf)
 {
-    QPDFObjectHandle parts = QPDFObjectHandle::newDictionary();
-    parts.replaceKey("/Resources", page.getAttribute("/Resources", false));
-    parts.replaceKey("/Contents", page.getObjectHandle().getKey("/Contents"));
-    QPDFObjectHandle copied = target.copyForeignObject(source.makeIndirectObject(parts));
-
-    QPDFObjectHandle result = QPDFObjectHandle::newDictionary();
-    result.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
-    result.replaceKey("/MediaBox", mediaBoxOf(page));
-    QPDFObjectHandle cropBox = page.getAttribute("/CropBox", false);
-    if (isRectangle(cropBox)) {
-        result.replaceKey("/CropBox", cropBox.shallowCopy());
+    try {
+        // Fields whose appearance the reader was left to draw get one first.
+        QPDFAcroFormDocumentHelper(pdf).generateAppearancesIfNeeded();
+        QPDFPageDocumentHelper(pdf).flattenAnnotations();
+    } catch (const std::exception&) {
+        // Pages whose annotations cannot be read go without them.
     }
-    QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
-    if (rotate.isInteger() && rotate.getIntValue() % 90 == 0) {
-        result.replaceKey("/Rotate", rotate.shallowCopy());
-    }
-    for (const char* key : {"/Resources", "/Contents"}) {
-        QPDFObjectHandle value = copied.getKey(key);
-        if (!value.isNull()) {
-            result.replaceKey(key, value);
-        }
-    }
-    return target.makeIndirectObject(result);
 }
 
-void copyPages(QPDF& source, QPDF& target)
+// Leaves the page its content, resources and media box. Crop box and
+// rotation stay too, because they decide how the content is seen.
+void prunePage(QPDFObjectHandle page)
 {
-    QPDFPageDocumentHelper pages(target);
-    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(source).getAllPages()) {
-        try {
-            pages.addPage(QPDFPageObjectHelper(copiedPage(source, target, page)), false);
-        } catch (const std::exception&) {
-            // A page that cannot be read is skipped like a missing one.
+    page.replaceKey("/MediaBox", mediaBoxOf(page));
+    if (!isRectangle(page.getKey("/CropBox"))) {
+        page.removeKey("/CropBox");
+    }
+    QPDFObjectHandle rotate = page.getKey("/Rotate");
+    if (!rotate.isInteger() || rotate.getIntValue() % 90 != 0) {
+        page.removeKey("/Rotate");
+    }
+    static const std::set<std::string> kept{"/Type",     "/Parent",    "/MediaBox", "/CropBox",
+                                            "/Rotate",   "/Resources", "/Contents"};
+    for (const std::string& key : page.getKeys()) {
+        if (!kept.count(key)) {
+            page.removeKey(key);
         }
     }
 }
 
-void copyInformation(QPDF& source, QPDF& target, bool cleanMetadata)
+// Cuts the document down to its pages: whatever the catalogue pointed to
+// besides them is no longer reachable and is not written.
+void keepOnlyPages(QPDF& pdf)
+{
+    flattenAnnotations(pdf);
+    pdf.pushInheritedAttributesToPage();
+    for (QPDFObjectHandle page : pdf.getAllPages()) {
+        prunePage(page);
+    }
+    QPDFObjectHandle root = pdf.getRoot();
+    for (const std::string& key : root.getKeys()) {
+        if (key != "/Type" && key != "/Pages") {
+            root.removeKey(key);
+        }
+    }
+}
+
+QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata)
 {
     QPDFObjectHandle information = QPDFObjectHandle::newDictionary();
     information.replaceKey("/Creator", QPDFObjectHandle::newString("ZURBO"));
-    QPDFObjectHandle sourceInformation = source.getTrailer().getKey("/Info");
+    QPDFObjectHandle sourceInformation = pdf.getTrailer().getKey("/Info");
     if (!cleanMetadata && sourceInformation.isDictionary()) {
         for (const char* key : {"/Title", "/Author", "/Subject", "/Keywords"}) {
             QPDFObjectHandle value = sourceInformation.getKey(key);
@@ -115,7 +128,7 @@ void copyInformation(QPDF& source, QPDF& target, bool cleanMetadata)
             }
         }
     }
-    target.getTrailer().replaceKey("/Info", target.makeIndirectObject(information));
+    return pdf.makeIndirectObject(information);
 }
 
 void write(QPDF& document, OutputFile file)
@@ -128,6 +141,7 @@ void write(QPDF& document, OutputFile file)
         writer.setDecodeLevel(qpdf_dl_none);
         writer.setCompressStreams(true);
         writer.setSuppressOriginalObjectIDs(true);
+        writer.setPreserveEncryption(false);
         writer.write();
     } catch (const QPDFExc&) {
         // Source data that only turned out damaged while being copied out.
@@ -145,18 +159,17 @@ void write(QPDF& document, OutputFile file)
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
                         PDFEngine::Configuration configuration, bool cleanMetadata)
 {
-    QPDF input;
-    openSource(input, source);
+    QPDF document;
+    openSource(document, source);
     const FilterDescription filter = FilterDescription::forConfiguration(configuration);
     OutputFile file = openOutput(output);
-
-    QPDF document;
-    document.setSuppressWarnings(true);
     try {
-        document.emptyPDF();
-        copyPages(input, document);
-        copyInformation(input, document, cleanMetadata);
+        QPDFObjectHandle information = newInformation(document, cleanMetadata);
+        // Images first: appearance streams that flattening generates are
+        // filled in only on their one read, when the document is written.
         ImageFilter::apply(document.getAllPages(), filter.imageSettings());
+        keepOnlyPages(document);
+        document.getTrailer().replaceKey("/Info", information);
     } catch (const std::exception&) {
         throw EngineError::documentUnreadable();
     }

@@ -20,7 +20,7 @@ struct FixtureImage {
     // and /Decode [1 0 1 0 1 0 1 0] turning them back.
     bool invertedCmyk = false;
     // Every pixel this colour (one value per component) instead of a photo.
-    std::vector<int> solidColor;
+    std::vector<int> solidColor = {};
     // Adds a Flate-compressed DeviceGray soft mask of the same size.
     bool softMask = false;
     // The size at which it is shown on the page, in inches; placed at the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ RenderedPage renderPage(const std::filesystem::path& pdf, int page, int dpi);
 // size, over 8x8 windows; 1 for identical pages.
 double meanSsim(const RenderedPage& a, const RenderedPage& b);
 
-// What pdftotext extracts from the whole document; throws when it fails.
-std::string extractText(const std::filesystem::path& pdf);
+// What pdftotext extracts from the whole document; nothing when it cannot
+// read the document.
+std::optional<std::string> extractText(const std::filesystem::path& pdf);
 
 } // namespace zurbo::testing

@@ -1,0 +1,129 @@
+#include "ImageRecompressor.h"
+
+#include "TurboJpeg.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zurbo::engine {
+namespace {
+
+const FilterDescription::ImageSettings balanced{82, 150, 2550, 0};
+
+struct SizingCase {
+    const char* name;
+    Dimensions pixels;
+    std::optional<ShownSize> shownPoints;
+    FilterDescription::ImageSettings settings;
+    Dimensions expected;
+};
+
+class TargetDimensionsTest : public ::testing::TestWithParam<SizingCase> {};
+
+TEST_P(TargetDimensionsTest, SizesForTheLargestPlaceShownThenBoundsTheLongestSide)
+{
+    const SizingCase& c = GetParam();
+    EXPECT_EQ(ImageRecompressor::targetDimensions(c.pixels, c.shownPoints, c.settings), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TargetDimensionsTest,
+    ::testing::Values(
+        SizingCase{"shownAtTwoInches", {1200, 900}, ShownSize{144, 108}, balanced, {300, 225}},
+        SizingCase{"alreadyBelowTheResolution", {200, 150}, ShownSize{144, 108}, balanced, {200, 150}},
+        SizingCase{"stretchedDifferentlyPerAxis", {1000, 1000}, ShownSize{72, 288}, balanced, {150, 600}},
+        SizingCase{"unknownPlaceOnlyBounded", {4000, 3000}, std::nullopt, balanced, {2550, 1913}},
+        SizingCase{"unknownPlaceWithinBound", {2000, 1000}, std::nullopt, balanced, {2000, 1000}},
+        SizingCase{"resolutionThenBound", {6000, 300}, ShownSize{1440, 72}, balanced, {2550, 128}},
+        SizingCase{"shownAtNoSize", {1000, 800}, ShownSize{0, 0}, balanced, {1, 1}},
+        SizingCase{"belowTheSmallestSize", {400, 300}, ShownSize{10, 10}, {82, 150, 2550, 500}, {400, 300}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+Raster gradient(int width, int height, int components)
+{
+    Raster raster{width, height, components, {}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < components; ++c) {
+                const double wave = std::sin((x * (3 + c) + y * 2) * 0.02) * 0.5 + 0.5;
+                raster.samples.push_back(static_cast<unsigned char>(30 + 190 * wave));
+            }
+        }
+    }
+    return raster;
+}
+
+ImageRecompressor::Source jpegSource(int width, int height, int components)
+{
+    ImageRecompressor::Source source;
+    source.jpeg = TurboJpeg::compressor().encode(gradient(width, height, components), 95);
+    source.dimensions = {width, height};
+    source.components = components;
+    return source;
+}
+
+ImageRecompressor::Source pixelSource(int width, int height, int components)
+{
+    ImageRecompressor::Source source;
+    source.raster = gradient(width, height, components);
+    source.dimensions = {width, height};
+    source.components = components;
+    return source;
+}
+
+class RecompressTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(RecompressTest, ShrinksJpegAndPixelSourcesToTheTarget)
+{
+    const int components = GetParam();
+    for (const auto& source : {jpegSource(800, 600, components), pixelSource(800, 600, components)}) {
+        ImageRecompressor::Job job{source, std::nullopt, {190, 150}, 80, 1u << 30};
+        const auto result = ImageRecompressor::recompress(job);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->dimensions, (Dimensions{190, 150}));
+        const TurboJpeg::Header header = TurboJpeg::decompressor().header(result->jpeg);
+        EXPECT_EQ(header.width, 190);
+        EXPECT_EQ(header.height, 150);
+        EXPECT_EQ(header.components, components);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Components, RecompressTest, ::testing::Values(1, 3, 4),
+                         [](const auto& info) {
+                             return info.param == 1 ? "gray" : info.param == 3 ? "rgb" : "cmyk";
+                         });
+
+TEST(ImageRecompressorTest, DropsAReencodingThatIsNotSmaller)
+{
+    const auto source = jpegSource(400, 300, 3);
+    ImageRecompressor::Job job{source, std::nullopt, {400, 300}, 100, source.jpeg.size() / 4};
+    EXPECT_FALSE(ImageRecompressor::recompress(job));
+}
+
+TEST(ImageRecompressorTest, ShrinksTheSoftMaskInProportionAndKeepsItUncompressed)
+{
+    ImageRecompressor::Job job{jpegSource(400, 300, 3), pixelSource(200, 150, 1), {100, 75}, 80,
+                               1u << 30};
+    const auto result = ImageRecompressor::recompress(job);
+    ASSERT_TRUE(result && result->softMask);
+    EXPECT_EQ(result->softMask->width, 50);
+    EXPECT_EQ(result->softMask->height, 38);
+    EXPECT_EQ(result->softMask->samples.size(), 50u * 38u);
+}
+
+TEST(ImageRecompressorTest, RefusesJpegsThatDoNotMatchTheirDeclaredImage)
+{
+    auto mismatched = jpegSource(400, 300, 3);
+    mismatched.dimensions = {401, 300};
+    EXPECT_THROW(ImageRecompressor::recompress({mismatched, std::nullopt, {100, 75}, 80, 1u << 30}),
+                 TurboJpeg::Error);
+
+    auto truncated = jpegSource(400, 300, 3);
+    truncated.jpeg.resize(truncated.jpeg.size() / 2);
+    EXPECT_THROW(ImageRecompressor::recompress({truncated, std::nullopt, {100, 75}, 80, 1u << 30}),
+                 TurboJpeg::Error);
+}
+
+} // namespace
+} // namespace zurbo::engine
