@@ -1,7 +1,6 @@
 #include "FilterDescription.h"
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 
 namespace zurbo::engine {
@@ -52,9 +51,8 @@ FilterDescription::ImageSettings FilterDescription::imageSettings() const
 {
     const FilterDescription& image = at("FilterData").at("ColorSettings").at("ImageSettings");
     const FilterDescription& scale = image.at("ImageScaleSettings");
-    const double quality = std::clamp(image.at("Compression Quality").real(), 0.0, 1.0);
     return {
-        static_cast<int>(std::lround(quality * 100.0)),
+        std::clamp(image.at("Compression Quality").real(), 0.0, 1.0),
         static_cast<double>(scale.at("ImageResolution").integer()),
         scale.at("ImageSizeMax").integer(),
         scale.at("ImageSizeMin").integer(),

@@ -24,7 +24,7 @@ public:
 
     // What the recompression takes from the description.
     struct ImageSettings {
-        int quality;          // JPEG quality, 0-100
+        double compressionQuality; // 0 (smallest) to 1 (best)
         double resolution;    // target pixels per inch
         std::int64_t sizeMax; // longest side in pixels, at most
         std::int64_t sizeMin; // images whose longest side is below are left alone

@@ -93,7 +93,7 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
         task->job.softMask = image.softMask()->read();
     }
     task->job.target = target;
-    task->job.quality = settings.quality;
+    task->job.jpegQuality = ImageRecompressor::jpegQuality(settings.compressionQuality);
     task->job.storedBytes = image.storedBytes();
     return task;
 }

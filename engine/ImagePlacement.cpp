@@ -1,9 +1,14 @@
 #include "ImagePlacement.h"
 
+#include <qpdf/BufferInputSource.hh>
+#include <qpdf/Pl_Buffer.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFTokenizer.hh>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -50,45 +55,104 @@ std::optional<Matrix> matrixOf(std::vector<QPDFObjectHandle> numbers)
     return Matrix{v[0], v[1], v[2], v[3], v[4], v[5]};
 }
 
-class OperationCollector : public QPDFObjectHandle::ParserCallbacks {
+// Reads the operators that move images around straight from the tokens:
+// building objects for every operand of a long text page costs far more.
+class OperationScanner {
 public:
-    explicit OperationCollector(std::vector<Operation>& operations) : m_operations(operations) {}
+    explicit OperationScanner(std::vector<Operation>& operations) : m_operations(operations) {}
 
-    void handleObject(QPDFObjectHandle object) override
+    void scan(const std::string& content)
     {
-        if (!object.isOperator()) {
-            // Only the last operands matter; a hostile stream may hold millions.
-            if (m_operands.size() == 6) {
-                m_operands.erase(m_operands.begin());
+        const auto input = std::make_shared<BufferInputSource>("content stream", content);
+        QPDFTokenizer tokenizer;
+        tokenizer.allowEOF();
+        for (;;) {
+            const QPDFTokenizer::Token token = tokenizer.readToken(input, "content stream", true);
+            switch (token.getType()) {
+            case QPDFTokenizer::tt_eof:
+                return;
+            case QPDFTokenizer::tt_word:
+                operatorToken(token.getValue(), tokenizer, input);
+                break;
+            default:
+                operand(token);
+                break;
             }
-            m_operands.push_back(object);
-            return;
         }
-        handleOperator(object.getOperatorValue());
-        m_operands.clear();
     }
-    void handleEOF() override {}
 
 private:
-    void handleOperator(const std::string& op)
+    void operand(const QPDFTokenizer::Token& token)
+    {
+        ++m_operandCount;
+        // Only the last six matter; a hostile stream may hold millions.
+        if (m_operands.size() == 6) {
+            m_operands.erase(m_operands.begin());
+        }
+        m_operands.push_back(token);
+    }
+
+    void operatorToken(const std::string& op, QPDFTokenizer& tokenizer,
+                       const std::shared_ptr<InputSource>& input)
     {
         using Kind = Operation::Kind;
-        if (op == "q") {
+        if (op == "ID") {
+            // The inline image's bytes are no tokens.
+            tokenizer.expectInlineImage(input);
+            tokenizer.readToken(input, "content stream", true);
+        } else if (op == "q") {
             m_operations.push_back({Kind::save, {}, {}});
         } else if (op == "Q") {
             m_operations.push_back({Kind::restore, {}, {}});
         } else if (op == "cm") {
-            if (const auto matrix = matrixOf(m_operands)) {
+            if (const auto matrix = matrixOperands()) {
                 m_operations.push_back({Kind::concat, *matrix, {}});
             }
-        } else if (op == "Do" && m_operands.size() == 1 && m_operands.front().isName()) {
-            m_operations.push_back({Kind::paint, {}, m_operands.front().getName()});
+        } else if (op == "Do" && m_operandCount == 1 &&
+                   m_operands.front().getType() == QPDFTokenizer::tt_name) {
+            m_operations.push_back({Kind::paint, {}, m_operands.front().getValue()});
         }
+        m_operands.clear();
+        m_operandCount = 0;
+    }
+
+    std::optional<Matrix> matrixOperands() const
+    {
+        if (m_operandCount != 6) {
+            return std::nullopt;
+        }
+        double v[6];
+        for (std::size_t i = 0; i < 6; ++i) {
+            const auto type = m_operands[i].getType();
+            if (type != QPDFTokenizer::tt_integer && type != QPDFTokenizer::tt_real) {
+                return std::nullopt;
+            }
+            const std::string& text = m_operands[i].getValue();
+            const char* first = text.data() + (text.rfind('+', 0) == 0 ? 1 : 0);
+            const auto [end, error] = std::from_chars(first, text.data() + text.size(), v[i]);
+            if (error != std::errc() || !std::isfinite(v[i])) {
+                return std::nullopt;
+            }
+        }
+        return Matrix{v[0], v[1], v[2], v[3], v[4], v[5]};
     }
 
     std::vector<Operation>& m_operations;
-    std::vector<QPDFObjectHandle> m_operands;
+    std::vector<QPDFTokenizer::Token> m_operands;
+    std::size_t m_operandCount = 0;
 };
+
+std::string contentOf(QPDFObjectHandle content)
+{
+    if (content.isStream()) {
+        const auto data = content.getStreamData(qpdf_dl_generalized);
+        return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+    }
+    Pl_Buffer buffer("page content");
+    QPDFPageObjectHelper(content).pipeContents(&buffer);
+    const auto data = buffer.getBufferSharedPointer();
+    return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+}
 
 bool hasSubtype(QPDFObjectHandle stream, const char* subtype)
 {
@@ -104,10 +168,13 @@ public:
                  bool sizeKnown)
     {
         const QPDFObjGen id = content.getObjGen();
-        if (m_active.count(id) || m_active.size() > maximumDepth || m_expansions >= maximumExpansions) {
+        if (m_active.count(id) || m_active.size() > maximumDepth ||
+            m_replayed >= maximumReplayed) {
             return;
         }
-        ++m_expansions;
+        if (!canPaintImages(resources)) {
+            return;
+        }
         m_active.insert(id);
         patterns(resources);
         replay(operations(content), resources, ctm, sizeKnown);
@@ -117,7 +184,7 @@ public:
 private:
     static constexpr std::size_t maximumDepth = 64;
     // Bounds the work on forms that paint forms that paint forms many times over.
-    static constexpr long maximumExpansions = 200000;
+    static constexpr std::size_t maximumReplayed = 20'000'000;
 
     const std::vector<Operation>& operations(QPDFObjectHandle content)
     {
@@ -127,13 +194,8 @@ private:
             return cached->second;
         }
         std::vector<Operation>& list = m_operations[id];
-        OperationCollector collector(list);
         try {
-            if (content.isStream()) {
-                content.parseAsContents(&collector);
-            } else {
-                QPDFPageObjectHelper(content).parseContents(&collector);
-            }
+            OperationScanner(list).scan(contentOf(content));
         } catch (const std::exception&) {
             // What was read before the damage still counts.
         }
@@ -143,6 +205,7 @@ private:
     void replay(const std::vector<Operation>& list, QPDFObjectHandle resources, Matrix ctm,
                 bool sizeKnown)
     {
+        m_replayed += list.size();
         std::vector<Matrix> saved;
         for (const Operation& operation : list) {
             switch (operation.kind) {
@@ -217,6 +280,22 @@ private:
         }
     }
 
+    // Content without XObjects or patterns paints no image; most text pages
+    // are spared the parsing this way.
+    static bool canPaintImages(QPDFObjectHandle resources)
+    {
+        if (!resources.isDictionary()) {
+            return false;
+        }
+        for (const char* key : {"/XObject", "/Pattern"}) {
+            QPDFObjectHandle entries = resources.getKey(key);
+            if (entries.isDictionary() && !entries.getKeys().empty()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     static ShownSize shownSize(const Matrix& ctm)
     {
         return {std::hypot(ctm.a, ctm.b), std::hypot(ctm.c, ctm.d)};
@@ -239,7 +318,7 @@ private:
     std::map<QPDFObjGen, std::vector<Operation>> m_operations;
     std::set<QPDFObjGen> m_active;
     std::set<QPDFObjGen> m_patternsSeen;
-    long m_expansions = 0;
+    std::size_t m_replayed = 0;
 };
 
 } // namespace

@@ -41,7 +41,7 @@ public:
         // A soft mask, downsampled with the image and kept lossless.
         std::optional<Source> softMask;
         Dimensions target;
-        int quality = 0;
+        int jpegQuality = 0;
         // Size of the image's stream as stored; the new one must be smaller.
         std::size_t storedBytes = 0;
     };
@@ -61,6 +61,9 @@ public:
     // keep theirs.
     static Dimensions targetDimensions(Dimensions pixels, const std::optional<ShownSize>& shown,
                                        const FilterDescription::ImageSettings& settings);
+
+    // The libjpeg quality (1-100) for a filter compression quality (0-1).
+    static int jpegQuality(double compressionQuality);
 
     // The re-encoded image, or nothing when it would not be smaller. Throws
     // on images that do not decode.

@@ -110,6 +110,13 @@ bool isTrue(QPDFObjectHandle value)
     return value.isBool() && value.getBoolValue();
 }
 
+// A colour-key mask picks exact sample values, which lossy coding moves; a
+// soft mask, when there is one, overrides it.
+bool hasColourKeyMask(QPDFObjectHandle dictionary)
+{
+    return dictionary.getKey("/Mask").isArray() && !dictionary.getKey("/SMask").isStream();
+}
+
 int positiveInteger(QPDFObjectHandle value)
 {
     return value.isInteger() && value.getIntValue() > 0 && value.getIntValue() <= 1'000'000
@@ -141,7 +148,7 @@ std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image)
         static_cast<long long>(dimensions.width) * dimensions.height <= maximumPixels &&
         components > 0 && storage != Storage::unsupported && bits.isInteger() &&
         bits.getIntValue() == 8 && !isTrue(dictionary.getKey("/ImageMask")) &&
-        !dictionary.getKey("/Mask").isArray() && !dictionary.hasKey("/Matte") &&
+        !hasColourKeyMask(dictionary) && !dictionary.hasKey("/Matte") &&
         decodeIsKept(dictionary.getKey("/Decode"), components);
     if (!qualifies) {
         return std::nullopt;

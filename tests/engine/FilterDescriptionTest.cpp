@@ -40,7 +40,7 @@ TEST(FilterDescriptionTest, MissingKeysAndWrongTypesAreRefused)
 struct SettingsCase {
     const char* name;
     PDFEngine::Configuration configuration;
-    int quality;
+    double compressionQuality;
     double resolution;
     std::int64_t sizeMax;
 };
@@ -51,7 +51,7 @@ TEST_P(FilterSettingsTest, RecompressionReadsItsNumbersFromTheDescription)
 {
     const SettingsCase& c = GetParam();
     const auto settings = FilterDescription::forConfiguration(c.configuration).imageSettings();
-    EXPECT_EQ(settings.quality, c.quality);
+    EXPECT_DOUBLE_EQ(settings.compressionQuality, c.compressionQuality);
     EXPECT_DOUBLE_EQ(settings.resolution, c.resolution);
     EXPECT_EQ(settings.sizeMax, c.sizeMax);
     EXPECT_EQ(settings.sizeMin, 0);
@@ -59,11 +59,11 @@ TEST_P(FilterSettingsTest, RecompressionReadsItsNumbersFromTheDescription)
 
 INSTANTIATE_TEST_SUITE_P(
     Configurations, FilterSettingsTest,
-    ::testing::Values(SettingsCase{"respectful", {200, 90}, 90, 200, 3400},
-                      SettingsCase{"balanced", {150, 82}, 82, 150, 2550},
-                      SettingsCase{"demolition", {110, 72}, 72, 110, 1870},
-                      SettingsCase{"ladderFirst", {240, 93}, 93, 240, 4080},
-                      SettingsCase{"ladderLast", {82, 56}, 56, 82, 1394}),
+    ::testing::Values(SettingsCase{"respectful", {200, 90}, 0.90, 200, 3400},
+                      SettingsCase{"balanced", {150, 82}, 0.82, 150, 2550},
+                      SettingsCase{"demolition", {110, 72}, 0.72, 110, 1870},
+                      SettingsCase{"ladderFirst", {240, 93}, 0.93, 240, 4080},
+                      SettingsCase{"ladderLast", {82, 56}, 0.56, 82, 1394}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -9,7 +9,7 @@
 namespace zurbo::engine {
 namespace {
 
-const FilterDescription::ImageSettings balanced{82, 150, 2550, 0};
+const FilterDescription::ImageSettings balanced{0.82, 150, 2550, 0};
 
 struct SizingCase {
     const char* name;
@@ -37,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
         SizingCase{"unknownPlaceWithinBound", {2000, 1000}, std::nullopt, balanced, {2000, 1000}},
         SizingCase{"resolutionThenBound", {6000, 300}, ShownSize{1440, 72}, balanced, {2550, 128}},
         SizingCase{"shownAtNoSize", {1000, 800}, ShownSize{0, 0}, balanced, {1, 1}},
-        SizingCase{"belowTheSmallestSize", {400, 300}, ShownSize{10, 10}, {82, 150, 2550, 500}, {400, 300}}),
+        SizingCase{"belowTheSmallestSize", {400, 300}, ShownSize{10, 10}, {0.82, 150, 2550, 500}, {400, 300}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 Raster gradient(int width, int height, int components)
@@ -93,6 +93,20 @@ INSTANTIATE_TEST_SUITE_P(Components, RecompressTest, ::testing::Values(1, 3, 4),
                          [](const auto& info) {
                              return info.param == 1 ? "gray" : info.param == 3 ? "rgb" : "cmyk";
                          });
+
+TEST(ImageRecompressorTest, JpegQualityFollowsTheFilterQualityWithinLibjpegRange)
+{
+    int previous = 0;
+    for (int step = 0; step <= 100; ++step) {
+        const int quality = ImageRecompressor::jpegQuality(step / 100.0);
+        EXPECT_GE(quality, previous) << step;
+        EXPECT_GE(quality, 1);
+        EXPECT_LE(quality, 100);
+        previous = quality;
+    }
+    EXPECT_LT(ImageRecompressor::jpegQuality(0.72), ImageRecompressor::jpegQuality(0.82));
+    EXPECT_LT(ImageRecompressor::jpegQuality(0.82), ImageRecompressor::jpegQuality(0.90));
+}
 
 TEST(ImageRecompressorTest, DropsAReencodingThatIsNotSmaller)
 {
