@@ -98,6 +98,20 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
     return task;
 }
 
+// Recompresses on a worker; whatever goes wrong leaves the image as it is.
+void submit(WorkerPool& pool, Task* task)
+{
+    pool.submit([task] {
+        try {
+            task->result = ImageRecompressor::recompress(task->job);
+        } catch (const std::exception&) {
+            // Pixels that do not decode leave the image as it is.
+        }
+        task->job = {};
+        task->done = true;
+    });
+}
+
 } // namespace
 
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
@@ -109,32 +123,19 @@ void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
 
     std::list<std::unique_ptr<Task>> tasks;
     WorkerPool pool(std::thread::hardware_concurrency());
-    {
-        for (const ImageStream& image : images) {
-            if (image.softMask() && maskUses.at(image.softMask()->object().getObjGen()) > 1) {
-                continue;
-            }
-            try {
-                auto task = taskFor(image, sizes, settings);
-                if (!task) {
-                    continue;
-                }
-                Task* running = task.get();
-                tasks.push_back(std::move(task));
-                pool.submit([running] {
-                    try {
-                        running->result = ImageRecompressor::recompress(running->job);
-                    } catch (const std::exception&) {
-                        // Pixels that do not decode leave the image as it is.
-                    }
-                    running->job = {};
-                    running->done = true;
-                });
-                replaceFinished(tasks);
-            } catch (const std::exception&) {
-                // Unreadable stream data: the image stays as it is.
-            }
+    for (const ImageStream& image : images) {
+        if (image.softMask() && maskUses.at(image.softMask()->object().getObjGen()) > 1) {
+            continue;
         }
+        try {
+            if (auto task = taskFor(image, sizes, settings)) {
+                tasks.push_back(std::move(task));
+                submit(pool, tasks.back().get());
+            }
+        } catch (const std::exception&) {
+            // Unreadable stream data: the image stays as it is.
+        }
+        replaceFinished(tasks);
     }
     pool.wait();
     replaceFinished(tasks);

@@ -1,10 +1,14 @@
 #include "ImageRecompressor.h"
 
+#include "BoundedSink.h"
 #include "Downsampler.h"
 #include "TurboJpeg.h"
 
+#include <qpdf/Pl_Flate.hh>
+
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace zurbo::engine {
 
@@ -18,19 +22,38 @@ int proportion(int length, std::int64_t numerator, std::int64_t denominator)
     return std::clamp(static_cast<int>(scaled), 1, length);
 }
 
+Raster inflated(const ImageRecompressor::Source& source)
+{
+    Raster raster{source.dimensions.width, source.dimensions.height, source.components, {}};
+    const std::size_t expected = raster.rowBytes() * static_cast<std::size_t>(raster.height);
+    raster.samples.reserve(expected);
+    BoundedSink sink(raster.samples, expected);
+    Pl_Flate inflate("image data", &sink, Pl_Flate::a_inflate);
+    inflate.write(reinterpret_cast<const unsigned char*>(source.data.data()), source.data.size());
+    inflate.finish();
+    if (raster.samples.size() != expected) {
+        throw std::runtime_error("image data shorter than declared");
+    }
+    return raster;
+}
+
 Raster decodedPixels(const ImageRecompressor::Source& source, Dimensions target)
 {
-    if (source.jpeg.empty()) {
+    using Encoding = ImageRecompressor::Source::Encoding;
+    if (source.encoding == Encoding::samples) {
         return Downsampler::downsample(source.raster, target.width, target.height);
     }
+    if (source.encoding == Encoding::flate) {
+        return Downsampler::downsample(inflated(source), target.width, target.height);
+    }
     TurboJpeg decoder = TurboJpeg::decompressor();
-    const TurboJpeg::Header header = decoder.header(source.jpeg);
+    const TurboJpeg::Header header = decoder.header(source.data);
     if (header.width != source.dimensions.width || header.height != source.dimensions.height ||
         header.components != source.components) {
         throw TurboJpeg::Error("JPEG frame differs from the image's declared size");
     }
     const Raster decoded =
-        decoder.decode(source.jpeg, source.components, target.width, target.height);
+        decoder.decode(source.data, source.components, target.width, target.height);
     return Downsampler::downsample(decoded, target.width, target.height);
 }
 

@@ -27,10 +27,12 @@ struct ShownSize {
 // ----------------------------------------------------------------------------
 class ImageRecompressor {
 public:
-    // One image's pixels as the document stores them: a JPEG, or decoded
-    // samples (`raster` then holds them).
+    // One image's pixels as the document stores them: a JPEG or plain Flate
+    // data still encoded, or samples the document decoded.
     struct Source {
-        std::string jpeg;
+        enum class Encoding { jpeg, flate, samples };
+        Encoding encoding = Encoding::samples;
+        std::string data;
         Raster raster;
         Dimensions dimensions;
         int components = 0;

@@ -1,5 +1,7 @@
 #include "ImageStream.h"
 
+#include "BoundedSink.h"
+
 #include <qpdf/Pipeline.hh>
 
 #include <algorithm>
@@ -12,28 +14,6 @@ namespace zurbo::engine {
 namespace {
 
 constexpr long long maximumPixels = 400'000'000;
-
-// Collects decoded data and refuses to grow past the image's declared size,
-// which stops decompression bombs early.
-class BoundedSink : public Pipeline {
-public:
-    BoundedSink(std::vector<unsigned char>& target, std::size_t limit)
-        : Pipeline("image samples", nullptr), m_target(target), m_limit(limit)
-    {
-    }
-    void write(unsigned char const* data, size_t length) override
-    {
-        if (length > m_limit - m_target.size()) {
-            throw std::length_error("image data longer than declared");
-        }
-        m_target.insert(m_target.end(), data, data + length);
-    }
-    void finish() override {}
-
-private:
-    std::vector<unsigned char>& m_target;
-    std::size_t m_limit;
-};
 
 class CountingSink : public Pipeline {
 public:
@@ -68,7 +48,7 @@ bool isLosslessFilter(QPDFObjectHandle filter)
     return filter.isName() && names.count(filter.getName());
 }
 
-enum class Storage { unsupported, lossless, jpeg };
+enum class Storage { unsupported, lossless, flate, jpeg };
 
 Storage storageOf(QPDFObjectHandle dictionary)
 {
@@ -78,8 +58,14 @@ Storage storageOf(QPDFObjectHandle dictionary)
     }
     std::vector<QPDFObjectHandle> filters =
         filter.isArray() ? filter.getArrayAsVector() : std::vector<QPDFObjectHandle>{filter};
-    const bool jpeg = filters.size() == 1 && (filters[0].isNameAndEquals("/DCTDecode") ||
-                                               filters[0].isNameAndEquals("/DCT"));
+    const bool single = filters.size() == 1;
+    const bool jpeg = single && (filters[0].isNameAndEquals("/DCTDecode") ||
+                                 filters[0].isNameAndEquals("/DCT"));
+    const bool flate = single && (filters[0].isNameAndEquals("/FlateDecode") ||
+                                  filters[0].isNameAndEquals("/Fl"));
+    if (flate && dictionary.getKey("/DecodeParms").isNull()) {
+        return Storage::flate;
+    }
     if (jpeg) {
         // An explicit colour transform is a JPEG that TurboJPEG may read differently.
         QPDFObjectHandle parameters = dictionary.getKey("/DecodeParms");
@@ -126,8 +112,9 @@ int positiveInteger(QPDFObjectHandle value)
 
 } // namespace
 
-ImageStream::ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components, bool jpeg)
-    : m_object(object), m_dimensions(dimensions), m_components(components), m_jpeg(jpeg)
+ImageStream::ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components,
+                         Encoding encoding)
+    : m_object(object), m_dimensions(dimensions), m_components(components), m_encoding(encoding)
 {
 }
 
@@ -153,7 +140,10 @@ std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image)
     if (!qualifies) {
         return std::nullopt;
     }
-    return ImageStream(image, dimensions, components, storage == Storage::jpeg);
+    const auto encoding = storage == Storage::jpeg    ? Encoding::jpeg
+                          : storage == Storage::flate ? Encoding::flate
+                                                      : Encoding::samples;
+    return ImageStream(image, dimensions, components, encoding);
 }
 
 std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
@@ -176,10 +166,11 @@ std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
 
 ImageRecompressor::Source ImageStream::read() const
 {
-    ImageRecompressor::Source source{{}, {}, m_dimensions, m_components};
-    if (m_jpeg) {
+    ImageRecompressor::Source source{m_encoding, {}, {}, m_dimensions, m_components};
+    if (m_encoding != Encoding::samples) {
+        // Decoded by the worker, away from the document.
         const auto data = m_object.getRawStreamData();
-        source.jpeg.assign(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+        source.data.assign(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
         return source;
     }
     Raster& raster = source.raster;

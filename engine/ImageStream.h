@@ -24,7 +24,7 @@ public:
     static std::optional<ImageStream> inspect(QPDFObjectHandle image);
 
     Dimensions dimensions() const { return m_dimensions; }
-    bool isJpeg() const { return m_jpeg; }
+    bool isJpeg() const { return m_encoding == Encoding::jpeg; }
     // The qualifying 8-bit grey soft mask, when the image has one.
     const ImageStream* softMask() const { return m_softMask.get(); }
     QPDFObjectHandle object() const { return m_object; }
@@ -39,7 +39,9 @@ public:
     void replace(const ImageRecompressor::Result& result) const;
 
 private:
-    ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components, bool jpeg);
+    using Encoding = ImageRecompressor::Source::Encoding;
+
+    ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components, Encoding encoding);
     // The image when it qualifies, its soft mask not considered.
     static std::optional<ImageStream> qualifying(QPDFObjectHandle image);
 
@@ -47,7 +49,7 @@ private:
     mutable QPDFObjectHandle m_object;
     Dimensions m_dimensions;
     int m_components;
-    bool m_jpeg;
+    Encoding m_encoding;
     std::shared_ptr<const ImageStream> m_softMask;
 };
 

@@ -3,6 +3,8 @@
 #include "TurboJpeg.h"
 
 #include <gtest/gtest.h>
+#include <qpdf/Pl_Buffer.hh>
+#include <qpdf/Pl_Flate.hh>
 
 #include <cmath>
 
@@ -54,10 +56,13 @@ Raster gradient(int width, int height, int components)
     return raster;
 }
 
+using Encoding = ImageRecompressor::Source::Encoding;
+
 ImageRecompressor::Source jpegSource(int width, int height, int components)
 {
     ImageRecompressor::Source source;
-    source.jpeg = TurboJpeg::compressor().encode(gradient(width, height, components), 95);
+    source.encoding = Encoding::jpeg;
+    source.data = TurboJpeg::compressor().encode(gradient(width, height, components), 95);
     source.dimensions = {width, height};
     source.components = components;
     return source;
@@ -66,7 +71,24 @@ ImageRecompressor::Source jpegSource(int width, int height, int components)
 ImageRecompressor::Source pixelSource(int width, int height, int components)
 {
     ImageRecompressor::Source source;
+    source.encoding = Encoding::samples;
     source.raster = gradient(width, height, components);
+    source.dimensions = {width, height};
+    source.components = components;
+    return source;
+}
+
+ImageRecompressor::Source flateSource(int width, int height, int components)
+{
+    const Raster raster = gradient(width, height, components);
+    Pl_Buffer buffer("flate");
+    Pl_Flate deflate("deflate", &buffer, Pl_Flate::a_deflate);
+    deflate.write(raster.samples.data(), raster.samples.size());
+    deflate.finish();
+    const auto bytes = buffer.getBufferSharedPointer();
+    ImageRecompressor::Source source;
+    source.encoding = Encoding::flate;
+    source.data.assign(reinterpret_cast<const char*>(bytes->getBuffer()), bytes->getSize());
     source.dimensions = {width, height};
     source.components = components;
     return source;
@@ -77,7 +99,8 @@ class RecompressTest : public ::testing::TestWithParam<int> {};
 TEST_P(RecompressTest, ShrinksJpegAndPixelSourcesToTheTarget)
 {
     const int components = GetParam();
-    for (const auto& source : {jpegSource(800, 600, components), pixelSource(800, 600, components)}) {
+    for (const auto& source : {jpegSource(800, 600, components), pixelSource(800, 600, components),
+                               flateSource(800, 600, components)}) {
         ImageRecompressor::Job job{source, std::nullopt, {190, 150}, 80, 1u << 30};
         const auto result = ImageRecompressor::recompress(job);
         ASSERT_TRUE(result);
@@ -111,7 +134,7 @@ TEST(ImageRecompressorTest, JpegQualityFollowsTheFilterQualityWithinLibjpegRange
 TEST(ImageRecompressorTest, DropsAReencodingThatIsNotSmaller)
 {
     const auto source = jpegSource(400, 300, 3);
-    ImageRecompressor::Job job{source, std::nullopt, {400, 300}, 100, source.jpeg.size() / 4};
+    ImageRecompressor::Job job{source, std::nullopt, {400, 300}, 100, source.data.size() / 4};
     EXPECT_FALSE(ImageRecompressor::recompress(job));
 }
 
@@ -126,7 +149,7 @@ TEST(ImageRecompressorTest, ShrinksTheSoftMaskInProportionAndKeepsItUncompressed
     EXPECT_EQ(result->softMask->samples.size(), 50u * 38u);
 }
 
-TEST(ImageRecompressorTest, RefusesJpegsThatDoNotMatchTheirDeclaredImage)
+TEST(ImageRecompressorTest, RefusesDataThatDoesNotMatchTheDeclaredImage)
 {
     auto mismatched = jpegSource(400, 300, 3);
     mismatched.dimensions = {401, 300};
@@ -134,9 +157,18 @@ TEST(ImageRecompressorTest, RefusesJpegsThatDoNotMatchTheirDeclaredImage)
                  TurboJpeg::Error);
 
     auto truncated = jpegSource(400, 300, 3);
-    truncated.jpeg.resize(truncated.jpeg.size() / 2);
+    truncated.data.resize(truncated.data.size() / 2);
     EXPECT_THROW(ImageRecompressor::recompress({truncated, std::nullopt, {100, 75}, 80, 1u << 30}),
                  TurboJpeg::Error);
+
+    auto overlong = flateSource(400, 300, 3);
+    overlong.dimensions = {400, 200};
+    EXPECT_THROW(ImageRecompressor::recompress({overlong, std::nullopt, {100, 50}, 80, 1u << 30}),
+                 std::length_error);
+
+    auto cut = flateSource(400, 300, 3);
+    cut.data.resize(cut.data.size() / 2);
+    EXPECT_ANY_THROW(ImageRecompressor::recompress({cut, std::nullopt, {100, 75}, 80, 1u << 30}));
 }
 
 } // namespace
