@@ -1,5 +1,6 @@
 #include "ImageFilter.h"
 
+#include "DuplicateImages.h"
 #include "ImagePlacement.h"
 #include "ImageStream.h"
 #include "WorkerPool.h"
@@ -117,7 +118,8 @@ void submit(WorkerPool& pool, Task* task)
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
                         const FilterDescription::ImageSettings& settings)
 {
-    const ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
+    ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
+    DuplicateImages::merge(pages, sizes);
     const std::vector<ImageStream> images = candidates(pages, sizes);
     const auto maskUses = softMaskUses(images);
 

@@ -64,6 +64,23 @@ TEST(ImageFilterTest, ShrinksAnImageToTheResolutionOfWhereItIsShown)
     }
 }
 
+TEST(ImageFilterTest, PagesShowingIdenticalImagesShareOneRecompressedObject)
+{
+    // The fixture paints the same pixels on every page, each page its own stream.
+    const TestFolder folder;
+    testing::writeFixturePdf(folder / "in.pdf", testing::imageHeavyDocument(3));
+    runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", balanced, false);
+
+    const PdfInspection source(folder / "in.pdf");
+    EXPECT_NE(source.pageImages(0).at("Im0").objectNumber, source.pageImages(2).at("Im0").objectNumber);
+    const PdfInspection output(folder / "out.pdf");
+    const StoredImage first = output.pageImages(0).at("Im0");
+    for (std::size_t page = 1; page < 3; ++page) {
+        EXPECT_EQ(output.pageImages(page).at("Im0").objectNumber, first.objectNumber) << page;
+    }
+    EXPECT_EQ(first.width, 300);
+}
+
 TEST(ImageFilterTest, LeavesAJpegAlreadyBelowTheResolutionAsItIs)
 {
     const TestFolder folder;

@@ -85,6 +85,7 @@ std::map<std::string, StoredImage> PdfInspection::pageImages(std::size_t pageInd
                 text(image.getRawStreamData()),
                 decoded(image),
                 dictionary.getKey("/SMask").isStream(),
+                image.getObjectID(),
             };
         },
         isImage);

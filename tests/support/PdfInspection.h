@@ -21,6 +21,7 @@ struct StoredImage {
     // The data with general-purpose filters (Flate, LZW, ...) undone.
     std::string decodedData;
     bool hasSoftMask = false;
+    int objectNumber = 0;
 };
 
 // What a test reads back from a written PDF, through libqpdf.
