@@ -14,8 +14,7 @@ struct Span {
     std::vector<float> weights;
 };
 
-std::vector<Span> spans(int sourceLength, int targetLength)
-{
+std::vector<Span> spans(int sourceLength, int targetLength) {
     const double step = static_cast<double>(sourceLength) / targetLength;
     std::vector<Span> result(static_cast<std::size_t>(targetLength));
     for (int i = 0; i < targetLength; ++i) {
@@ -33,13 +32,13 @@ std::vector<Span> spans(int sourceLength, int targetLength)
 
 // Adds `weight` times the horizontally reduced `row` into `sums`.
 void accumulateRow(const unsigned char* row, const std::vector<Span>& columns, int components,
-                   float weight, std::vector<float>& sums)
-{
+                   float weight, std::vector<float>& sums) {
     std::size_t out = 0;
     for (const Span& column : columns) {
         for (int c = 0; c < components; ++c) {
             float value = 0;
-            const unsigned char* sample = row + static_cast<std::size_t>(column.first) * components + c;
+            const unsigned char* sample =
+                row + static_cast<std::size_t>(column.first) * components + c;
             for (const float w : column.weights) {
                 value += w * *sample;
                 sample += components;
@@ -51,8 +50,7 @@ void accumulateRow(const unsigned char* row, const std::vector<Span>& columns, i
 
 } // namespace
 
-Raster Downsampler::downsample(const Raster& source, int width, int height)
-{
+Raster Downsampler::downsample(const Raster& source, int width, int height) {
     if (width < 1 || height < 1 || width > source.width || height > source.height) {
         throw std::invalid_argument("downsampling to an invalid size");
     }
@@ -69,7 +67,8 @@ Raster Downsampler::downsample(const Raster& source, int width, int height)
         std::fill(sums.begin(), sums.end(), 0.0f);
         for (std::size_t r = 0; r < row.weights.size(); ++r) {
             const unsigned char* sourceRow =
-                source.samples.data() + (static_cast<std::size_t>(row.first) + r) * source.rowBytes();
+                source.samples.data() +
+                (static_cast<std::size_t>(row.first) + r) * source.rowBytes();
             accumulateRow(sourceRow, columns, source.components, row.weights[r], sums);
         }
         for (const float sum : sums) {

@@ -19,8 +19,7 @@ namespace {
 class HashingSink : public Pipeline {
 public:
     HashingSink() : Pipeline("image hash", nullptr) {}
-    void write(unsigned char const* data, size_t length) override
-    {
+    void write(unsigned char const* data, size_t length) override {
         for (size_t i = 0; i < length; ++i) {
             hash = (hash ^ data[i]) * 0x100000001b3ULL;
         }
@@ -33,27 +32,27 @@ public:
 };
 
 // Equal keys mean equal dictionaries and, almost surely, equal data.
-std::string contentKey(QPDFObjectHandle image)
-{
+std::string contentKey(QPDFObjectHandle image) {
     QPDFObjectHandle dictionary = image.getDict().shallowCopy();
     dictionary.removeKey("/Length");
     HashingSink sink;
     if (!image.pipeStreamData(&sink, nullptr, 0, qpdf_dl_none, true, false)) {
         return {};
     }
-    return dictionary.unparse() + "|" + std::to_string(sink.bytes) + "|" + std::to_string(sink.hash);
+    return dictionary.unparse() + "|" + std::to_string(sink.bytes) + "|" +
+           std::to_string(sink.hash);
 }
 
-bool sameData(QPDFObjectHandle a, QPDFObjectHandle b)
-{
+bool sameData(QPDFObjectHandle a, QPDFObjectHandle b) {
     const auto first = a.getRawStreamData();
     const auto second = b.getRawStreamData();
     return first->getSize() == second->getSize() &&
-           std::equal(first->getBuffer(), first->getBuffer() + first->getSize(), second->getBuffer());
+           std::equal(first->getBuffer(), first->getBuffer() + first->getSize(),
+                      second->getBuffer());
 }
 
-std::optional<ShownSize> larger(const std::optional<ShownSize>& a, const std::optional<ShownSize>& b)
-{
+std::optional<ShownSize> larger(const std::optional<ShownSize>& a,
+                                const std::optional<ShownSize>& b) {
     if (!a || !b) {
         return std::nullopt;
     }
@@ -63,8 +62,7 @@ std::optional<ShownSize> larger(const std::optional<ShownSize>& a, const std::op
 // Which image object stands for which, by object.
 using Replacements = std::map<QPDFObjGen, QPDFObjectHandle>;
 
-Replacements findDuplicates(QPDF& document, const ImagePlacement::ShownSizes& sizes)
-{
+Replacements findDuplicates(QPDF& document, const ImagePlacement::ShownSizes& sizes) {
     std::map<std::string, QPDFObjectHandle> firstByKey;
     Replacements replacements;
     for (const auto& [id, shown] : sizes) {
@@ -87,8 +85,7 @@ Replacements findDuplicates(QPDF& document, const ImagePlacement::ShownSizes& si
 
 // Rewrites the /XObject entries reachable from `resources`.
 void rewrite(QPDFObjectHandle resources, const Replacements& replacements,
-             std::set<QPDFObjGen>& visited)
-{
+             std::set<QPDFObjGen>& visited) {
     if (!resources.isDictionary()) {
         return;
     }
@@ -113,8 +110,7 @@ void rewrite(QPDFObjectHandle resources, const Replacements& replacements,
 } // namespace
 
 void DuplicateImages::merge(const std::vector<QPDFObjectHandle>& pages,
-                            ImagePlacement::ShownSizes& sizes)
-{
+                            ImagePlacement::ShownSizes& sizes) {
     if (pages.empty() || sizes.size() < 2) {
         return;
     }

@@ -22,7 +22,8 @@ public:
     // Points the /XObject entries of `pages` (and of the forms and patterns
     // they use) at one object per set of identical image streams, and folds
     // the shown sizes of the others into it. Never throws for damaged input.
-    static void merge(const std::vector<QPDFObjectHandle>& pages, ImagePlacement::ShownSizes& sizes);
+    static void merge(const std::vector<QPDFObjectHandle>& pages,
+                      ImagePlacement::ShownSizes& sizes);
 };
 
 } // namespace zurbo::engine

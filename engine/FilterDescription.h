@@ -25,9 +25,9 @@ public:
     // What the recompression takes from the description.
     struct ImageSettings {
         double compressionQuality; // 0 (smallest) to 1 (best)
-        double resolution;    // target pixels per inch
-        std::int64_t sizeMax; // longest side in pixels, at most
-        std::int64_t sizeMin; // images whose longest side is below are left alone
+        double resolution;         // target pixels per inch
+        std::int64_t sizeMax;      // longest side in pixels, at most
+        std::int64_t sizeMin;      // images whose longest side is below are left alone
     };
 
     FilterDescription(std::int64_t value) : m_value(value) {}

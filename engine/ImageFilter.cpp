@@ -27,8 +27,7 @@ struct Task {
 
 // Writes back the results of finished tasks and lets go of them, so that
 // finished pixels do not pile up while the other images are read.
-void replaceFinished(std::list<std::unique_ptr<Task>>& tasks)
-{
+void replaceFinished(std::list<std::unique_ptr<Task>>& tasks) {
     for (auto task = tasks.begin(); task != tasks.end();) {
         if (!(*task)->done) {
             ++task;
@@ -47,8 +46,7 @@ void replaceFinished(std::list<std::unique_ptr<Task>>& tasks)
 
 // Soft masks that more than one candidate image uses cannot follow each
 // image's size; such images are left alone.
-std::map<QPDFObjGen, int> softMaskUses(const std::vector<ImageStream>& images)
-{
+std::map<QPDFObjGen, int> softMaskUses(const std::vector<ImageStream>& images) {
     std::map<QPDFObjGen, int> uses;
     for (const ImageStream& image : images) {
         if (image.softMask()) {
@@ -59,8 +57,7 @@ std::map<QPDFObjGen, int> softMaskUses(const std::vector<ImageStream>& images)
 }
 
 std::vector<ImageStream> candidates(const std::vector<QPDFObjectHandle>& pages,
-                                    const ImagePlacement::ShownSizes& sizes)
-{
+                                    const ImagePlacement::ShownSizes& sizes) {
     std::vector<ImageStream> images;
     if (pages.empty()) {
         return images;
@@ -80,10 +77,10 @@ std::vector<ImageStream> candidates(const std::vector<QPDFObjectHandle>& pages,
 
 // The work for one image, or nothing when it stays as it is.
 std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::ShownSizes& sizes,
-                              const FilterDescription::ImageSettings& settings)
-{
+                              const FilterDescription::ImageSettings& settings) {
     const auto& shown = sizes.at(image.object().getObjGen());
-    const Dimensions target = ImageRecompressor::targetDimensions(image.dimensions(), shown, settings);
+    const Dimensions target =
+        ImageRecompressor::targetDimensions(image.dimensions(), shown, settings);
     const bool shrinks = !(target == image.dimensions());
     if (!shrinks && image.isJpeg()) {
         return nullptr;
@@ -100,8 +97,7 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
 }
 
 // Recompresses on a worker; whatever goes wrong leaves the image as it is.
-void submit(WorkerPool& pool, Task* task)
-{
+void submit(WorkerPool& pool, Task* task) {
     pool.submit([task] {
         try {
             task->result = ImageRecompressor::recompress(task->job);
@@ -116,8 +112,7 @@ void submit(WorkerPool& pool, Task* task)
 } // namespace
 
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
-                        const FilterDescription::ImageSettings& settings)
-{
+                        const FilterDescription::ImageSettings& settings) {
     ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
     DuplicateImages::merge(pages, sizes);
     const std::vector<ImageStream> images = candidates(pages, sizes);

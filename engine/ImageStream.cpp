@@ -23,8 +23,7 @@ public:
     std::size_t count = 0;
 };
 
-int componentsOf(QPDFObjectHandle space)
-{
+int componentsOf(QPDFObjectHandle space) {
     if (space.isName()) {
         const std::string name = space.getName();
         return name == "/DeviceGray" ? 1 : name == "/DeviceRGB" ? 3 : name == "/DeviceCMYK" ? 4 : 0;
@@ -39,48 +38,46 @@ int componentsOf(QPDFObjectHandle space)
 }
 
 // Filters whose decoding is exact and that qpdf undoes itself.
-bool isLosslessFilter(QPDFObjectHandle filter)
-{
-    static const std::set<std::string> names{"/FlateDecode", "/Fl",  "/LZWDecode",
-                                             "/LZW",         "/ASCII85Decode", "/A85",
-                                             "/ASCIIHexDecode", "/AHx", "/RunLengthDecode",
-                                             "/RL"};
+bool isLosslessFilter(QPDFObjectHandle filter) {
+    static const std::set<std::string> names{"/FlateDecode",     "/Fl",  "/LZWDecode",      "/LZW",
+                                             "/ASCII85Decode",   "/A85", "/ASCIIHexDecode", "/AHx",
+                                             "/RunLengthDecode", "/RL"};
     return filter.isName() && names.count(filter.getName());
 }
 
-enum class Storage { unsupported, lossless, flate, jpeg };
+using Encoding = ImageRecompressor::Source::Encoding;
 
-Storage storageOf(QPDFObjectHandle dictionary)
-{
+// How the worker gets at the pixels: a lone Flate or DCT filter is undone
+// there, other lossless chains by qpdf here. Nothing for anything else.
+std::optional<Encoding> encodingOf(QPDFObjectHandle dictionary) {
     QPDFObjectHandle filter = dictionary.getKey("/Filter");
     if (filter.isNull()) {
-        return Storage::lossless;
+        return Encoding::samples;
     }
     std::vector<QPDFObjectHandle> filters =
         filter.isArray() ? filter.getArrayAsVector() : std::vector<QPDFObjectHandle>{filter};
     const bool single = filters.size() == 1;
-    const bool jpeg = single && (filters[0].isNameAndEquals("/DCTDecode") ||
-                                 filters[0].isNameAndEquals("/DCT"));
-    const bool flate = single && (filters[0].isNameAndEquals("/FlateDecode") ||
-                                  filters[0].isNameAndEquals("/Fl"));
-    if (flate && dictionary.getKey("/DecodeParms").isNull()) {
-        return Storage::flate;
+    QPDFObjectHandle parameters = dictionary.getKey("/DecodeParms");
+    if (single &&
+        (filters[0].isNameAndEquals("/FlateDecode") || filters[0].isNameAndEquals("/Fl")) &&
+        parameters.isNull()) {
+        return Encoding::flate;
     }
-    if (jpeg) {
+    if (single &&
+        (filters[0].isNameAndEquals("/DCTDecode") || filters[0].isNameAndEquals("/DCT"))) {
         // An explicit colour transform is a JPEG that TurboJPEG may read differently.
-        QPDFObjectHandle parameters = dictionary.getKey("/DecodeParms");
         const bool plain = parameters.isNull() ||
                            (parameters.isDictionary() && !parameters.hasKey("/ColorTransform"));
-        return plain ? Storage::jpeg : Storage::unsupported;
+        return plain ? std::optional<Encoding>(Encoding::jpeg) : std::nullopt;
     }
-    return std::all_of(filters.begin(), filters.end(), isLosslessFilter) ? Storage::lossless
-                                                                         : Storage::unsupported;
+    return std::all_of(filters.begin(), filters.end(), isLosslessFilter)
+               ? std::optional<Encoding>(Encoding::samples)
+               : std::nullopt;
 }
 
 // A /Decode array maps samples linearly, which averaging and re-encoding
 // preserve, so any well-formed one stays with the image.
-bool decodeIsKept(QPDFObjectHandle decode, int components)
-{
+bool decodeIsKept(QPDFObjectHandle decode, int components) {
     if (decode.isNull()) {
         return true;
     }
@@ -91,20 +88,17 @@ bool decodeIsKept(QPDFObjectHandle decode, int components)
     return std::all_of(items.begin(), items.end(), [](QPDFObjectHandle n) { return n.isNumber(); });
 }
 
-bool isTrue(QPDFObjectHandle value)
-{
+bool isTrue(QPDFObjectHandle value) {
     return value.isBool() && value.getBoolValue();
 }
 
 // A colour-key mask picks exact sample values, which lossy coding moves; a
 // soft mask, when there is one, overrides it.
-bool hasColourKeyMask(QPDFObjectHandle dictionary)
-{
+bool hasColourKeyMask(QPDFObjectHandle dictionary) {
     return dictionary.getKey("/Mask").isArray() && !dictionary.getKey("/SMask").isStream();
 }
 
-int positiveInteger(QPDFObjectHandle value)
-{
+int positiveInteger(QPDFObjectHandle value) {
     return value.isInteger() && value.getIntValue() > 0 && value.getIntValue() <= 1'000'000
                ? value.getIntValueAsInt()
                : 0;
@@ -114,12 +108,9 @@ int positiveInteger(QPDFObjectHandle value)
 
 ImageStream::ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components,
                          Encoding encoding)
-    : m_object(object), m_dimensions(dimensions), m_components(components), m_encoding(encoding)
-{
-}
+    : m_object(object), m_dimensions(dimensions), m_components(components), m_encoding(encoding) {}
 
-std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image)
-{
+std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image) {
     if (!image.isStream()) {
         return std::nullopt;
     }
@@ -127,27 +118,22 @@ std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image)
     const Dimensions dimensions{positiveInteger(dictionary.getKey("/Width")),
                                 positiveInteger(dictionary.getKey("/Height"))};
     const int components = componentsOf(dictionary.getKey("/ColorSpace"));
-    const Storage storage = storageOf(dictionary);
+    const std::optional<Encoding> encoding = encodingOf(dictionary);
     QPDFObjectHandle bits = dictionary.getKey("/BitsPerComponent");
     const bool qualifies =
         dictionary.getKey("/Subtype").isNameAndEquals("/Image") && dimensions.width > 0 &&
         dimensions.height > 0 &&
         static_cast<long long>(dimensions.width) * dimensions.height <= maximumPixels &&
-        components > 0 && storage != Storage::unsupported && bits.isInteger() &&
-        bits.getIntValue() == 8 && !isTrue(dictionary.getKey("/ImageMask")) &&
-        !hasColourKeyMask(dictionary) && !dictionary.hasKey("/Matte") &&
-        decodeIsKept(dictionary.getKey("/Decode"), components);
+        components > 0 && encoding && bits.isInteger() && bits.getIntValue() == 8 &&
+        !isTrue(dictionary.getKey("/ImageMask")) && !hasColourKeyMask(dictionary) &&
+        !dictionary.hasKey("/Matte") && decodeIsKept(dictionary.getKey("/Decode"), components);
     if (!qualifies) {
         return std::nullopt;
     }
-    const auto encoding = storage == Storage::jpeg    ? Encoding::jpeg
-                          : storage == Storage::flate ? Encoding::flate
-                                                      : Encoding::samples;
-    return ImageStream(image, dimensions, components, encoding);
+    return ImageStream(image, dimensions, components, *encoding);
 }
 
-std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
-{
+std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image) {
     std::optional<ImageStream> stream = qualifying(image);
     if (!stream) {
         return std::nullopt;
@@ -164,8 +150,7 @@ std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
     return stream;
 }
 
-ImageRecompressor::Source ImageStream::read() const
-{
+ImageRecompressor::Source ImageStream::read() const {
     ImageRecompressor::Source source{m_encoding, {}, {}, m_dimensions, m_components};
     if (m_encoding != Encoding::samples) {
         // Decoded by the worker, away from the document.
@@ -187,15 +172,13 @@ ImageRecompressor::Source ImageStream::read() const
     return source;
 }
 
-std::size_t ImageStream::storedBytes() const
-{
+std::size_t ImageStream::storedBytes() const {
     CountingSink counter;
     m_object.pipeStreamData(&counter, nullptr, 0, qpdf_dl_none, true, false);
     return counter.count;
 }
 
-void ImageStream::replace(const ImageRecompressor::Result& result) const
-{
+void ImageStream::replace(const ImageRecompressor::Result& result) const {
     m_object.replaceStreamData(result.jpeg, QPDFObjectHandle::newName("/DCTDecode"),
                                QPDFObjectHandle::newNull());
     QPDFObjectHandle dictionary = m_object.getDict();
@@ -205,9 +188,8 @@ void ImageStream::replace(const ImageRecompressor::Result& result) const
         const Raster& mask = *result.softMask;
         QPDFObjectHandle maskObject = m_softMask->m_object;
         // Left without a filter: the writer compresses it losslessly.
-        maskObject.replaceStreamData(
-            std::string(mask.samples.begin(), mask.samples.end()), QPDFObjectHandle::newNull(),
-            QPDFObjectHandle::newNull());
+        maskObject.replaceStreamData(std::string(mask.samples.begin(), mask.samples.end()),
+                                     QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
         QPDFObjectHandle maskDictionary = maskObject.getDict();
         maskDictionary.replaceKey("/Width", QPDFObjectHandle::newInteger(mask.width));
         maskDictionary.replaceKey("/Height", QPDFObjectHandle::newInteger(mask.height));

@@ -26,8 +26,7 @@ struct FileCloser {
 };
 using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
 
-OutputFile openOutput(const std::filesystem::path& output)
-{
+OutputFile openOutput(const std::filesystem::path& output) {
     OutputFile file(std::fopen(output.c_str(), "wb"));
     if (!file) {
         throw EngineError::systemFilterUnavailable();
@@ -35,8 +34,7 @@ OutputFile openOutput(const std::filesystem::path& output)
     return file;
 }
 
-void openSource(QPDF& source, const std::filesystem::path& path)
-{
+void openSource(QPDF& source, const std::filesystem::path& path) {
     try {
         source.setSuppressWarnings(true);
         source.processFile(path.c_str());
@@ -47,18 +45,17 @@ void openSource(QPDF& source, const std::filesystem::path& path)
     }
 }
 
-bool isRectangle(QPDFObjectHandle box)
-{
+bool isRectangle(QPDFObjectHandle box) {
     if (!box.isArray() || box.getArrayNItems() != 4) {
         return false;
     }
     const auto numbers = box.getArrayAsVector();
-    return std::all_of(numbers.begin(), numbers.end(), [](QPDFObjectHandle n) { return n.isNumber(); });
+    return std::all_of(numbers.begin(), numbers.end(),
+                       [](QPDFObjectHandle n) { return n.isNumber(); });
 }
 
 // A US Letter page for the rare source page without a usable media box.
-QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page)
-{
+QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page) {
     QPDFObjectHandle box = page.getKey("/MediaBox");
     return isRectangle(box) ? box : QPDFObjectHandle::parse("[0 0 612 792]");
 }
@@ -66,8 +63,7 @@ QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page)
 // Annotation appearances become page content, the way a printout shows
 // them, so that what a page shows survives while links, fields and the rest
 // of the interactive layer stay behind.
-void flattenAnnotations(QPDF& pdf)
-{
+void flattenAnnotations(QPDF& pdf) {
     try {
         // Fields whose appearance the reader was left to draw get one first.
         QPDFAcroFormDocumentHelper(pdf).generateAppearancesIfNeeded();
@@ -79,8 +75,7 @@ void flattenAnnotations(QPDF& pdf)
 
 // Leaves the page its content, resources and media box. Crop box and
 // rotation stay too, because they decide how the content is seen.
-void prunePage(QPDFObjectHandle page)
-{
+void prunePage(QPDFObjectHandle page) {
     page.replaceKey("/MediaBox", mediaBoxOf(page));
     if (!isRectangle(page.getKey("/CropBox"))) {
         page.removeKey("/CropBox");
@@ -89,8 +84,8 @@ void prunePage(QPDFObjectHandle page)
     if (!rotate.isInteger() || rotate.getIntValue() % 90 != 0) {
         page.removeKey("/Rotate");
     }
-    static const std::set<std::string> kept{"/Type",     "/Parent",    "/MediaBox", "/CropBox",
-                                            "/Rotate",   "/Resources", "/Contents"};
+    static const std::set<std::string> kept{"/Type",   "/Parent",    "/MediaBox", "/CropBox",
+                                            "/Rotate", "/Resources", "/Contents"};
     for (const std::string& key : page.getKeys()) {
         if (!kept.count(key)) {
             page.removeKey(key);
@@ -100,8 +95,7 @@ void prunePage(QPDFObjectHandle page)
 
 // Cuts the document down to its pages: whatever the catalogue pointed to
 // besides them is no longer reachable and is not written.
-void keepOnlyPages(QPDF& pdf)
-{
+void keepOnlyPages(QPDF& pdf) {
     flattenAnnotations(pdf);
     pdf.pushInheritedAttributesToPage();
     for (QPDFObjectHandle page : pdf.getAllPages()) {
@@ -115,8 +109,7 @@ void keepOnlyPages(QPDF& pdf)
     }
 }
 
-QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata)
-{
+QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata) {
     QPDFObjectHandle information = QPDFObjectHandle::newDictionary();
     information.replaceKey("/Creator", QPDFObjectHandle::newString("ZURBO"));
     QPDFObjectHandle sourceInformation = pdf.getTrailer().getKey("/Info");
@@ -131,8 +124,7 @@ QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata)
     return pdf.makeIndirectObject(information);
 }
 
-void write(QPDF& document, OutputFile file)
-{
+void write(QPDF& document, OutputFile file) {
     try {
         QPDFWriter writer(document);
         writer.setOutputFile("output", file.get(), false);
@@ -149,7 +141,8 @@ void write(QPDF& document, OutputFile file)
     } catch (const std::exception&) {
         throw EngineError::systemFilterUnavailable();
     }
-    if (std::fflush(file.get()) != 0 || std::ferror(file.get()) || std::fclose(file.release()) != 0) {
+    if (std::fflush(file.get()) != 0 || std::ferror(file.get()) ||
+        std::fclose(file.release()) != 0) {
         throw EngineError::systemFilterUnavailable();
     }
 }
@@ -157,8 +150,7 @@ void write(QPDF& document, OutputFile file)
 } // namespace
 
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
-                        PDFEngine::Configuration configuration, bool cleanMetadata)
-{
+                        PDFEngine::Configuration configuration, bool cleanMetadata) {
     QPDF document;
     openSource(document, source);
     const FilterDescription filter = FilterDescription::forConfiguration(configuration);

@@ -5,10 +5,10 @@
 namespace zurbo::engine {
 namespace {
 
-TEST(FilterDescriptionTest, BalancedConfigurationGivesTheTabulatedDescription)
-{
+TEST(FilterDescriptionTest, BalancedConfigurationGivesTheTabulatedDescription) {
     const FilterDescription filter = FilterDescription::forConfiguration({150, 82});
-    const FilterDescription& image = filter.at("FilterData").at("ColorSettings").at("ImageSettings");
+    const FilterDescription& image =
+        filter.at("FilterData").at("ColorSettings").at("ImageSettings");
     const FilterDescription& scale = image.at("ImageScaleSettings");
 
     EXPECT_EQ(filter.at("FilterType").integer(), 1);
@@ -29,8 +29,7 @@ TEST(FilterDescriptionTest, BalancedConfigurationGivesTheTabulatedDescription)
     EXPECT_EQ(scale.size(), 4u);
 }
 
-TEST(FilterDescriptionTest, MissingKeysAndWrongTypesAreRefused)
-{
+TEST(FilterDescriptionTest, MissingKeysAndWrongTypesAreRefused) {
     const FilterDescription filter = FilterDescription::forConfiguration({150, 82});
     EXPECT_THROW(filter.at("Nope"), std::out_of_range);
     EXPECT_THROW(filter.at("Name").at("Anything"), std::out_of_range);
@@ -47,8 +46,7 @@ struct SettingsCase {
 
 class FilterSettingsTest : public ::testing::TestWithParam<SettingsCase> {};
 
-TEST_P(FilterSettingsTest, RecompressionReadsItsNumbersFromTheDescription)
-{
+TEST_P(FilterSettingsTest, RecompressionReadsItsNumbersFromTheDescription) {
     const SettingsCase& c = GetParam();
     const auto settings = FilterDescription::forConfiguration(c.configuration).imageSettings();
     EXPECT_DOUBLE_EQ(settings.compressionQuality, c.compressionQuality);
@@ -57,14 +55,13 @@ TEST_P(FilterSettingsTest, RecompressionReadsItsNumbersFromTheDescription)
     EXPECT_EQ(settings.sizeMin, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Configurations, FilterSettingsTest,
-    ::testing::Values(SettingsCase{"respectful", {200, 90}, 0.90, 200, 3400},
-                      SettingsCase{"balanced", {150, 82}, 0.82, 150, 2550},
-                      SettingsCase{"demolition", {110, 72}, 0.72, 110, 1870},
-                      SettingsCase{"ladderFirst", {240, 93}, 0.93, 240, 4080},
-                      SettingsCase{"ladderLast", {82, 56}, 0.56, 82, 1394}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Configurations, FilterSettingsTest,
+                         ::testing::Values(SettingsCase{"respectful", {200, 90}, 0.90, 200, 3400},
+                                           SettingsCase{"balanced", {150, 82}, 0.82, 150, 2550},
+                                           SettingsCase{"demolition", {110, 72}, 0.72, 110, 1870},
+                                           SettingsCase{"ladderFirst", {240, 93}, 0.93, 240, 4080},
+                                           SettingsCase{"ladderLast", {82, 56}, 0.56, 82, 1394}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zurbo::engine

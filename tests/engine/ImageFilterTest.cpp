@@ -25,8 +25,7 @@ using ColorSpace = FixtureImage::ColorSpace;
 
 constexpr PDFEngine::Configuration balanced{150, 82};
 
-FixtureDocument onePage(std::vector<FixtureImage> images, double formScale = 1)
-{
+FixtureDocument onePage(std::vector<FixtureImage> images, double formScale = 1) {
     FixtureDocument document;
     FixturePage page;
     page.images = std::move(images);
@@ -43,16 +42,14 @@ struct Outcome {
 };
 
 Outcome compressed(const TestFolder& folder, const FixtureDocument& document,
-                   PDFEngine::Configuration configuration = balanced)
-{
+                   PDFEngine::Configuration configuration = balanced) {
     testing::writeFixturePdf(folder / "in.pdf", document);
     runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", configuration, false);
     return {PdfInspection(folder / "in.pdf").pageImages(0),
             PdfInspection(folder / "out.pdf").pageImages(0)};
 }
 
-TEST(ImageFilterTest, ShrinksAnImageToTheResolutionOfWhereItIsShown)
-{
+TEST(ImageFilterTest, ShrinksAnImageToTheResolutionOfWhereItIsShown) {
     for (const double formScale : {1.0, 0.5}) {
         const TestFolder folder;
         const Outcome outcome =
@@ -64,15 +61,15 @@ TEST(ImageFilterTest, ShrinksAnImageToTheResolutionOfWhereItIsShown)
     }
 }
 
-TEST(ImageFilterTest, PagesShowingIdenticalImagesShareOneRecompressedObject)
-{
+TEST(ImageFilterTest, PagesShowingIdenticalImagesShareOneRecompressedObject) {
     // The fixture paints the same pixels on every page, each page its own stream.
     const TestFolder folder;
     testing::writeFixturePdf(folder / "in.pdf", testing::imageHeavyDocument(3));
     runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", balanced, false);
 
     const PdfInspection source(folder / "in.pdf");
-    EXPECT_NE(source.pageImages(0).at("Im0").objectNumber, source.pageImages(2).at("Im0").objectNumber);
+    EXPECT_NE(source.pageImages(0).at("Im0").objectNumber,
+              source.pageImages(2).at("Im0").objectNumber);
     const PdfInspection output(folder / "out.pdf");
     const StoredImage first = output.pageImages(0).at("Im0");
     for (std::size_t page = 1; page < 3; ++page) {
@@ -81,19 +78,18 @@ TEST(ImageFilterTest, PagesShowingIdenticalImagesShareOneRecompressedObject)
     EXPECT_EQ(first.width, 300);
 }
 
-TEST(ImageFilterTest, LeavesAJpegAlreadyBelowTheResolutionAsItIs)
-{
+TEST(ImageFilterTest, LeavesAJpegAlreadyBelowTheResolutionAsItIs) {
     const TestFolder folder;
-    const Outcome outcome = compressed(folder, onePage({{.width = 250, .height = 180, .jpeg = true}}));
+    const Outcome outcome =
+        compressed(folder, onePage({{.width = 250, .height = 180, .jpeg = true}}));
     EXPECT_TRUE(outcome.after.at("Im0").storedData == outcome.before.at("Im0").storedData);
 }
 
-TEST(ImageFilterTest, BoundsTheLongestSideByTheLargestImageSize)
-{
+TEST(ImageFilterTest, BoundsTheLongestSideByTheLargestImageSize) {
     // At 10 ppi the largest size is 170 pixels; 20 inches would want 200.
     const TestFolder folder;
-    FixtureDocument document = onePage(
-        {{.width = 1200, .height = 900, .shownWidthInches = 20, .shownHeightInches = 15}});
+    FixtureDocument document =
+        onePage({{.width = 1200, .height = 900, .shownWidthInches = 20, .shownHeightInches = 15}});
     document.pages[0].widthPoints = 1600;
     document.pages[0].heightPoints = 1300;
     const Outcome outcome = compressed(folder, document, {10, 82});
@@ -101,8 +97,7 @@ TEST(ImageFilterTest, BoundsTheLongestSideByTheLargestImageSize)
     EXPECT_EQ(outcome.after.at("Im0").height, 128);
 }
 
-TEST(ImageFilterTest, KeepsTheOldStreamWhenTheJpegWouldBeLarger)
-{
+TEST(ImageFilterTest, KeepsTheOldStreamWhenTheJpegWouldBeLarger) {
     // A flat colour compresses to almost nothing losslessly.
     const TestFolder folder;
     const Outcome outcome =
@@ -118,8 +113,7 @@ struct FidelityCase {
 
 class ImageFidelityTest : public ::testing::TestWithParam<FidelityCase> {};
 
-TEST_P(ImageFidelityTest, RenderedPagesMatchTheSourceAfterRecompression)
-{
+TEST_P(ImageFidelityTest, RenderedPagesMatchTheSourceAfterRecompression) {
     const TestFolder folder;
     const Outcome outcome = compressed(folder, onePage({GetParam().image}));
     ASSERT_EQ(outcome.after.at("Im0").width, 300) << "the image was not recompressed";
@@ -135,8 +129,7 @@ TEST_P(ImageFidelityTest, RenderedPagesMatchTheSourceAfterRecompression)
     }
 }
 
-FixtureImage photo(ColorSpace space, bool jpeg = false, bool softMask = false)
-{
+FixtureImage photo(ColorSpace space, bool jpeg = false, bool softMask = false) {
     return {.width = 1200, .height = 900, .colorSpace = space, .jpeg = jpeg, .softMask = softMask};
 }
 
@@ -162,22 +155,21 @@ struct HueCase {
 
 class ImageHueTest : public ::testing::TestWithParam<HueCase> {};
 
-TEST_P(ImageHueTest, FlatColoursComeOutTheSameNeverInverted)
-{
+TEST_P(ImageHueTest, FlatColoursComeOutTheSameNeverInverted) {
     const TestFolder folder;
     const Outcome outcome = compressed(folder, onePage({GetParam().image}));
     ASSERT_EQ(outcome.after.at("Im0").width, 300) << "the image was not recompressed";
 
     for (const char* name : {"in.pdf", "out.pdf"}) {
-        const auto color = testing::renderPage(folder / name, 1, 40).meanColor(0.15, 0.8, 0.32, 0.88);
+        const auto color =
+            testing::renderPage(folder / name, 1, 40).meanColor(0.15, 0.8, 0.32, 0.88);
         for (std::size_t c = 0; c < 3; ++c) {
             EXPECT_NEAR(color[c], GetParam().expectedRgb[c], 40) << name << " channel " << c;
         }
     }
 }
 
-FixtureImage flat(ColorSpace space, std::vector<int> color, bool invertedCmyk = false)
-{
+FixtureImage flat(ColorSpace space, std::vector<int> color, bool invertedCmyk = false) {
     return {.width = 1200,
             .height = 900,
             .colorSpace = space,
@@ -188,17 +180,18 @@ FixtureImage flat(ColorSpace space, std::vector<int> color, bool invertedCmyk = 
 
 INSTANTIATE_TEST_SUITE_P(
     Colours, ImageHueTest,
-    ::testing::Values(HueCase{"cyanCmykJpeg", flat(ColorSpace::cmyk, {255, 0, 0, 0}), {0, 170, 235}},
-                      HueCase{"cyanAdobeInvertedCmykJpeg",
-                              flat(ColorSpace::cmyk, {255, 0, 0, 0}, true), {0, 170, 235}},
-                      HueCase{"yellowCmykJpeg", flat(ColorSpace::cmyk, {0, 0, 255, 0}), {255, 240, 0}},
-                      HueCase{"redRgbJpeg", flat(ColorSpace::rgb, {230, 20, 20}), {230, 20, 20}}),
+    ::testing::Values(
+        HueCase{"cyanCmykJpeg", flat(ColorSpace::cmyk, {255, 0, 0, 0}), {0, 170, 235}},
+        HueCase{"cyanAdobeInvertedCmykJpeg",
+                flat(ColorSpace::cmyk, {255, 0, 0, 0}, true),
+                {0, 170, 235}},
+        HueCase{"yellowCmykJpeg", flat(ColorSpace::cmyk, {0, 0, 255, 0}), {255, 240, 0}},
+        HueCase{"redRgbJpeg", flat(ColorSpace::rgb, {230, 20, 20}), {230, 20, 20}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A page painting one image XObject, which the test may then damage.
 std::filesystem::path pageWithImage(const TestFolder& folder, const std::string& dictionary,
-                                    const std::string& data)
-{
+                                    const std::string& data) {
     QPDF pdf;
     pdf.emptyPDF();
     QPDFObjectHandle image = pdf.newStream(data);
@@ -215,8 +208,7 @@ std::filesystem::path pageWithImage(const TestFolder& folder, const std::string&
     return path;
 }
 
-std::string flate(const std::string& data)
-{
+std::string flate(const std::string& data) {
     Pl_Buffer buffer("flate");
     Pl_Flate deflate("deflate", &buffer, Pl_Flate::a_deflate);
     deflate.writeString(data);
@@ -233,8 +225,7 @@ struct HostileCase {
 
 class HostileImageTest : public ::testing::TestWithParam<HostileCase> {};
 
-TEST_P(HostileImageTest, IsLeftAsItIs)
-{
+TEST_P(HostileImageTest, IsLeftAsItIs) {
     const TestFolder folder;
     const auto source = pageWithImage(folder, GetParam().dictionary, GetParam().data);
     runSystemPDFEngine(source, folder / "out.pdf", balanced, false);
@@ -263,10 +254,11 @@ INSTANTIATE_TEST_SUITE_P(
                     flate(std::string(600 * 4 * 3, '\x40'))},
         HostileCase{"brokenJpeg", rgbImage + "/Width 600 /Height 400 /Filter /DCTDecode >>",
                     std::string("\xff\xd8\xff\xe0 not really a jpeg", 24)},
-        HostileCase{"sixteenBits",
-                    "<< /Type /XObject /Subtype /Image /ColorSpace /DeviceGray /BitsPerComponent 16 "
-                    "/Width 600 /Height 400 >>",
-                    std::string(600 * 400 * 2, '\x10')},
+        HostileCase{
+            "sixteenBits",
+            "<< /Type /XObject /Subtype /Image /ColorSpace /DeviceGray /BitsPerComponent 16 "
+            "/Width 600 /Height 400 >>",
+            std::string(600 * 400 * 2, '\x10')},
         HostileCase{"indexed",
                     "<< /Type /XObject /Subtype /Image /BitsPerComponent 8 /Width 600 /Height 400 "
                     "/ColorSpace [/Indexed /DeviceRGB 1 <000000FFFFFF>] >>",

@@ -23,8 +23,7 @@ struct SizingCase {
 
 class TargetDimensionsTest : public ::testing::TestWithParam<SizingCase> {};
 
-TEST_P(TargetDimensionsTest, SizesForTheLargestPlaceShownThenBoundsTheLongestSide)
-{
+TEST_P(TargetDimensionsTest, SizesForTheLargestPlaceShownThenBoundsTheLongestSide) {
     const SizingCase& c = GetParam();
     EXPECT_EQ(ImageRecompressor::targetDimensions(c.pixels, c.shownPoints, c.settings), c.expected);
 }
@@ -33,17 +32,22 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, TargetDimensionsTest,
     ::testing::Values(
         SizingCase{"shownAtTwoInches", {1200, 900}, ShownSize{144, 108}, balanced, {300, 225}},
-        SizingCase{"alreadyBelowTheResolution", {200, 150}, ShownSize{144, 108}, balanced, {200, 150}},
-        SizingCase{"stretchedDifferentlyPerAxis", {1000, 1000}, ShownSize{72, 288}, balanced, {150, 600}},
+        SizingCase{
+            "alreadyBelowTheResolution", {200, 150}, ShownSize{144, 108}, balanced, {200, 150}},
+        SizingCase{
+            "stretchedDifferentlyPerAxis", {1000, 1000}, ShownSize{72, 288}, balanced, {150, 600}},
         SizingCase{"unknownPlaceOnlyBounded", {4000, 3000}, std::nullopt, balanced, {2550, 1913}},
         SizingCase{"unknownPlaceWithinBound", {2000, 1000}, std::nullopt, balanced, {2000, 1000}},
         SizingCase{"resolutionThenBound", {6000, 300}, ShownSize{1440, 72}, balanced, {2550, 128}},
         SizingCase{"shownAtNoSize", {1000, 800}, ShownSize{0, 0}, balanced, {1, 1}},
-        SizingCase{"belowTheSmallestSize", {400, 300}, ShownSize{10, 10}, {0.82, 150, 2550, 500}, {400, 300}}),
+        SizingCase{"belowTheSmallestSize",
+                   {400, 300},
+                   ShownSize{10, 10},
+                   {0.82, 150, 2550, 500},
+                   {400, 300}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-Raster gradient(int width, int height, int components)
-{
+Raster gradient(int width, int height, int components) {
     Raster raster{width, height, components, {}};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -58,8 +62,7 @@ Raster gradient(int width, int height, int components)
 
 using Encoding = ImageRecompressor::Source::Encoding;
 
-ImageRecompressor::Source jpegSource(int width, int height, int components)
-{
+ImageRecompressor::Source jpegSource(int width, int height, int components) {
     ImageRecompressor::Source source;
     source.encoding = Encoding::jpeg;
     source.data = TurboJpeg::compressor().encode(gradient(width, height, components), 95);
@@ -68,8 +71,7 @@ ImageRecompressor::Source jpegSource(int width, int height, int components)
     return source;
 }
 
-ImageRecompressor::Source pixelSource(int width, int height, int components)
-{
+ImageRecompressor::Source pixelSource(int width, int height, int components) {
     ImageRecompressor::Source source;
     source.encoding = Encoding::samples;
     source.raster = gradient(width, height, components);
@@ -78,8 +80,7 @@ ImageRecompressor::Source pixelSource(int width, int height, int components)
     return source;
 }
 
-ImageRecompressor::Source flateSource(int width, int height, int components)
-{
+ImageRecompressor::Source flateSource(int width, int height, int components) {
     const Raster raster = gradient(width, height, components);
     Pl_Buffer buffer("flate");
     Pl_Flate deflate("deflate", &buffer, Pl_Flate::a_deflate);
@@ -96,8 +97,7 @@ ImageRecompressor::Source flateSource(int width, int height, int components)
 
 class RecompressTest : public ::testing::TestWithParam<int> {};
 
-TEST_P(RecompressTest, ShrinksJpegAndPixelSourcesToTheTarget)
-{
+TEST_P(RecompressTest, ShrinksJpegAndPixelSourcesToTheTarget) {
     const int components = GetParam();
     for (const auto& source : {jpegSource(800, 600, components), pixelSource(800, 600, components),
                                flateSource(800, 600, components)}) {
@@ -117,8 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Components, RecompressTest, ::testing::Values(1, 3, 4),
                              return info.param == 1 ? "gray" : info.param == 3 ? "rgb" : "cmyk";
                          });
 
-TEST(ImageRecompressorTest, JpegQualityFollowsTheFilterQualityWithinLibjpegRange)
-{
+TEST(ImageRecompressorTest, JpegQualityFollowsTheFilterQualityWithinLibjpegRange) {
     int previous = 0;
     for (int step = 0; step <= 100; ++step) {
         const int quality = ImageRecompressor::jpegQuality(step / 100.0);
@@ -131,17 +130,15 @@ TEST(ImageRecompressorTest, JpegQualityFollowsTheFilterQualityWithinLibjpegRange
     EXPECT_LT(ImageRecompressor::jpegQuality(0.82), ImageRecompressor::jpegQuality(0.90));
 }
 
-TEST(ImageRecompressorTest, DropsAReencodingThatIsNotSmaller)
-{
+TEST(ImageRecompressorTest, DropsAReencodingThatIsNotSmaller) {
     const auto source = jpegSource(400, 300, 3);
     ImageRecompressor::Job job{source, std::nullopt, {400, 300}, 100, source.data.size() / 4};
     EXPECT_FALSE(ImageRecompressor::recompress(job));
 }
 
-TEST(ImageRecompressorTest, ShrinksTheSoftMaskInProportionAndKeepsItUncompressed)
-{
-    ImageRecompressor::Job job{jpegSource(400, 300, 3), pixelSource(200, 150, 1), {100, 75}, 80,
-                               1u << 30};
+TEST(ImageRecompressorTest, ShrinksTheSoftMaskInProportionAndKeepsItUncompressed) {
+    ImageRecompressor::Job job{
+        jpegSource(400, 300, 3), pixelSource(200, 150, 1), {100, 75}, 80, 1u << 30};
     const auto result = ImageRecompressor::recompress(job);
     ASSERT_TRUE(result && result->softMask);
     EXPECT_EQ(result->softMask->width, 50);
@@ -149,8 +146,7 @@ TEST(ImageRecompressorTest, ShrinksTheSoftMaskInProportionAndKeepsItUncompressed
     EXPECT_EQ(result->softMask->samples.size(), 50u * 38u);
 }
 
-TEST(ImageRecompressorTest, RefusesDataThatDoesNotMatchTheDeclaredImage)
-{
+TEST(ImageRecompressorTest, RefusesDataThatDoesNotMatchTheDeclaredImage) {
     auto mismatched = jpegSource(400, 300, 3);
     mismatched.dimensions = {401, 300};
     EXPECT_THROW(ImageRecompressor::recompress({mismatched, std::nullopt, {100, 75}, 80, 1u << 30}),

@@ -20,8 +20,7 @@ using testing::TestFolder;
 // was there before.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name)
-    {
+    ScopedEnvironment(const char* name, const char* value) : m_name(name) {
         if (const char* old = std::getenv(name)) {
             m_old = old;
         }
@@ -29,8 +28,7 @@ public:
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-    ~ScopedEnvironment()
-    {
+    ~ScopedEnvironment() {
         if (m_old) {
             ::setenv(m_name, m_old->c_str(), 1);
         } else {
@@ -45,8 +43,7 @@ private:
 
 class SystemEngineEndToEndTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (engine::bundledQPDFPath()) {
             GTEST_SKIP() << "a bundled qpdf would be chosen before the native engine";
         }
@@ -54,9 +51,9 @@ protected:
     }
 
     // The native engine is the only one that names itself the creator.
-    void expectNativeOutput(const std::filesystem::path& output)
-    {
-        EXPECT_LT(std::filesystem::file_size(output), std::filesystem::file_size(folder / "in.pdf") / 10);
+    void expectNativeOutput(const std::filesystem::path& output) {
+        EXPECT_LT(std::filesystem::file_size(output),
+                  std::filesystem::file_size(folder / "in.pdf") / 10);
         const PdfInspection inspection(output);
         EXPECT_EQ(inspection.information().at("Creator"), "ZURBO");
         EXPECT_EQ(inspection.pageImages(1).at("Im0").width, 300);
@@ -66,19 +63,18 @@ protected:
     ScopedEnvironment force{"ZURBO_FORCE_SYSTEM_ENGINE", "1"};
 };
 
-TEST_F(SystemEngineEndToEndTest, CompressUsesTheNativeEngine)
-{
-    const PDFEngine::Result result = PDFEngine::compress(folder / "in.pdf", folder / "out.pdf",
-                                                         CompressionProfile::balanced, std::nullopt, false);
-    EXPECT_EQ(result.bytes, static_cast<std::int64_t>(std::filesystem::file_size(folder / "out.pdf")));
+TEST_F(SystemEngineEndToEndTest, CompressUsesTheNativeEngine) {
+    const PDFEngine::Result result = PDFEngine::compress(
+        folder / "in.pdf", folder / "out.pdf", CompressionProfile::balanced, std::nullopt, false);
+    EXPECT_EQ(result.bytes,
+              static_cast<std::int64_t>(std::filesystem::file_size(folder / "out.pdf")));
     expectNativeOutput(folder / "out.pdf");
 }
 
-TEST_F(SystemEngineEndToEndTest, TheCommandUsesTheNativeEngine)
-{
+TEST_F(SystemEngineEndToEndTest, TheCommandUsesTheNativeEngine) {
     const std::string command = std::string(ZURBO_COMPRESS_EXECUTABLE) + " --output '" +
-                                (folder / "out.pdf").string() + "' '" + (folder / "in.pdf").string() +
-                                "' >/dev/null";
+                                (folder / "out.pdf").string() + "' '" +
+                                (folder / "in.pdf").string() + "' >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     expectNativeOutput(folder / "out.pdf");
 }

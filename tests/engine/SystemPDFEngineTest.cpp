@@ -19,8 +19,7 @@ using testing::TestFolder;
 constexpr PDFEngine::Configuration balanced{150, 82};
 
 PDFEngine::EngineError::Kind failureOf(const std::filesystem::path& source,
-                                       const std::filesystem::path& output)
-{
+                                       const std::filesystem::path& output) {
     try {
         runSystemPDFEngine(source, output, balanced, false);
     } catch (const PDFEngine::EngineError& error) {
@@ -39,8 +38,7 @@ struct InformationCase {
 
 class DocumentInformationTest : public ::testing::TestWithParam<InformationCase> {};
 
-TEST_P(DocumentInformationTest, CarriesTheFourAttributesOnlyWhenAskedAndAlwaysTheCreator)
-{
+TEST_P(DocumentInformationTest, CarriesTheFourAttributesOnlyWhenAskedAndAlwaysTheCreator) {
     const InformationCase& c = GetParam();
     const TestFolder folder;
     FixtureDocument document = testing::textOnlyDocument();
@@ -53,7 +51,7 @@ TEST_P(DocumentInformationTest, CarriesTheFourAttributesOnlyWhenAskedAndAlwaysTh
 }
 
 const std::map<std::string, std::string> everything{
-    {"Title", "Informe añual"}, {"Author", "Zoë"},          {"Subject", "Cuentas"},
+    {"Title", "Informe añual"}, {"Author", "Zoë"},        {"Subject", "Cuentas"},
     {"Keywords", "uno, dos"},   {"Producer", "Old tool"}, {"Creator", "Writer"}};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,8 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         InformationCase{"droppedWhenCleaning", everything, true, {{"Creator", "ZURBO"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SystemPDFEngineTest, KeepsEveryPageMediaBoxInOrderIncludingAnInheritedOne)
-{
+TEST(SystemPDFEngineTest, KeepsEveryPageMediaBoxInOrderIncludingAnInheritedOne) {
     const TestFolder folder;
     FixtureDocument document;
     document.pages = {FixturePage{300, 500, "one", {}}, FixturePage{842, 595, "two", {}},
@@ -91,8 +88,7 @@ TEST(SystemPDFEngineTest, KeepsEveryPageMediaBoxInOrderIncludingAnInheritedOne)
     EXPECT_EQ(PdfInspection(folder / "out.pdf").mediaBoxes(), expected);
 }
 
-TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation)
-{
+TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation) {
     const TestFolder folder;
     testing::writeFixturePdf(folder / "plain.pdf", testing::textOnlyDocument());
     {
@@ -100,7 +96,8 @@ TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation)
         QPDF pdf;
         pdf.processFile((folder / "plain.pdf").c_str());
         QPDFObjectHandle root = pdf.getRoot();
-        root.replaceKey("/Outlines", pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /Count 0 >>")));
+        root.replaceKey("/Outlines",
+                        pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /Count 0 >>")));
         root.replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
         root.replaceKey("/Metadata", pdf.newStream(std::string("<x:xmpmeta/>")));
         QPDFWriter writer(pdf, (folder / "in.pdf").c_str());
@@ -116,8 +113,7 @@ TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation)
     }
 }
 
-TEST(SystemPDFEngineTest, ASourceWithoutPagesGivesADocumentWithoutPages)
-{
+TEST(SystemPDFEngineTest, ASourceWithoutPagesGivesADocumentWithoutPages) {
     const TestFolder folder;
     testing::writeFixturePdf(folder / "in.pdf", FixtureDocument{});
 
@@ -126,8 +122,7 @@ TEST(SystemPDFEngineTest, ASourceWithoutPagesGivesADocumentWithoutPages)
     EXPECT_EQ(PdfInspection(folder / "out.pdf").pageCount(), 0u);
 }
 
-TEST(SystemPDFEngineTest, AnUnopenableSourceIsUnreadable)
-{
+TEST(SystemPDFEngineTest, AnUnopenableSourceIsUnreadable) {
     const TestFolder folder;
     testing::writeFile(folder / "text.pdf", "this is not a PDF at all\n");
     testing::writeFile(folder / "empty.pdf", "");
@@ -139,8 +134,7 @@ TEST(SystemPDFEngineTest, AnUnopenableSourceIsUnreadable)
     }
 }
 
-TEST(SystemPDFEngineTest, AnOutputThatCannotBeWrittenMakesTheFilterUnavailable)
-{
+TEST(SystemPDFEngineTest, AnOutputThatCannotBeWrittenMakesTheFilterUnavailable) {
     const TestFolder folder;
     testing::writeFixturePdf(folder / "in.pdf", testing::textOnlyDocument());
 

@@ -18,8 +18,7 @@ namespace zurbo::testing {
 
 namespace {
 
-int componentCount(FixtureImage::ColorSpace space)
-{
+int componentCount(FixtureImage::ColorSpace space) {
     switch (space) {
     case FixtureImage::ColorSpace::gray:
     case FixtureImage::ColorSpace::iccGray:
@@ -33,8 +32,7 @@ int componentCount(FixtureImage::ColorSpace space)
     return 3;
 }
 
-QPDFObjectHandle colorSpace(QPDF& pdf, FixtureImage::ColorSpace space)
-{
+QPDFObjectHandle colorSpace(QPDF& pdf, FixtureImage::ColorSpace space) {
     switch (space) {
     case FixtureImage::ColorSpace::gray:
         return QPDFObjectHandle::newName("/DeviceGray");
@@ -59,8 +57,7 @@ QPDFObjectHandle colorSpace(QPDF& pdf, FixtureImage::ColorSpace space)
     return array;
 }
 
-std::string photoPixels(int width, int height, int components)
-{
+std::string photoPixels(int width, int height, int components) {
     std::mt19937 noise(static_cast<unsigned>(width * 7919 + height));
     std::uniform_int_distribution<int> jitter(-6, 6);
     std::string pixels(static_cast<std::size_t>(width) * height * components, '\0');
@@ -71,7 +68,8 @@ std::string photoPixels(int width, int height, int components)
             const double v = static_cast<double>(y) / height;
             for (int c = 0; c < components; ++c) {
                 const double wave = std::sin((u * (3 + c) + v * (2 + c)) * 6.2831) * 0.5 + 0.5;
-                const int value = static_cast<int>(40 + 170 * wave * (0.6 + 0.4 * v)) + jitter(noise);
+                const int value =
+                    static_cast<int>(40 + 170 * wave * (0.6 + 0.4 * v)) + jitter(noise);
                 pixels[at++] = static_cast<char>(std::clamp(value, 0, 255));
             }
         }
@@ -79,8 +77,7 @@ std::string photoPixels(int width, int height, int components)
     return pixels;
 }
 
-std::string solidPixels(int width, int height, const std::vector<int>& color)
-{
+std::string solidPixels(int width, int height, const std::vector<int>& color) {
     std::string pixels;
     pixels.reserve(static_cast<std::size_t>(width) * height * color.size());
     for (long i = 0; i < static_cast<long>(width) * height; ++i) {
@@ -91,32 +88,31 @@ std::string solidPixels(int width, int height, const std::vector<int>& color)
     return pixels;
 }
 
-std::string imagePixels(const FixtureImage& image)
-{
+std::string imagePixels(const FixtureImage& image) {
     return image.solidColor.empty()
                ? photoPixels(image.width, image.height, componentCount(image.colorSpace))
                : solidPixels(image.width, image.height, image.solidColor);
 }
 
-std::string inverted(std::string samples)
-{
+std::string inverted(std::string samples) {
     for (char& sample : samples) {
         sample = static_cast<char>(255 - static_cast<unsigned char>(sample));
     }
     return samples;
 }
 
-std::string encodeJpeg(const std::string& pixels, const FixtureImage& image)
-{
+std::string encodeJpeg(const std::string& pixels, const FixtureImage& image) {
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
     const int components = componentCount(image.colorSpace);
     const int format = components == 1 ? TJPF_GRAY : components == 3 ? TJPF_RGB : TJPF_CMYK;
-    const int subsampling = components == 1 ? TJSAMP_GRAY : components == 3 ? TJSAMP_420 : TJSAMP_444;
-    const int status = tjCompress2(handle, reinterpret_cast<const unsigned char*>(pixels.data()),
-                                   image.width, 0, image.height, format, &jpeg, &size, subsampling,
-                                   92, 0);
+    const int subsampling = components == 1   ? TJSAMP_GRAY
+                            : components == 3 ? TJSAMP_420
+                                              : TJSAMP_444;
+    const int status =
+        tjCompress2(handle, reinterpret_cast<const unsigned char*>(pixels.data()), image.width, 0,
+                    image.height, format, &jpeg, &size, subsampling, 92, 0);
     std::string encoded = status == 0 ? std::string(reinterpret_cast<char*>(jpeg), size) : "";
     tjFree(jpeg);
     tjDestroy(handle);
@@ -126,16 +122,14 @@ std::string encodeJpeg(const std::string& pixels, const FixtureImage& image)
     return encoded;
 }
 
-QPDFObjectHandle flateStream(QPDF& pdf, const std::string& data, const std::string& dictionary)
-{
+QPDFObjectHandle flateStream(QPDF& pdf, const std::string& data, const std::string& dictionary) {
     QPDFObjectHandle stream = pdf.newStream();
     stream.replaceStreamData(data, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
     stream.replaceDict(QPDFObjectHandle::parse(dictionary));
     return stream;
 }
 
-QPDFObjectHandle imageXObject(QPDF& pdf, const FixtureImage& image)
-{
+QPDFObjectHandle imageXObject(QPDF& pdf, const FixtureImage& image) {
     const std::string pixels = imagePixels(image);
     std::ostringstream dictionary;
     dictionary << "<< /Type /XObject /Subtype /Image /Width " << image.width << " /Height "
@@ -144,7 +138,8 @@ QPDFObjectHandle imageXObject(QPDF& pdf, const FixtureImage& image)
     stream.getDict().replaceKey("/ColorSpace", colorSpace(pdf, image.colorSpace));
     if (image.jpeg && image.invertedCmyk) {
         stream.replaceStreamData(encodeJpeg(inverted(pixels), image),
-                                 QPDFObjectHandle::newName("/DCTDecode"), QPDFObjectHandle::newNull());
+                                 QPDFObjectHandle::newName("/DCTDecode"),
+                                 QPDFObjectHandle::newNull());
         stream.getDict().replaceKey("/Decode", QPDFObjectHandle::parse("[1 0 1 0 1 0 1 0]"));
     } else if (image.jpeg) {
         stream.replaceStreamData(encodeJpeg(pixels, image), QPDFObjectHandle::newName("/DCTDecode"),
@@ -152,19 +147,18 @@ QPDFObjectHandle imageXObject(QPDF& pdf, const FixtureImage& image)
     }
     if (image.softMask) {
         std::ostringstream maskDictionary;
-        maskDictionary << "<< /Type /XObject /Subtype /Image /Width " << image.width
-                       << " /Height " << image.height
-                       << " /ColorSpace /DeviceGray /BitsPerComponent 8 >>";
+        maskDictionary << "<< /Type /XObject /Subtype /Image /Width " << image.width << " /Height "
+                       << image.height << " /ColorSpace /DeviceGray /BitsPerComponent 8 >>";
         stream.getDict().replaceKey(
-            "/SMask", flateStream(pdf, photoPixels(image.width, image.height, 1), maskDictionary.str()));
+            "/SMask",
+            flateStream(pdf, photoPixels(image.width, image.height, 1), maskDictionary.str()));
     }
     return stream;
 }
 
 // Draws the page's images, each placed at its shown size (before any form
 // scaling) from one inch off the lower-left corner.
-std::string imageDrawing(QPDF& pdf, const FixturePage& page, QPDFObjectHandle xobjects)
-{
+std::string imageDrawing(QPDF& pdf, const FixturePage& page, QPDFObjectHandle xobjects) {
     std::ostringstream content;
     const double scale = page.formScale;
     for (std::size_t i = 0; i < page.images.size(); ++i) {
@@ -178,11 +172,9 @@ std::string imageDrawing(QPDF& pdf, const FixturePage& page, QPDFObjectHandle xo
     return content.str();
 }
 
-QPDFObjectHandle pageObject(QPDF& pdf, const FixturePage& page)
-{
+QPDFObjectHandle pageObject(QPDF& pdf, const FixturePage& page) {
     std::ostringstream content;
-    content << "BT /F1 14 Tf 72 " << page.heightPoints - 72 << " Td ("
-            << page.text << ") Tj ET\n";
+    content << "BT /F1 14 Tf 72 " << page.heightPoints - 72 << " Td (" << page.text << ") Tj ET\n";
     QPDFObjectHandle xobjects = QPDFObjectHandle::newDictionary();
     if (page.formScale == 1) {
         content << imageDrawing(pdf, page, xobjects);
@@ -194,7 +186,8 @@ QPDFObjectHandle pageObject(QPDF& pdf, const FixturePage& page)
         std::ostringstream matrix;
         matrix << "[" << page.formScale << " 0 0 " << page.formScale << " 0 0]";
         formDictionary.replaceKey("/Matrix", QPDFObjectHandle::parse(matrix.str()));
-        formDictionary.replaceKey("/BBox", QPDFObjectHandle::parse("[-100000 -100000 100000 100000]"));
+        formDictionary.replaceKey("/BBox",
+                                  QPDFObjectHandle::parse("[-100000 -100000 100000 100000]"));
         formDictionary.replaceKey("/Resources", QPDFObjectHandle::newDictionary());
         formDictionary.getKey("/Resources").replaceKey("/XObject", formXObjects);
         xobjects.replaceKey("/Fm0", form);
@@ -215,8 +208,7 @@ QPDFObjectHandle pageObject(QPDF& pdf, const FixturePage& page)
 
 } // namespace
 
-void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& document)
-{
+void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& document) {
     QPDF pdf;
     pdf.emptyPDF();
     QPDFPageDocumentHelper pages(pdf);
@@ -240,8 +232,7 @@ void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& d
     writer.write();
 }
 
-FixtureDocument imageHeavyDocument(int pages)
-{
+FixtureDocument imageHeavyDocument(int pages) {
     FixtureDocument document;
     for (int i = 0; i < pages; ++i) {
         FixturePage page;
@@ -252,8 +243,7 @@ FixtureDocument imageHeavyDocument(int pages)
     return document;
 }
 
-FixtureDocument textOnlyDocument()
-{
+FixtureDocument textOnlyDocument() {
     FixtureDocument document;
     FixturePage page;
     page.text = "Nothing here but a line of text";
