@@ -14,7 +14,8 @@ struct Span {
     std::vector<float> weights;
 };
 
-std::vector<Span> spans(int sourceLength, int targetLength) {
+std::vector<Span> spans(int sourceLength, int targetLength)
+{
     const double step = static_cast<double>(sourceLength) / targetLength;
     std::vector<Span> result(static_cast<std::size_t>(targetLength));
     for (int i = 0; i < targetLength; ++i) {
@@ -32,7 +33,8 @@ std::vector<Span> spans(int sourceLength, int targetLength) {
 
 // Adds `weight` times the horizontally reduced `row` into `sums`.
 void accumulateRow(const unsigned char* row, const std::vector<Span>& columns, int components,
-                   float weight, std::vector<float>& sums) {
+                   float weight, std::vector<float>& sums)
+{
     std::size_t out = 0;
     for (const Span& column : columns) {
         for (int c = 0; c < components; ++c) {
@@ -50,7 +52,8 @@ void accumulateRow(const unsigned char* row, const std::vector<Span>& columns, i
 
 } // namespace
 
-Raster Downsampler::downsample(const Raster& source, int width, int height) {
+Raster Downsampler::downsample(const Raster& source, int width, int height)
+{
     if (width < 1 || height < 1 || width > source.width || height > source.height) {
         throw std::invalid_argument("downsampling to an invalid size");
     }

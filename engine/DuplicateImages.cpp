@@ -19,7 +19,8 @@ namespace {
 class HashingSink : public Pipeline {
 public:
     HashingSink() : Pipeline("image hash", nullptr) {}
-    void write(unsigned char const* data, size_t length) override {
+    void write(unsigned char const* data, size_t length) override
+    {
         for (size_t i = 0; i < length; ++i) {
             hash = (hash ^ data[i]) * 0x100000001b3ULL;
         }
@@ -32,7 +33,8 @@ public:
 };
 
 // Equal keys mean equal dictionaries and, almost surely, equal data.
-std::string contentKey(QPDFObjectHandle image) {
+std::string contentKey(QPDFObjectHandle image)
+{
     QPDFObjectHandle dictionary = image.getDict().shallowCopy();
     dictionary.removeKey("/Length");
     HashingSink sink;
@@ -43,7 +45,8 @@ std::string contentKey(QPDFObjectHandle image) {
            std::to_string(sink.hash);
 }
 
-bool sameData(QPDFObjectHandle a, QPDFObjectHandle b) {
+bool sameData(QPDFObjectHandle a, QPDFObjectHandle b)
+{
     const auto first = a.getRawStreamData();
     const auto second = b.getRawStreamData();
     return first->getSize() == second->getSize() &&
@@ -52,7 +55,8 @@ bool sameData(QPDFObjectHandle a, QPDFObjectHandle b) {
 }
 
 std::optional<ShownSize> larger(const std::optional<ShownSize>& a,
-                                const std::optional<ShownSize>& b) {
+                                const std::optional<ShownSize>& b)
+{
     if (!a || !b) {
         return std::nullopt;
     }
@@ -62,7 +66,8 @@ std::optional<ShownSize> larger(const std::optional<ShownSize>& a,
 // Which image object stands for which, by object.
 using Replacements = std::map<QPDFObjGen, QPDFObjectHandle>;
 
-Replacements findDuplicates(QPDF& document, const ImagePlacement::ShownSizes& sizes) {
+Replacements findDuplicates(QPDF& document, const ImagePlacement::ShownSizes& sizes)
+{
     std::map<std::string, QPDFObjectHandle> firstByKey;
     Replacements replacements;
     for (const auto& [id, shown] : sizes) {
@@ -85,7 +90,8 @@ Replacements findDuplicates(QPDF& document, const ImagePlacement::ShownSizes& si
 
 // Rewrites the /XObject entries reachable from `resources`.
 void rewrite(QPDFObjectHandle resources, const Replacements& replacements,
-             std::set<QPDFObjGen>& visited) {
+             std::set<QPDFObjGen>& visited)
+{
     if (!resources.isDictionary()) {
         return;
     }
@@ -110,7 +116,8 @@ void rewrite(QPDFObjectHandle resources, const Replacements& replacements,
 } // namespace
 
 void DuplicateImages::merge(const std::vector<QPDFObjectHandle>& pages,
-                            ImagePlacement::ShownSizes& sizes) {
+                            ImagePlacement::ShownSizes& sizes)
+{
     if (pages.empty() || sizes.size() < 2) {
         return;
     }

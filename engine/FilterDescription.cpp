@@ -5,7 +5,8 @@
 
 namespace zurbo::engine {
 
-FilterDescription FilterDescription::forConfiguration(PDFEngine::Configuration configuration) {
+FilterDescription FilterDescription::forConfiguration(PDFEngine::Configuration configuration)
+{
     const std::int64_t resolution = configuration.resolution;
     Entries scaleSettings{
         {"ImageResolution", resolution},
@@ -27,7 +28,8 @@ FilterDescription FilterDescription::forConfiguration(PDFEngine::Configuration c
     };
 }
 
-const FilterDescription& FilterDescription::at(std::string_view key) const {
+const FilterDescription& FilterDescription::at(std::string_view key) const
+{
     const auto* entries = std::get_if<Entries>(&m_value);
     if (entries) {
         const auto found = std::find_if(entries->begin(), entries->end(),
@@ -39,12 +41,14 @@ const FilterDescription& FilterDescription::at(std::string_view key) const {
     throw std::out_of_range("no filter entry " + std::string(key));
 }
 
-std::size_t FilterDescription::size() const {
+std::size_t FilterDescription::size() const
+{
     const auto* entries = std::get_if<Entries>(&m_value);
     return entries ? entries->size() : 0;
 }
 
-FilterDescription::ImageSettings FilterDescription::imageSettings() const {
+FilterDescription::ImageSettings FilterDescription::imageSettings() const
+{
     const FilterDescription& image = at("FilterData").at("ColorSettings").at("ImageSettings");
     const FilterDescription& scale = image.at("ImageScaleSettings");
     return {

@@ -27,7 +27,8 @@ struct Task {
 
 // Writes back the results of finished tasks and lets go of them, so that
 // finished pixels do not pile up while the other images are read.
-void replaceFinished(std::list<std::unique_ptr<Task>>& tasks) {
+void replaceFinished(std::list<std::unique_ptr<Task>>& tasks)
+{
     for (auto task = tasks.begin(); task != tasks.end();) {
         if (!(*task)->done) {
             ++task;
@@ -46,7 +47,8 @@ void replaceFinished(std::list<std::unique_ptr<Task>>& tasks) {
 
 // Soft masks that more than one candidate image uses cannot follow each
 // image's size; such images are left alone.
-std::map<QPDFObjGen, int> softMaskUses(const std::vector<ImageStream>& images) {
+std::map<QPDFObjGen, int> softMaskUses(const std::vector<ImageStream>& images)
+{
     std::map<QPDFObjGen, int> uses;
     for (const ImageStream& image : images) {
         if (image.softMask()) {
@@ -57,7 +59,8 @@ std::map<QPDFObjGen, int> softMaskUses(const std::vector<ImageStream>& images) {
 }
 
 std::vector<ImageStream> candidates(const std::vector<QPDFObjectHandle>& pages,
-                                    const ImagePlacement::ShownSizes& sizes) {
+                                    const ImagePlacement::ShownSizes& sizes)
+{
     std::vector<ImageStream> images;
     if (pages.empty()) {
         return images;
@@ -77,7 +80,8 @@ std::vector<ImageStream> candidates(const std::vector<QPDFObjectHandle>& pages,
 
 // The work for one image, or nothing when it stays as it is.
 std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::ShownSizes& sizes,
-                              const FilterDescription::ImageSettings& settings) {
+                              const FilterDescription::ImageSettings& settings)
+{
     const auto& shown = sizes.at(image.object().getObjGen());
     const Dimensions target =
         ImageRecompressor::targetDimensions(image.dimensions(), shown, settings);
@@ -97,7 +101,8 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
 }
 
 // Recompresses on a worker; whatever goes wrong leaves the image as it is.
-void submit(WorkerPool& pool, Task* task) {
+void submit(WorkerPool& pool, Task* task)
+{
     pool.submit([task] {
         try {
             task->result = ImageRecompressor::recompress(task->job);
@@ -112,7 +117,8 @@ void submit(WorkerPool& pool, Task* task) {
 } // namespace
 
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
-                        const FilterDescription::ImageSettings& settings) {
+                        const FilterDescription::ImageSettings& settings)
+{
     ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
     DuplicateImages::merge(pages, sizes);
     const std::vector<ImageStream> images = candidates(pages, sizes);

@@ -21,7 +21,8 @@ struct Matrix {
     double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
 
     // This matrix applied first, then `outer`.
-    Matrix then(const Matrix& outer) const {
+    Matrix then(const Matrix& outer) const
+    {
         return {a * outer.a + b * outer.c,           a * outer.b + b * outer.d,
                 c * outer.a + d * outer.c,           c * outer.b + d * outer.d,
                 e * outer.a + f * outer.c + outer.e, e * outer.b + f * outer.d + outer.f};
@@ -36,7 +37,8 @@ struct Operation {
     std::string name;
 };
 
-std::optional<Matrix> matrixOf(std::vector<QPDFObjectHandle> numbers) {
+std::optional<Matrix> matrixOf(std::vector<QPDFObjectHandle> numbers)
+{
     if (numbers.size() != 6) {
         return std::nullopt;
     }
@@ -59,7 +61,8 @@ class OperationScanner {
 public:
     explicit OperationScanner(std::vector<Operation>& operations) : m_operations(operations) {}
 
-    void scan(const std::string& content) {
+    void scan(const std::string& content)
+    {
         const auto input = std::make_shared<BufferInputSource>("content stream", content);
         QPDFTokenizer tokenizer;
         tokenizer.allowEOF();
@@ -79,7 +82,8 @@ public:
     }
 
 private:
-    void operand(const QPDFTokenizer::Token& token) {
+    void operand(const QPDFTokenizer::Token& token)
+    {
         ++m_operandCount;
         // Only the last six matter; a hostile stream may hold millions.
         if (m_operands.size() == 6) {
@@ -89,7 +93,8 @@ private:
     }
 
     void operatorToken(const std::string& op, QPDFTokenizer& tokenizer,
-                       const std::shared_ptr<InputSource>& input) {
+                       const std::shared_ptr<InputSource>& input)
+    {
         using Kind = Operation::Kind;
         if (op == "ID") {
             // The inline image's bytes are no tokens.
@@ -111,7 +116,8 @@ private:
         m_operandCount = 0;
     }
 
-    std::optional<Matrix> matrixOperands() const {
+    std::optional<Matrix> matrixOperands() const
+    {
         if (m_operandCount != 6) {
             return std::nullopt;
         }
@@ -136,7 +142,8 @@ private:
     std::size_t m_operandCount = 0;
 };
 
-std::string contentOf(QPDFObjectHandle content) {
+std::string contentOf(QPDFObjectHandle content)
+{
     if (content.isStream()) {
         const auto data = content.getStreamData(qpdf_dl_generalized);
         return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
@@ -147,7 +154,8 @@ std::string contentOf(QPDFObjectHandle content) {
     return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
 }
 
-bool hasSubtype(QPDFObjectHandle stream, const char* subtype) {
+bool hasSubtype(QPDFObjectHandle stream, const char* subtype)
+{
     return stream.isStream() && stream.getDict().getKey("/Subtype").isNameAndEquals(subtype);
 }
 
@@ -157,7 +165,8 @@ public:
 
     // `content` is a page or a form XObject.
     void content(QPDFObjectHandle content, QPDFObjectHandle resources, const Matrix& ctm,
-                 bool sizeKnown) {
+                 bool sizeKnown)
+    {
         const QPDFObjGen id = content.getObjGen();
         if (m_active.count(id) || m_active.size() > maximumDepth || m_replayed >= maximumReplayed) {
             return;
@@ -176,7 +185,8 @@ private:
     // Bounds the work on forms that paint forms that paint forms many times over.
     static constexpr std::size_t maximumReplayed = 20'000'000;
 
-    const std::vector<Operation>& operations(QPDFObjectHandle content) {
+    const std::vector<Operation>& operations(QPDFObjectHandle content)
+    {
         const QPDFObjGen id = content.getObjGen();
         const auto cached = m_operations.find(id);
         if (cached != m_operations.end()) {
@@ -192,7 +202,8 @@ private:
     }
 
     void replay(const std::vector<Operation>& list, QPDFObjectHandle resources, Matrix ctm,
-                bool sizeKnown) {
+                bool sizeKnown)
+    {
         m_replayed += list.size();
         std::vector<Matrix> saved;
         for (const Operation& operation : list) {
@@ -217,7 +228,8 @@ private:
     }
 
     void paint(const std::string& name, QPDFObjectHandle resources, const Matrix& ctm,
-               bool sizeKnown) {
+               bool sizeKnown)
+    {
         if (!resources.isDictionary()) {
             return;
         }
@@ -234,8 +246,8 @@ private:
         }
     }
 
-    void form(QPDFObjectHandle form, QPDFObjectHandle resources, const Matrix& ctm,
-              bool sizeKnown) {
+    void form(QPDFObjectHandle form, QPDFObjectHandle resources, const Matrix& ctm, bool sizeKnown)
+    {
         QPDFObjectHandle dictionary = form.getDict();
         Matrix placed = ctm;
         QPDFObjectHandle matrix = dictionary.getKey("/Matrix");
@@ -250,7 +262,8 @@ private:
     }
 
     // Images in tiling patterns are shown at sizes this walk does not follow.
-    void patterns(QPDFObjectHandle resources) {
+    void patterns(QPDFObjectHandle resources)
+    {
         if (!resources.isDictionary()) {
             return;
         }
@@ -269,7 +282,8 @@ private:
 
     // Content without XObjects or patterns paints no image; most text pages
     // are spared the parsing this way.
-    static bool canPaintImages(QPDFObjectHandle resources) {
+    static bool canPaintImages(QPDFObjectHandle resources)
+    {
         if (!resources.isDictionary()) {
             return false;
         }
@@ -282,11 +296,13 @@ private:
         return false;
     }
 
-    static ShownSize shownSize(const Matrix& ctm) {
+    static ShownSize shownSize(const Matrix& ctm)
+    {
         return {std::hypot(ctm.a, ctm.b), std::hypot(ctm.c, ctm.d)};
     }
 
-    void record(QPDFObjGen image, std::optional<ShownSize> shown) {
+    void record(QPDFObjGen image, std::optional<ShownSize> shown)
+    {
         const auto [entry, inserted] = sizes.emplace(image, shown);
         if (inserted) {
             return;
@@ -307,7 +323,8 @@ private:
 
 } // namespace
 
-ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHandle>& pages) {
+ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHandle>& pages)
+{
     Walk walk;
     for (QPDFObjectHandle page : pages) {
         try {

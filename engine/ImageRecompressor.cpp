@@ -16,12 +16,14 @@ namespace {
 
 // length * numerator / denominator, rounded, in integers so that halves round
 // the same way everywhere.
-int proportion(int length, std::int64_t numerator, std::int64_t denominator) {
+int proportion(int length, std::int64_t numerator, std::int64_t denominator)
+{
     const std::int64_t scaled = (length * numerator + denominator / 2) / denominator;
     return std::clamp(static_cast<int>(scaled), 1, length);
 }
 
-Raster inflated(const ImageRecompressor::Source& source) {
+Raster inflated(const ImageRecompressor::Source& source)
+{
     Raster raster{source.dimensions.width, source.dimensions.height, source.components, {}};
     const std::size_t expected = raster.rowBytes() * static_cast<std::size_t>(raster.height);
     raster.samples.reserve(expected);
@@ -35,7 +37,8 @@ Raster inflated(const ImageRecompressor::Source& source) {
     return raster;
 }
 
-Raster decodedPixels(const ImageRecompressor::Source& source, Dimensions target) {
+Raster decodedPixels(const ImageRecompressor::Source& source, Dimensions target)
+{
     using Encoding = ImageRecompressor::Source::Encoding;
     if (source.encoding == Encoding::samples) {
         return Downsampler::downsample(source.raster, target.width, target.height);
@@ -58,7 +61,8 @@ Raster decodedPixels(const ImageRecompressor::Source& source, Dimensions target)
 
 Dimensions ImageRecompressor::targetDimensions(Dimensions pixels,
                                                const std::optional<ShownSize>& shown,
-                                               const FilterDescription::ImageSettings& settings) {
+                                               const FilterDescription::ImageSettings& settings)
+{
     const int longest = std::max(pixels.width, pixels.height);
     if (longest < settings.sizeMin) {
         return pixels;
@@ -81,7 +85,8 @@ Dimensions ImageRecompressor::targetDimensions(Dimensions pixels,
     return target;
 }
 
-int ImageRecompressor::jpegQuality(double compressionQuality) {
+int ImageRecompressor::jpegQuality(double compressionQuality)
+{
     // The filter's scale is not libjpeg's: the balanced profile's 0.82 stands
     // for the quantisation a general-purpose PDF writer uses for photographs
     // (libjpeg 56), whose files look the same on screen at a third less size.
@@ -90,7 +95,8 @@ int ImageRecompressor::jpegQuality(double compressionQuality) {
                       100);
 }
 
-std::optional<ImageRecompressor::Result> ImageRecompressor::recompress(const Job& job) {
+std::optional<ImageRecompressor::Result> ImageRecompressor::recompress(const Job& job)
+{
     const Raster pixels = decodedPixels(job.image, job.target);
     std::string jpeg = TurboJpeg::compressor().encode(pixels, job.jpegQuality);
     if (jpeg.size() >= job.storedBytes) {

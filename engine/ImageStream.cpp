@@ -23,7 +23,8 @@ public:
     std::size_t count = 0;
 };
 
-int componentsOf(QPDFObjectHandle space) {
+int componentsOf(QPDFObjectHandle space)
+{
     if (space.isName()) {
         const std::string name = space.getName();
         return name == "/DeviceGray" ? 1 : name == "/DeviceRGB" ? 3 : name == "/DeviceCMYK" ? 4 : 0;
@@ -38,7 +39,8 @@ int componentsOf(QPDFObjectHandle space) {
 }
 
 // Filters whose decoding is exact and that qpdf undoes itself.
-bool isLosslessFilter(QPDFObjectHandle filter) {
+bool isLosslessFilter(QPDFObjectHandle filter)
+{
     static const std::set<std::string> names{"/FlateDecode",     "/Fl",  "/LZWDecode",      "/LZW",
                                              "/ASCII85Decode",   "/A85", "/ASCIIHexDecode", "/AHx",
                                              "/RunLengthDecode", "/RL"};
@@ -49,7 +51,8 @@ using Encoding = ImageRecompressor::Source::Encoding;
 
 // How the worker gets at the pixels: a lone Flate or DCT filter is undone
 // there, other lossless chains by qpdf here. Nothing for anything else.
-std::optional<Encoding> encodingOf(QPDFObjectHandle dictionary) {
+std::optional<Encoding> encodingOf(QPDFObjectHandle dictionary)
+{
     QPDFObjectHandle filter = dictionary.getKey("/Filter");
     if (filter.isNull()) {
         return Encoding::samples;
@@ -77,7 +80,8 @@ std::optional<Encoding> encodingOf(QPDFObjectHandle dictionary) {
 
 // A /Decode array maps samples linearly, which averaging and re-encoding
 // preserve, so any well-formed one stays with the image.
-bool decodeIsKept(QPDFObjectHandle decode, int components) {
+bool decodeIsKept(QPDFObjectHandle decode, int components)
+{
     if (decode.isNull()) {
         return true;
     }
@@ -88,17 +92,20 @@ bool decodeIsKept(QPDFObjectHandle decode, int components) {
     return std::all_of(items.begin(), items.end(), [](QPDFObjectHandle n) { return n.isNumber(); });
 }
 
-bool isTrue(QPDFObjectHandle value) {
+bool isTrue(QPDFObjectHandle value)
+{
     return value.isBool() && value.getBoolValue();
 }
 
 // A colour-key mask picks exact sample values, which lossy coding moves; a
 // soft mask, when there is one, overrides it.
-bool hasColourKeyMask(QPDFObjectHandle dictionary) {
+bool hasColourKeyMask(QPDFObjectHandle dictionary)
+{
     return dictionary.getKey("/Mask").isArray() && !dictionary.getKey("/SMask").isStream();
 }
 
-int positiveInteger(QPDFObjectHandle value) {
+int positiveInteger(QPDFObjectHandle value)
+{
     return value.isInteger() && value.getIntValue() > 0 && value.getIntValue() <= 1'000'000
                ? value.getIntValueAsInt()
                : 0;
@@ -108,9 +115,12 @@ int positiveInteger(QPDFObjectHandle value) {
 
 ImageStream::ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components,
                          Encoding encoding)
-    : m_object(object), m_dimensions(dimensions), m_components(components), m_encoding(encoding) {}
+    : m_object(object), m_dimensions(dimensions), m_components(components), m_encoding(encoding)
+{
+}
 
-std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image) {
+std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image)
+{
     if (!image.isStream()) {
         return std::nullopt;
     }
@@ -133,7 +143,8 @@ std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image) {
     return ImageStream(image, dimensions, components, *encoding);
 }
 
-std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image) {
+std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
+{
     std::optional<ImageStream> stream = qualifying(image);
     if (!stream) {
         return std::nullopt;
@@ -150,7 +161,8 @@ std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image) {
     return stream;
 }
 
-ImageRecompressor::Source ImageStream::read() const {
+ImageRecompressor::Source ImageStream::read() const
+{
     ImageRecompressor::Source source{m_encoding, {}, {}, m_dimensions, m_components};
     if (m_encoding != Encoding::samples) {
         // Decoded by the worker, away from the document.
@@ -172,13 +184,15 @@ ImageRecompressor::Source ImageStream::read() const {
     return source;
 }
 
-std::size_t ImageStream::storedBytes() const {
+std::size_t ImageStream::storedBytes() const
+{
     CountingSink counter;
     m_object.pipeStreamData(&counter, nullptr, 0, qpdf_dl_none, true, false);
     return counter.count;
 }
 
-void ImageStream::replace(const ImageRecompressor::Result& result) const {
+void ImageStream::replace(const ImageRecompressor::Result& result) const
+{
     m_object.replaceStreamData(result.jpeg, QPDFObjectHandle::newName("/DCTDecode"),
                                QPDFObjectHandle::newNull());
     QPDFObjectHandle dictionary = m_object.getDict();

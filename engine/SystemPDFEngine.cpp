@@ -26,7 +26,8 @@ struct FileCloser {
 };
 using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
 
-OutputFile openOutput(const std::filesystem::path& output) {
+OutputFile openOutput(const std::filesystem::path& output)
+{
     OutputFile file(std::fopen(output.c_str(), "wb"));
     if (!file) {
         throw EngineError::systemFilterUnavailable();
@@ -34,7 +35,8 @@ OutputFile openOutput(const std::filesystem::path& output) {
     return file;
 }
 
-void openSource(QPDF& source, const std::filesystem::path& path) {
+void openSource(QPDF& source, const std::filesystem::path& path)
+{
     try {
         source.setSuppressWarnings(true);
         source.processFile(path.c_str());
@@ -45,7 +47,8 @@ void openSource(QPDF& source, const std::filesystem::path& path) {
     }
 }
 
-bool isRectangle(QPDFObjectHandle box) {
+bool isRectangle(QPDFObjectHandle box)
+{
     if (!box.isArray() || box.getArrayNItems() != 4) {
         return false;
     }
@@ -55,7 +58,8 @@ bool isRectangle(QPDFObjectHandle box) {
 }
 
 // A US Letter page for the rare source page without a usable media box.
-QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page) {
+QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page)
+{
     QPDFObjectHandle box = page.getKey("/MediaBox");
     return isRectangle(box) ? box : QPDFObjectHandle::parse("[0 0 612 792]");
 }
@@ -63,7 +67,8 @@ QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page) {
 // Annotation appearances become page content, the way a printout shows
 // them, so that what a page shows survives while links, fields and the rest
 // of the interactive layer stay behind.
-void flattenAnnotations(QPDF& pdf) {
+void flattenAnnotations(QPDF& pdf)
+{
     try {
         // Fields whose appearance the reader was left to draw get one first.
         QPDFAcroFormDocumentHelper(pdf).generateAppearancesIfNeeded();
@@ -75,7 +80,8 @@ void flattenAnnotations(QPDF& pdf) {
 
 // Leaves the page its content, resources and media box. Crop box and
 // rotation stay too, because they decide how the content is seen.
-void prunePage(QPDFObjectHandle page) {
+void prunePage(QPDFObjectHandle page)
+{
     page.replaceKey("/MediaBox", mediaBoxOf(page));
     if (!isRectangle(page.getKey("/CropBox"))) {
         page.removeKey("/CropBox");
@@ -95,7 +101,8 @@ void prunePage(QPDFObjectHandle page) {
 
 // Cuts the document down to its pages: whatever the catalogue pointed to
 // besides them is no longer reachable and is not written.
-void keepOnlyPages(QPDF& pdf) {
+void keepOnlyPages(QPDF& pdf)
+{
     flattenAnnotations(pdf);
     pdf.pushInheritedAttributesToPage();
     for (QPDFObjectHandle page : pdf.getAllPages()) {
@@ -109,7 +116,8 @@ void keepOnlyPages(QPDF& pdf) {
     }
 }
 
-QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata) {
+QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata)
+{
     QPDFObjectHandle information = QPDFObjectHandle::newDictionary();
     information.replaceKey("/Creator", QPDFObjectHandle::newString("ZURBO"));
     QPDFObjectHandle sourceInformation = pdf.getTrailer().getKey("/Info");
@@ -124,7 +132,8 @@ QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata) {
     return pdf.makeIndirectObject(information);
 }
 
-void write(QPDF& document, OutputFile file) {
+void write(QPDF& document, OutputFile file)
+{
     try {
         QPDFWriter writer(document);
         writer.setOutputFile("output", file.get(), false);
@@ -150,7 +159,8 @@ void write(QPDF& document, OutputFile file) {
 } // namespace
 
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
-                        PDFEngine::Configuration configuration, bool cleanMetadata) {
+                        PDFEngine::Configuration configuration, bool cleanMetadata)
+{
     QPDF document;
     openSource(document, source);
     const FilterDescription filter = FilterDescription::forConfiguration(configuration);

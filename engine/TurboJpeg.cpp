@@ -8,7 +8,8 @@ namespace zurbo::engine {
 
 namespace {
 
-int pixelFormat(int components) {
+int pixelFormat(int components)
+{
     switch (components) {
     case 1:
         return TJPF_GRAY;
@@ -20,13 +21,15 @@ int pixelFormat(int components) {
     throw TurboJpeg::Error("unsupported number of components");
 }
 
-const unsigned char* bytes(const std::string& data) {
+const unsigned char* bytes(const std::string& data)
+{
     return reinterpret_cast<const unsigned char*>(data.data());
 }
 
 // The scaling factor for decoding: the strongest whole-power-of-two reduction
 // that stays at or above the wanted size.
-tjscalingfactor reduction(int width, int height, int minWidth, int minHeight) {
+tjscalingfactor reduction(int width, int height, int minWidth, int minHeight)
+{
     tjscalingfactor chosen{1, 1};
     for (const int denominator : {2, 4, 8}) {
         const tjscalingfactor candidate{1, denominator};
@@ -44,31 +47,37 @@ struct TurboJpegBuffer {
 
 } // namespace
 
-TurboJpeg::TurboJpeg(void* handle) : m_handle(handle) {
+TurboJpeg::TurboJpeg(void* handle) : m_handle(handle)
+{
     if (!m_handle) {
         throw Error(tjGetErrorStr2(nullptr));
     }
 }
 
-TurboJpeg TurboJpeg::compressor() {
+TurboJpeg TurboJpeg::compressor()
+{
     return TurboJpeg(tjInitCompress());
 }
 
-TurboJpeg TurboJpeg::decompressor() {
+TurboJpeg TurboJpeg::decompressor()
+{
     return TurboJpeg(tjInitDecompress());
 }
 
-TurboJpeg::TurboJpeg(TurboJpeg&& other) noexcept : m_handle(other.m_handle) {
+TurboJpeg::TurboJpeg(TurboJpeg&& other) noexcept : m_handle(other.m_handle)
+{
     other.m_handle = nullptr;
 }
 
-TurboJpeg::~TurboJpeg() {
+TurboJpeg::~TurboJpeg()
+{
     if (m_handle) {
         tjDestroy(m_handle);
     }
 }
 
-void TurboJpeg::check(int status) const {
+void TurboJpeg::check(int status) const
+{
     // Warnings (a truncated but readable stream) are failures too: such an
     // image is better left as it is.
     if (status != 0) {
@@ -76,7 +85,8 @@ void TurboJpeg::check(int status) const {
     }
 }
 
-TurboJpeg::Header TurboJpeg::header(const std::string& jpeg) {
+TurboJpeg::Header TurboJpeg::header(const std::string& jpeg)
+{
     int width = 0;
     int height = 0;
     int subsampling = 0;
@@ -89,7 +99,8 @@ TurboJpeg::Header TurboJpeg::header(const std::string& jpeg) {
     return {width, height, components};
 }
 
-Raster TurboJpeg::decode(const std::string& jpeg, int components, int minWidth, int minHeight) {
+Raster TurboJpeg::decode(const std::string& jpeg, int components, int minWidth, int minHeight)
+{
     const Header frame = header(jpeg);
     const tjscalingfactor factor = reduction(frame.width, frame.height, minWidth, minHeight);
     Raster raster{TJSCALED(frame.width, factor), TJSCALED(frame.height, factor), components, {}};
@@ -99,7 +110,8 @@ Raster TurboJpeg::decode(const std::string& jpeg, int components, int minWidth, 
     return raster;
 }
 
-std::string TurboJpeg::encode(const Raster& raster, int quality) {
+std::string TurboJpeg::encode(const Raster& raster, int quality)
+{
     unsigned char* output = nullptr;
     unsigned long size = 0;
     const int subsampling = raster.components == 1 ? TJSAMP_GRAY : TJSAMP_420;

@@ -4,13 +4,15 @@
 
 namespace zurbo::engine {
 
-WorkerPool::WorkerPool(unsigned threads) : m_capacity(std::max(threads, 1u)) {
+WorkerPool::WorkerPool(unsigned threads) : m_capacity(std::max(threads, 1u))
+{
     for (std::size_t i = 0; i < m_capacity; ++i) {
         m_threads.emplace_back([this] { work(); });
     }
 }
 
-WorkerPool::~WorkerPool() {
+WorkerPool::~WorkerPool()
+{
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -21,7 +23,8 @@ WorkerPool::~WorkerPool() {
     }
 }
 
-void WorkerPool::submit(std::function<void()> task) {
+void WorkerPool::submit(std::function<void()> task)
+{
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queue.size() < m_capacity; });
     m_queue.push_back(std::move(task));
@@ -29,12 +32,14 @@ void WorkerPool::submit(std::function<void()> task) {
     m_changed.notify_all();
 }
 
-void WorkerPool::wait() {
+void WorkerPool::wait()
+{
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queue.empty() && m_running == 0; });
 }
 
-void WorkerPool::work() {
+void WorkerPool::work()
+{
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_stopping || !m_queue.empty(); });

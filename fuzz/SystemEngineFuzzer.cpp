@@ -13,14 +13,16 @@
 
 namespace {
 
-std::filesystem::path scratch(const char* suffix) {
+std::filesystem::path scratch(const char* suffix)
+{
     return std::filesystem::temp_directory_path() /
            ("zurbo-fuzz-" + std::to_string(::getpid()) + suffix);
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     static const std::filesystem::path source = scratch("-in.pdf");
     static const std::filesystem::path output = scratch("-out.pdf");
     {

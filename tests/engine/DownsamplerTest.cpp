@@ -5,11 +5,13 @@
 namespace zurbo::engine {
 namespace {
 
-Raster raster(int width, int height, int components, std::vector<unsigned char> samples) {
+Raster raster(int width, int height, int components, std::vector<unsigned char> samples)
+{
     return Raster{width, height, components, std::move(samples)};
 }
 
-TEST(DownsamplerTest, AveragesEveryCoveredPixelInsteadOfPickingOne) {
+TEST(DownsamplerTest, AveragesEveryCoveredPixelInsteadOfPickingOne)
+{
     // A one-pixel checkerboard: nearest-neighbour sampling would give all
     // black or all white, averaging gives mid grey.
     std::vector<unsigned char> samples;
@@ -25,7 +27,8 @@ TEST(DownsamplerTest, AveragesEveryCoveredPixelInsteadOfPickingOne) {
     }
 }
 
-TEST(DownsamplerTest, WeighsPartlyCoveredPixelsByTheCoveredFraction) {
+TEST(DownsamplerTest, WeighsPartlyCoveredPixelsByTheCoveredFraction)
+{
     // Three pixels into two: each output covers one and a half inputs.
     const Raster result = Downsampler::downsample(raster(3, 1, 1, {0, 90, 180}), 2, 1);
     ASSERT_EQ(result.samples.size(), 2u);
@@ -33,7 +36,8 @@ TEST(DownsamplerTest, WeighsPartlyCoveredPixelsByTheCoveredFraction) {
     EXPECT_EQ(result.samples[1], 150); // (90 * 0.5 + 180 * 1) / 1.5
 }
 
-TEST(DownsamplerTest, KeepsComponentsApart) {
+TEST(DownsamplerTest, KeepsComponentsApart)
+{
     std::vector<unsigned char> samples;
     for (int i = 0; i < 16; ++i) {
         samples.insert(samples.end(), {10, 200, 90});
@@ -48,7 +52,8 @@ TEST(DownsamplerTest, KeepsComponentsApart) {
     }
 }
 
-TEST(DownsamplerTest, RefusesToEnlargeOrToReachZero) {
+TEST(DownsamplerTest, RefusesToEnlargeOrToReachZero)
+{
     const Raster source = raster(2, 2, 1, {1, 2, 3, 4});
     EXPECT_THROW(Downsampler::downsample(source, 3, 2), std::invalid_argument);
     EXPECT_THROW(Downsampler::downsample(source, 0, 1), std::invalid_argument);

@@ -5,7 +5,8 @@
 namespace zurbo::engine {
 namespace {
 
-TEST(FilterDescriptionTest, BalancedConfigurationGivesTheTabulatedDescription) {
+TEST(FilterDescriptionTest, BalancedConfigurationGivesTheTabulatedDescription)
+{
     const FilterDescription filter = FilterDescription::forConfiguration({150, 82});
     const FilterDescription& image =
         filter.at("FilterData").at("ColorSettings").at("ImageSettings");
@@ -29,7 +30,8 @@ TEST(FilterDescriptionTest, BalancedConfigurationGivesTheTabulatedDescription) {
     EXPECT_EQ(scale.size(), 4u);
 }
 
-TEST(FilterDescriptionTest, MissingKeysAndWrongTypesAreRefused) {
+TEST(FilterDescriptionTest, MissingKeysAndWrongTypesAreRefused)
+{
     const FilterDescription filter = FilterDescription::forConfiguration({150, 82});
     EXPECT_THROW(filter.at("Nope"), std::out_of_range);
     EXPECT_THROW(filter.at("Name").at("Anything"), std::out_of_range);
@@ -46,7 +48,8 @@ struct SettingsCase {
 
 class FilterSettingsTest : public ::testing::TestWithParam<SettingsCase> {};
 
-TEST_P(FilterSettingsTest, RecompressionReadsItsNumbersFromTheDescription) {
+TEST_P(FilterSettingsTest, RecompressionReadsItsNumbersFromTheDescription)
+{
     const SettingsCase& c = GetParam();
     const auto settings = FilterDescription::forConfiguration(c.configuration).imageSettings();
     EXPECT_DOUBLE_EQ(settings.compressionQuality, c.compressionQuality);

@@ -25,7 +25,8 @@ using ColorSpace = FixtureImage::ColorSpace;
 
 constexpr PDFEngine::Configuration balanced{150, 82};
 
-FixtureDocument onePage(std::vector<FixtureImage> images, double formScale = 1) {
+FixtureDocument onePage(std::vector<FixtureImage> images, double formScale = 1)
+{
     FixtureDocument document;
     FixturePage page;
     page.images = std::move(images);
@@ -42,14 +43,16 @@ struct Outcome {
 };
 
 Outcome compressed(const TestFolder& folder, const FixtureDocument& document,
-                   PDFEngine::Configuration configuration = balanced) {
+                   PDFEngine::Configuration configuration = balanced)
+{
     testing::writeFixturePdf(folder / "in.pdf", document);
     runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", configuration, false);
     return {PdfInspection(folder / "in.pdf").pageImages(0),
             PdfInspection(folder / "out.pdf").pageImages(0)};
 }
 
-TEST(ImageFilterTest, ShrinksAnImageToTheResolutionOfWhereItIsShown) {
+TEST(ImageFilterTest, ShrinksAnImageToTheResolutionOfWhereItIsShown)
+{
     for (const double formScale : {1.0, 0.5}) {
         const TestFolder folder;
         const Outcome outcome =
@@ -61,7 +64,8 @@ TEST(ImageFilterTest, ShrinksAnImageToTheResolutionOfWhereItIsShown) {
     }
 }
 
-TEST(ImageFilterTest, PagesShowingIdenticalImagesShareOneRecompressedObject) {
+TEST(ImageFilterTest, PagesShowingIdenticalImagesShareOneRecompressedObject)
+{
     // The fixture paints the same pixels on every page, each page its own stream.
     const TestFolder folder;
     testing::writeFixturePdf(folder / "in.pdf", testing::imageHeavyDocument(3));
@@ -78,14 +82,16 @@ TEST(ImageFilterTest, PagesShowingIdenticalImagesShareOneRecompressedObject) {
     EXPECT_EQ(first.width, 300);
 }
 
-TEST(ImageFilterTest, LeavesAJpegAlreadyBelowTheResolutionAsItIs) {
+TEST(ImageFilterTest, LeavesAJpegAlreadyBelowTheResolutionAsItIs)
+{
     const TestFolder folder;
     const Outcome outcome =
         compressed(folder, onePage({{.width = 250, .height = 180, .jpeg = true}}));
     EXPECT_TRUE(outcome.after.at("Im0").storedData == outcome.before.at("Im0").storedData);
 }
 
-TEST(ImageFilterTest, BoundsTheLongestSideByTheLargestImageSize) {
+TEST(ImageFilterTest, BoundsTheLongestSideByTheLargestImageSize)
+{
     // At 10 ppi the largest size is 170 pixels; 20 inches would want 200.
     const TestFolder folder;
     FixtureDocument document =
@@ -97,7 +103,8 @@ TEST(ImageFilterTest, BoundsTheLongestSideByTheLargestImageSize) {
     EXPECT_EQ(outcome.after.at("Im0").height, 128);
 }
 
-TEST(ImageFilterTest, KeepsTheOldStreamWhenTheJpegWouldBeLarger) {
+TEST(ImageFilterTest, KeepsTheOldStreamWhenTheJpegWouldBeLarger)
+{
     // A flat colour compresses to almost nothing losslessly.
     const TestFolder folder;
     const Outcome outcome =
@@ -113,7 +120,8 @@ struct FidelityCase {
 
 class ImageFidelityTest : public ::testing::TestWithParam<FidelityCase> {};
 
-TEST_P(ImageFidelityTest, RenderedPagesMatchTheSourceAfterRecompression) {
+TEST_P(ImageFidelityTest, RenderedPagesMatchTheSourceAfterRecompression)
+{
     const TestFolder folder;
     const Outcome outcome = compressed(folder, onePage({GetParam().image}));
     ASSERT_EQ(outcome.after.at("Im0").width, 300) << "the image was not recompressed";
@@ -129,7 +137,8 @@ TEST_P(ImageFidelityTest, RenderedPagesMatchTheSourceAfterRecompression) {
     }
 }
 
-FixtureImage photo(ColorSpace space, bool jpeg = false, bool softMask = false) {
+FixtureImage photo(ColorSpace space, bool jpeg = false, bool softMask = false)
+{
     return {.width = 1200, .height = 900, .colorSpace = space, .jpeg = jpeg, .softMask = softMask};
 }
 
@@ -155,7 +164,8 @@ struct HueCase {
 
 class ImageHueTest : public ::testing::TestWithParam<HueCase> {};
 
-TEST_P(ImageHueTest, FlatColoursComeOutTheSameNeverInverted) {
+TEST_P(ImageHueTest, FlatColoursComeOutTheSameNeverInverted)
+{
     const TestFolder folder;
     const Outcome outcome = compressed(folder, onePage({GetParam().image}));
     ASSERT_EQ(outcome.after.at("Im0").width, 300) << "the image was not recompressed";
@@ -169,7 +179,8 @@ TEST_P(ImageHueTest, FlatColoursComeOutTheSameNeverInverted) {
     }
 }
 
-FixtureImage flat(ColorSpace space, std::vector<int> color, bool invertedCmyk = false) {
+FixtureImage flat(ColorSpace space, std::vector<int> color, bool invertedCmyk = false)
+{
     return {.width = 1200,
             .height = 900,
             .colorSpace = space,
@@ -191,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A page painting one image XObject, which the test may then damage.
 std::filesystem::path pageWithImage(const TestFolder& folder, const std::string& dictionary,
-                                    const std::string& data) {
+                                    const std::string& data)
+{
     QPDF pdf;
     pdf.emptyPDF();
     QPDFObjectHandle image = pdf.newStream(data);
@@ -208,7 +220,8 @@ std::filesystem::path pageWithImage(const TestFolder& folder, const std::string&
     return path;
 }
 
-std::string flate(const std::string& data) {
+std::string flate(const std::string& data)
+{
     Pl_Buffer buffer("flate");
     Pl_Flate deflate("deflate", &buffer, Pl_Flate::a_deflate);
     deflate.writeString(data);
@@ -225,7 +238,8 @@ struct HostileCase {
 
 class HostileImageTest : public ::testing::TestWithParam<HostileCase> {};
 
-TEST_P(HostileImageTest, IsLeftAsItIs) {
+TEST_P(HostileImageTest, IsLeftAsItIs)
+{
     const TestFolder folder;
     const auto source = pageWithImage(folder, GetParam().dictionary, GetParam().data);
     runSystemPDFEngine(source, folder / "out.pdf", balanced, false);

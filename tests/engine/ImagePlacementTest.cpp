@@ -13,7 +13,8 @@ class PlacementDocument {
 public:
     PlacementDocument(const std::string& pageContent, const std::string& form0 = "",
                       const std::string& form0Matrix = "[1 0 0 1 0 0]",
-                      const std::string& form1 = "") {
+                      const std::string& form1 = "")
+    {
         m_pdf.emptyPDF();
         m_image = m_pdf.newStream(std::string(4 * 3 * 3, '\x7f'));
         m_image.replaceDict(QPDFObjectHandle::parse(
@@ -41,7 +42,8 @@ public:
 private:
     // Forms share the page's resources, so they can paint the image and each other.
     void addForm(QPDFObjectHandle xobjects, const std::string& name, const std::string& content,
-                 const std::string& matrix, QPDFObjectHandle resources) {
+                 const std::string& matrix, QPDFObjectHandle resources)
+    {
         if (content.empty()) {
             return;
         }
@@ -68,7 +70,8 @@ struct PlacementCase {
 
 class ImagePlacementTest : public ::testing::TestWithParam<PlacementCase> {};
 
-TEST_P(ImagePlacementTest, FindsTheLargestShownSizeInPoints) {
+TEST_P(ImagePlacementTest, FindsTheLargestShownSizeInPoints)
+{
     const PlacementCase& c = GetParam();
     PlacementDocument document(c.page, c.form0, c.form0Matrix, c.form1);
     const auto sizes = document.sizes();
@@ -101,7 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "/Im Do 0.5 0 0 0.5 0 0 cm /Fm1 Do", identity, "/Fm0 Do /Im Do", 144, 108}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ImagePlacementEdgeTest, ImagesInPatternsHaveNoKnownSize) {
+TEST(ImagePlacementEdgeTest, ImagesInPatternsHaveNoKnownSize)
+{
     PlacementDocument document(
         "q 144 0 0 108 0 0 cm /Im Do Q /Pattern cs /P0 scn 0 0 100 100 re f");
     QPDFObjectHandle pattern = document.pdf().newStream(std::string("10 0 0 10 0 0 cm /Im Do"));
@@ -119,7 +123,8 @@ TEST(ImagePlacementEdgeTest, ImagesInPatternsHaveNoKnownSize) {
     EXPECT_FALSE(sizes.at(document.image()));
 }
 
-TEST(ImagePlacementEdgeTest, UnknownNamesAndDamagedOperandsPaintNothing) {
+TEST(ImagePlacementEdgeTest, UnknownNamesAndDamagedOperandsPaintNothing)
+{
     PlacementDocument document("/Nope Do 1 0 0 cm (x) Do q Q Q Q");
     EXPECT_TRUE(document.sizes().empty());
 }

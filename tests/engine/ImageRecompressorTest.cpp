@@ -23,7 +23,8 @@ struct SizingCase {
 
 class TargetDimensionsTest : public ::testing::TestWithParam<SizingCase> {};
 
-TEST_P(TargetDimensionsTest, SizesForTheLargestPlaceShownThenBoundsTheLongestSide) {
+TEST_P(TargetDimensionsTest, SizesForTheLargestPlaceShownThenBoundsTheLongestSide)
+{
     const SizingCase& c = GetParam();
     EXPECT_EQ(ImageRecompressor::targetDimensions(c.pixels, c.shownPoints, c.settings), c.expected);
 }
@@ -47,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {400, 300}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-Raster gradient(int width, int height, int components) {
+Raster gradient(int width, int height, int components)
+{
     Raster raster{width, height, components, {}};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -62,7 +64,8 @@ Raster gradient(int width, int height, int components) {
 
 using Encoding = ImageRecompressor::Source::Encoding;
 
-ImageRecompressor::Source jpegSource(int width, int height, int components) {
+ImageRecompressor::Source jpegSource(int width, int height, int components)
+{
     ImageRecompressor::Source source;
     source.encoding = Encoding::jpeg;
     source.data = TurboJpeg::compressor().encode(gradient(width, height, components), 95);
@@ -71,7 +74,8 @@ ImageRecompressor::Source jpegSource(int width, int height, int components) {
     return source;
 }
 
-ImageRecompressor::Source pixelSource(int width, int height, int components) {
+ImageRecompressor::Source pixelSource(int width, int height, int components)
+{
     ImageRecompressor::Source source;
     source.encoding = Encoding::samples;
     source.raster = gradient(width, height, components);
@@ -80,7 +84,8 @@ ImageRecompressor::Source pixelSource(int width, int height, int components) {
     return source;
 }
 
-ImageRecompressor::Source flateSource(int width, int height, int components) {
+ImageRecompressor::Source flateSource(int width, int height, int components)
+{
     const Raster raster = gradient(width, height, components);
     Pl_Buffer buffer("flate");
     Pl_Flate deflate("deflate", &buffer, Pl_Flate::a_deflate);
@@ -97,7 +102,8 @@ ImageRecompressor::Source flateSource(int width, int height, int components) {
 
 class RecompressTest : public ::testing::TestWithParam<int> {};
 
-TEST_P(RecompressTest, ShrinksJpegAndPixelSourcesToTheTarget) {
+TEST_P(RecompressTest, ShrinksJpegAndPixelSourcesToTheTarget)
+{
     const int components = GetParam();
     for (const auto& source : {jpegSource(800, 600, components), pixelSource(800, 600, components),
                                flateSource(800, 600, components)}) {
@@ -117,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(Components, RecompressTest, ::testing::Values(1, 3, 4),
                              return info.param == 1 ? "gray" : info.param == 3 ? "rgb" : "cmyk";
                          });
 
-TEST(ImageRecompressorTest, JpegQualityFollowsTheFilterQualityWithinLibjpegRange) {
+TEST(ImageRecompressorTest, JpegQualityFollowsTheFilterQualityWithinLibjpegRange)
+{
     int previous = 0;
     for (int step = 0; step <= 100; ++step) {
         const int quality = ImageRecompressor::jpegQuality(step / 100.0);
@@ -130,13 +137,15 @@ TEST(ImageRecompressorTest, JpegQualityFollowsTheFilterQualityWithinLibjpegRange
     EXPECT_LT(ImageRecompressor::jpegQuality(0.82), ImageRecompressor::jpegQuality(0.90));
 }
 
-TEST(ImageRecompressorTest, DropsAReencodingThatIsNotSmaller) {
+TEST(ImageRecompressorTest, DropsAReencodingThatIsNotSmaller)
+{
     const auto source = jpegSource(400, 300, 3);
     ImageRecompressor::Job job{source, std::nullopt, {400, 300}, 100, source.data.size() / 4};
     EXPECT_FALSE(ImageRecompressor::recompress(job));
 }
 
-TEST(ImageRecompressorTest, ShrinksTheSoftMaskInProportionAndKeepsItUncompressed) {
+TEST(ImageRecompressorTest, ShrinksTheSoftMaskInProportionAndKeepsItUncompressed)
+{
     ImageRecompressor::Job job{
         jpegSource(400, 300, 3), pixelSource(200, 150, 1), {100, 75}, 80, 1u << 30};
     const auto result = ImageRecompressor::recompress(job);
@@ -146,7 +155,8 @@ TEST(ImageRecompressorTest, ShrinksTheSoftMaskInProportionAndKeepsItUncompressed
     EXPECT_EQ(result->softMask->samples.size(), 50u * 38u);
 }
 
-TEST(ImageRecompressorTest, RefusesDataThatDoesNotMatchTheDeclaredImage) {
+TEST(ImageRecompressorTest, RefusesDataThatDoesNotMatchTheDeclaredImage)
+{
     auto mismatched = jpegSource(400, 300, 3);
     mismatched.dimensions = {401, 300};
     EXPECT_THROW(ImageRecompressor::recompress({mismatched, std::nullopt, {100, 75}, 80, 1u << 30}),

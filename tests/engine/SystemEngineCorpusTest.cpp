@@ -13,13 +13,15 @@ namespace {
 
 using testing::TestFolder;
 
-std::vector<std::filesystem::path> corpusOrPlaceholder() {
+std::vector<std::filesystem::path> corpusOrPlaceholder()
+{
     auto files = testing::corpusFiles();
     // One empty entry keeps the suite instantiated; the test skips it.
     return files.empty() ? std::vector<std::filesystem::path>{{}} : files;
 }
 
-std::map<std::string, int> words(const std::string& text) {
+std::map<std::string, int> words(const std::string& text)
+{
     std::map<std::string, int> counts;
     std::istringstream in(text);
     std::string word;
@@ -31,7 +33,8 @@ std::map<std::string, int> words(const std::string& text) {
 
 class SystemEngineCorpusTest : public ::testing::TestWithParam<std::filesystem::path> {};
 
-TEST_P(SystemEngineCorpusTest, GoesThroughKeepingTheTextOrRefusesTheEncryptedOne) {
+TEST_P(SystemEngineCorpusTest, GoesThroughKeepingTheTextOrRefusesTheEncryptedOne)
+{
     ZURBO_REQUIRE_CORPUS();
     const std::filesystem::path source = GetParam();
     const TestFolder folder;

@@ -20,7 +20,8 @@ using testing::TestFolder;
 // was there before.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name) {
+    ScopedEnvironment(const char* name, const char* value) : m_name(name)
+    {
         if (const char* old = std::getenv(name)) {
             m_old = old;
         }
@@ -28,7 +29,8 @@ public:
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-    ~ScopedEnvironment() {
+    ~ScopedEnvironment()
+    {
         if (m_old) {
             ::setenv(m_name, m_old->c_str(), 1);
         } else {
@@ -43,7 +45,8 @@ private:
 
 class SystemEngineEndToEndTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (engine::bundledQPDFPath()) {
             GTEST_SKIP() << "a bundled qpdf would be chosen before the native engine";
         }
@@ -51,7 +54,8 @@ protected:
     }
 
     // The native engine is the only one that names itself the creator.
-    void expectNativeOutput(const std::filesystem::path& output) {
+    void expectNativeOutput(const std::filesystem::path& output)
+    {
         EXPECT_LT(std::filesystem::file_size(output),
                   std::filesystem::file_size(folder / "in.pdf") / 10);
         const PdfInspection inspection(output);
@@ -63,7 +67,8 @@ protected:
     ScopedEnvironment force{"ZURBO_FORCE_SYSTEM_ENGINE", "1"};
 };
 
-TEST_F(SystemEngineEndToEndTest, CompressUsesTheNativeEngine) {
+TEST_F(SystemEngineEndToEndTest, CompressUsesTheNativeEngine)
+{
     const PDFEngine::Result result = PDFEngine::compress(
         folder / "in.pdf", folder / "out.pdf", CompressionProfile::balanced, std::nullopt, false);
     EXPECT_EQ(result.bytes,
@@ -71,7 +76,8 @@ TEST_F(SystemEngineEndToEndTest, CompressUsesTheNativeEngine) {
     expectNativeOutput(folder / "out.pdf");
 }
 
-TEST_F(SystemEngineEndToEndTest, TheCommandUsesTheNativeEngine) {
+TEST_F(SystemEngineEndToEndTest, TheCommandUsesTheNativeEngine)
+{
     const std::string command = std::string(ZURBO_COMPRESS_EXECUTABLE) + " --output '" +
                                 (folder / "out.pdf").string() + "' '" +
                                 (folder / "in.pdf").string() + "' >/dev/null";

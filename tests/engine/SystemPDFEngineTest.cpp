@@ -19,7 +19,8 @@ using testing::TestFolder;
 constexpr PDFEngine::Configuration balanced{150, 82};
 
 PDFEngine::EngineError::Kind failureOf(const std::filesystem::path& source,
-                                       const std::filesystem::path& output) {
+                                       const std::filesystem::path& output)
+{
     try {
         runSystemPDFEngine(source, output, balanced, false);
     } catch (const PDFEngine::EngineError& error) {
@@ -38,7 +39,8 @@ struct InformationCase {
 
 class DocumentInformationTest : public ::testing::TestWithParam<InformationCase> {};
 
-TEST_P(DocumentInformationTest, CarriesTheFourAttributesOnlyWhenAskedAndAlwaysTheCreator) {
+TEST_P(DocumentInformationTest, CarriesTheFourAttributesOnlyWhenAskedAndAlwaysTheCreator)
+{
     const InformationCase& c = GetParam();
     const TestFolder folder;
     FixtureDocument document = testing::textOnlyDocument();
@@ -73,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         InformationCase{"droppedWhenCleaning", everything, true, {{"Creator", "ZURBO"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SystemPDFEngineTest, KeepsEveryPageMediaBoxInOrderIncludingAnInheritedOne) {
+TEST(SystemPDFEngineTest, KeepsEveryPageMediaBoxInOrderIncludingAnInheritedOne)
+{
     const TestFolder folder;
     FixtureDocument document;
     document.pages = {FixturePage{300, 500, "one", {}}, FixturePage{842, 595, "two", {}},
@@ -88,7 +91,8 @@ TEST(SystemPDFEngineTest, KeepsEveryPageMediaBoxInOrderIncludingAnInheritedOne) 
     EXPECT_EQ(PdfInspection(folder / "out.pdf").mediaBoxes(), expected);
 }
 
-TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation) {
+TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation)
+{
     const TestFolder folder;
     testing::writeFixturePdf(folder / "plain.pdf", testing::textOnlyDocument());
     {
@@ -113,7 +117,8 @@ TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation) {
     }
 }
 
-TEST(SystemPDFEngineTest, ASourceWithoutPagesGivesADocumentWithoutPages) {
+TEST(SystemPDFEngineTest, ASourceWithoutPagesGivesADocumentWithoutPages)
+{
     const TestFolder folder;
     testing::writeFixturePdf(folder / "in.pdf", FixtureDocument{});
 
@@ -122,7 +127,8 @@ TEST(SystemPDFEngineTest, ASourceWithoutPagesGivesADocumentWithoutPages) {
     EXPECT_EQ(PdfInspection(folder / "out.pdf").pageCount(), 0u);
 }
 
-TEST(SystemPDFEngineTest, AnUnopenableSourceIsUnreadable) {
+TEST(SystemPDFEngineTest, AnUnopenableSourceIsUnreadable)
+{
     const TestFolder folder;
     testing::writeFile(folder / "text.pdf", "this is not a PDF at all\n");
     testing::writeFile(folder / "empty.pdf", "");
@@ -134,7 +140,8 @@ TEST(SystemPDFEngineTest, AnUnopenableSourceIsUnreadable) {
     }
 }
 
-TEST(SystemPDFEngineTest, AnOutputThatCannotBeWrittenMakesTheFilterUnavailable) {
+TEST(SystemPDFEngineTest, AnOutputThatCannotBeWrittenMakesTheFilterUnavailable)
+{
     const TestFolder folder;
     testing::writeFixturePdf(folder / "in.pdf", testing::textOnlyDocument());
 

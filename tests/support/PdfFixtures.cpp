@@ -18,7 +18,8 @@ namespace zurbo::testing {
 
 namespace {
 
-int componentCount(FixtureImage::ColorSpace space) {
+int componentCount(FixtureImage::ColorSpace space)
+{
     switch (space) {
     case FixtureImage::ColorSpace::gray:
     case FixtureImage::ColorSpace::iccGray:
@@ -32,7 +33,8 @@ int componentCount(FixtureImage::ColorSpace space) {
     return 3;
 }
 
-QPDFObjectHandle colorSpace(QPDF& pdf, FixtureImage::ColorSpace space) {
+QPDFObjectHandle colorSpace(QPDF& pdf, FixtureImage::ColorSpace space)
+{
     switch (space) {
     case FixtureImage::ColorSpace::gray:
         return QPDFObjectHandle::newName("/DeviceGray");
@@ -57,7 +59,8 @@ QPDFObjectHandle colorSpace(QPDF& pdf, FixtureImage::ColorSpace space) {
     return array;
 }
 
-std::string photoPixels(int width, int height, int components) {
+std::string photoPixels(int width, int height, int components)
+{
     std::mt19937 noise(static_cast<unsigned>(width * 7919 + height));
     std::uniform_int_distribution<int> jitter(-6, 6);
     std::string pixels(static_cast<std::size_t>(width) * height * components, '\0');
@@ -77,7 +80,8 @@ std::string photoPixels(int width, int height, int components) {
     return pixels;
 }
 
-std::string solidPixels(int width, int height, const std::vector<int>& color) {
+std::string solidPixels(int width, int height, const std::vector<int>& color)
+{
     std::string pixels;
     pixels.reserve(static_cast<std::size_t>(width) * height * color.size());
     for (long i = 0; i < static_cast<long>(width) * height; ++i) {
@@ -88,20 +92,23 @@ std::string solidPixels(int width, int height, const std::vector<int>& color) {
     return pixels;
 }
 
-std::string imagePixels(const FixtureImage& image) {
+std::string imagePixels(const FixtureImage& image)
+{
     return image.solidColor.empty()
                ? photoPixels(image.width, image.height, componentCount(image.colorSpace))
                : solidPixels(image.width, image.height, image.solidColor);
 }
 
-std::string inverted(std::string samples) {
+std::string inverted(std::string samples)
+{
     for (char& sample : samples) {
         sample = static_cast<char>(255 - static_cast<unsigned char>(sample));
     }
     return samples;
 }
 
-std::string encodeJpeg(const std::string& pixels, const FixtureImage& image) {
+std::string encodeJpeg(const std::string& pixels, const FixtureImage& image)
+{
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
@@ -122,14 +129,16 @@ std::string encodeJpeg(const std::string& pixels, const FixtureImage& image) {
     return encoded;
 }
 
-QPDFObjectHandle flateStream(QPDF& pdf, const std::string& data, const std::string& dictionary) {
+QPDFObjectHandle flateStream(QPDF& pdf, const std::string& data, const std::string& dictionary)
+{
     QPDFObjectHandle stream = pdf.newStream();
     stream.replaceStreamData(data, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
     stream.replaceDict(QPDFObjectHandle::parse(dictionary));
     return stream;
 }
 
-QPDFObjectHandle imageXObject(QPDF& pdf, const FixtureImage& image) {
+QPDFObjectHandle imageXObject(QPDF& pdf, const FixtureImage& image)
+{
     const std::string pixels = imagePixels(image);
     std::ostringstream dictionary;
     dictionary << "<< /Type /XObject /Subtype /Image /Width " << image.width << " /Height "
@@ -158,7 +167,8 @@ QPDFObjectHandle imageXObject(QPDF& pdf, const FixtureImage& image) {
 
 // Draws the page's images, each placed at its shown size (before any form
 // scaling) from one inch off the lower-left corner.
-std::string imageDrawing(QPDF& pdf, const FixturePage& page, QPDFObjectHandle xobjects) {
+std::string imageDrawing(QPDF& pdf, const FixturePage& page, QPDFObjectHandle xobjects)
+{
     std::ostringstream content;
     const double scale = page.formScale;
     for (std::size_t i = 0; i < page.images.size(); ++i) {
@@ -172,7 +182,8 @@ std::string imageDrawing(QPDF& pdf, const FixturePage& page, QPDFObjectHandle xo
     return content.str();
 }
 
-QPDFObjectHandle pageObject(QPDF& pdf, const FixturePage& page) {
+QPDFObjectHandle pageObject(QPDF& pdf, const FixturePage& page)
+{
     std::ostringstream content;
     content << "BT /F1 14 Tf 72 " << page.heightPoints - 72 << " Td (" << page.text << ") Tj ET\n";
     QPDFObjectHandle xobjects = QPDFObjectHandle::newDictionary();
@@ -208,7 +219,8 @@ QPDFObjectHandle pageObject(QPDF& pdf, const FixturePage& page) {
 
 } // namespace
 
-void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& document) {
+void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& document)
+{
     QPDF pdf;
     pdf.emptyPDF();
     QPDFPageDocumentHelper pages(pdf);
@@ -232,7 +244,8 @@ void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& d
     writer.write();
 }
 
-FixtureDocument imageHeavyDocument(int pages) {
+FixtureDocument imageHeavyDocument(int pages)
+{
     FixtureDocument document;
     for (int i = 0; i < pages; ++i) {
         FixturePage page;
@@ -243,7 +256,8 @@ FixtureDocument imageHeavyDocument(int pages) {
     return document;
 }
 
-FixtureDocument textOnlyDocument() {
+FixtureDocument textOnlyDocument()
+{
     FixtureDocument document;
     FixturePage page;
     page.text = "Nothing here but a line of text";

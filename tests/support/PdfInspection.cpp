@@ -7,12 +7,14 @@ namespace zurbo::testing {
 
 namespace {
 
-std::string text(const std::shared_ptr<Buffer>& buffer) {
+std::string text(const std::shared_ptr<Buffer>& buffer)
+{
     return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
 }
 
 // Empty when a specialised filter (DCT, JPX, ...) remains.
-std::string decoded(QPDFObjectHandle image) {
+std::string decoded(QPDFObjectHandle image)
+{
     try {
         return text(image.getStreamData(qpdf_dl_generalized));
     } catch (const std::exception&) {
@@ -26,17 +28,20 @@ struct PdfInspection::Members {
     QPDF pdf;
 };
 
-PdfInspection::PdfInspection(const std::filesystem::path& pdf) : m(std::make_unique<Members>()) {
+PdfInspection::PdfInspection(const std::filesystem::path& pdf) : m(std::make_unique<Members>())
+{
     m->pdf.processFile(pdf.c_str());
 }
 
 PdfInspection::~PdfInspection() = default;
 
-std::size_t PdfInspection::pageCount() const {
+std::size_t PdfInspection::pageCount() const
+{
     return m->pdf.getAllPages().size();
 }
 
-std::vector<std::array<double, 4>> PdfInspection::mediaBoxes() const {
+std::vector<std::array<double, 4>> PdfInspection::mediaBoxes() const
+{
     std::vector<std::array<double, 4>> boxes;
     for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(m->pdf).getAllPages()) {
         QPDFObjectHandle box = page.getAttribute("/MediaBox", false);
@@ -49,7 +54,8 @@ std::vector<std::array<double, 4>> PdfInspection::mediaBoxes() const {
     return boxes;
 }
 
-std::map<std::string, std::string> PdfInspection::information() const {
+std::map<std::string, std::string> PdfInspection::information() const
+{
     std::map<std::string, std::string> result;
     QPDFObjectHandle info = m->pdf.getTrailer().getKey("/Info");
     if (info.isDictionary()) {
@@ -60,7 +66,8 @@ std::map<std::string, std::string> PdfInspection::information() const {
     return result;
 }
 
-std::map<std::string, StoredImage> PdfInspection::pageImages(std::size_t pageIndex) const {
+std::map<std::string, StoredImage> PdfInspection::pageImages(std::size_t pageIndex) const
+{
     std::map<std::string, StoredImage> images;
     QPDFPageObjectHelper page = QPDFPageDocumentHelper(m->pdf).getAllPages().at(pageIndex);
     const auto isImage = [](QPDFObjectHandle object) {
@@ -85,7 +92,8 @@ std::map<std::string, StoredImage> PdfInspection::pageImages(std::size_t pageInd
     return images;
 }
 
-bool PdfInspection::catalogHas(const std::string& key) const {
+bool PdfInspection::catalogHas(const std::string& key) const
+{
     return m->pdf.getRoot().hasKey(key);
 }
 

@@ -11,7 +11,8 @@ namespace zurbo::testing {
 
 namespace {
 
-std::string quoted(const std::filesystem::path& path) {
+std::string quoted(const std::filesystem::path& path)
+{
     std::string result = "'";
     for (const char c : path.string()) {
         result += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -19,13 +20,15 @@ std::string quoted(const std::filesystem::path& path) {
     return result + "'";
 }
 
-void run(const std::string& command) {
+void run(const std::string& command)
+{
     if (std::system((command + " 2>/dev/null").c_str()) != 0) {
         throw std::runtime_error("failed: " + command);
     }
 }
 
-RenderedPage readPpm(const std::string& bytes) {
+RenderedPage readPpm(const std::string& bytes)
+{
     std::istringstream in(bytes);
     std::string magic;
     int maximum = 0;
@@ -41,7 +44,8 @@ RenderedPage readPpm(const std::string& bytes) {
     return page;
 }
 
-std::vector<double> luminance(const RenderedPage& page) {
+std::vector<double> luminance(const RenderedPage& page)
+{
     std::vector<double> result(static_cast<std::size_t>(page.width) * page.height);
     for (std::size_t i = 0; i < result.size(); ++i) {
         result[i] =
@@ -53,7 +57,8 @@ std::vector<double> luminance(const RenderedPage& page) {
 } // namespace
 
 std::vector<double> RenderedPage::meanColor(double left, double top, double right,
-                                            double bottom) const {
+                                            double bottom) const
+{
     std::vector<double> sums(3, 0.0);
     long count = 0;
     for (int y = static_cast<int>(top * height); y < static_cast<int>(bottom * height); ++y) {
@@ -70,7 +75,8 @@ std::vector<double> RenderedPage::meanColor(double left, double top, double righ
     return sums;
 }
 
-RenderedPage renderPage(const std::filesystem::path& pdf, int page, int dpi) {
+RenderedPage renderPage(const std::filesystem::path& pdf, int page, int dpi)
+{
     const TestFolder folder;
     const std::string pageText = std::to_string(page);
     run("pdftoppm -r " + std::to_string(dpi) + " -f " + pageText + " -l " + pageText +
@@ -78,7 +84,8 @@ RenderedPage renderPage(const std::filesystem::path& pdf, int page, int dpi) {
     return readPpm(readFile(folder / "page.ppm"));
 }
 
-double meanSsim(const RenderedPage& a, const RenderedPage& b) {
+double meanSsim(const RenderedPage& a, const RenderedPage& b)
+{
     if (a.width != b.width || a.height != b.height) {
         return 0;
     }
@@ -121,7 +128,8 @@ double meanSsim(const RenderedPage& a, const RenderedPage& b) {
     return windows ? total / windows : 1.0;
 }
 
-std::optional<std::string> extractText(const std::filesystem::path& pdf) {
+std::optional<std::string> extractText(const std::filesystem::path& pdf)
+{
     const TestFolder folder;
     try {
         run("pdftotext " + quoted(pdf) + " " + quoted(folder / "text.txt"));
