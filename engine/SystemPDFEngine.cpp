@@ -1,11 +1,181 @@
 #include "SystemPDFEngine.h"
 
+#include "FilterDescription.h"
+#include "ImageFilter.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
+
 namespace zurbo::engine {
 
-void runSystemPDFEngine(const std::filesystem::path&, const std::filesystem::path&,
-                        PDFEngine::Configuration, bool)
+namespace {
+
+using EngineError = PDFEngine::EngineError;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+OutputFile openOutput(const std::filesystem::path& output)
 {
-    throw PDFEngine::EngineError::systemFilterUnavailable();
+    OutputFile file(std::fopen(output.c_str(), "wb"));
+    if (!file) {
+        throw EngineError::systemFilterUnavailable();
+    }
+    return file;
+}
+
+void openSource(QPDF& source, const std::filesystem::path& path)
+{
+    try {
+        source.setSuppressWarnings(true);
+        source.processFile(path.c_str());
+        // Damage in the page tree shows here rather than halfway through.
+        QPDFPageDocumentHelper(source).getAllPages();
+    } catch (const std::exception&) {
+        throw EngineError::documentUnreadable();
+    }
+}
+
+bool isRectangle(QPDFObjectHandle box)
+{
+    if (!box.isArray() || box.getArrayNItems() != 4) {
+        return false;
+    }
+    const auto numbers = box.getArrayAsVector();
+    return std::all_of(numbers.begin(), numbers.end(),
+                       [](QPDFObjectHandle n) { return n.isNumber(); });
+}
+
+// A US Letter page for the rare source page without a usable media box.
+QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page)
+{
+    QPDFObjectHandle box = page.getKey("/MediaBox");
+    return isRectangle(box) ? box : QPDFObjectHandle::parse("[0 0 612 792]");
+}
+
+// Annotation appearances become page content, the way a printout shows
+// them, so that what a page shows survives while links, fields and the rest
+// of the interactive layer stay behind.
+void flattenAnnotations(QPDF& pdf)
+{
+    try {
+        // Fields whose appearance the reader was left to draw get one first.
+        QPDFAcroFormDocumentHelper(pdf).generateAppearancesIfNeeded();
+        QPDFPageDocumentHelper(pdf).flattenAnnotations();
+    } catch (const std::exception&) {
+        // Pages whose annotations cannot be read go without them.
+    }
+}
+
+// Leaves the page its content, resources and media box. Crop box and
+// rotation stay too, because they decide how the content is seen.
+void prunePage(QPDFObjectHandle page)
+{
+    page.replaceKey("/MediaBox", mediaBoxOf(page));
+    if (!isRectangle(page.getKey("/CropBox"))) {
+        page.removeKey("/CropBox");
+    }
+    QPDFObjectHandle rotate = page.getKey("/Rotate");
+    if (!rotate.isInteger() || rotate.getIntValue() % 90 != 0) {
+        page.removeKey("/Rotate");
+    }
+    static const std::set<std::string> kept{"/Type",   "/Parent",    "/MediaBox", "/CropBox",
+                                            "/Rotate", "/Resources", "/Contents"};
+    for (const std::string& key : page.getKeys()) {
+        if (!kept.count(key)) {
+            page.removeKey(key);
+        }
+    }
+}
+
+// Cuts the document down to its pages: whatever the catalogue pointed to
+// besides them is no longer reachable and is not written.
+void keepOnlyPages(QPDF& pdf)
+{
+    flattenAnnotations(pdf);
+    pdf.pushInheritedAttributesToPage();
+    for (QPDFObjectHandle page : pdf.getAllPages()) {
+        prunePage(page);
+    }
+    QPDFObjectHandle root = pdf.getRoot();
+    for (const std::string& key : root.getKeys()) {
+        if (key != "/Type" && key != "/Pages") {
+            root.removeKey(key);
+        }
+    }
+}
+
+QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata)
+{
+    QPDFObjectHandle information = QPDFObjectHandle::newDictionary();
+    information.replaceKey("/Creator", QPDFObjectHandle::newString("ZURBO"));
+    QPDFObjectHandle sourceInformation = pdf.getTrailer().getKey("/Info");
+    if (!cleanMetadata && sourceInformation.isDictionary()) {
+        for (const char* key : {"/Title", "/Author", "/Subject", "/Keywords"}) {
+            QPDFObjectHandle value = sourceInformation.getKey(key);
+            if (value.isString()) {
+                information.replaceKey(key, QPDFObjectHandle::newString(value.getStringValue()));
+            }
+        }
+    }
+    return pdf.makeIndirectObject(information);
+}
+
+void write(QPDF& document, OutputFile file)
+{
+    try {
+        QPDFWriter writer(document);
+        writer.setOutputFile("output", file.get(), false);
+        writer.setObjectStreamMode(qpdf_o_generate);
+        // Streams pass through as stored; only unfiltered ones get compressed.
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.setCompressStreams(true);
+        writer.setSuppressOriginalObjectIDs(true);
+        writer.setPreserveEncryption(false);
+        writer.write();
+    } catch (const QPDFExc&) {
+        // Source data that only turned out damaged while being copied out.
+        throw EngineError::documentUnreadable();
+    } catch (const std::exception&) {
+        throw EngineError::systemFilterUnavailable();
+    }
+    if (std::fflush(file.get()) != 0 || std::ferror(file.get()) ||
+        std::fclose(file.release()) != 0) {
+        throw EngineError::systemFilterUnavailable();
+    }
+}
+
+} // namespace
+
+void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
+                        PDFEngine::Configuration configuration, bool cleanMetadata)
+{
+    QPDF document;
+    openSource(document, source);
+    const FilterDescription filter = FilterDescription::forConfiguration(configuration);
+    OutputFile file = openOutput(output);
+    try {
+        QPDFObjectHandle information = newInformation(document, cleanMetadata);
+        // Images first: appearance streams that flattening generates are
+        // filled in only on their one read, when the document is written.
+        ImageFilter::apply(document.getAllPages(), filter.imageSettings());
+        keepOnlyPages(document);
+        document.getTrailer().replaceKey("/Info", information);
+    } catch (const std::exception&) {
+        throw EngineError::documentUnreadable();
+    }
+    write(document, std::move(file));
 }
 
 } // namespace zurbo::engine

@@ -9,13 +9,18 @@ namespace zurbo::testing {
 
 // One image painted on a fixture page.
 struct FixtureImage {
-    enum class ColorSpace { gray, rgb, cmyk };
+    enum class ColorSpace { gray, rgb, cmyk, iccGray, iccRgb };
 
     int width = 600;
     int height = 400;
     ColorSpace colorSpace = ColorSpace::rgb;
     // Stored as baseline JPEG (DCTDecode) rather than Flate-compressed pixels.
     bool jpeg = false;
+    // With `jpeg` and CMYK: stored the Adobe way, samples inverted in the JPEG
+    // and /Decode [1 0 1 0 1 0 1 0] turning them back.
+    bool invertedCmyk = false;
+    // Every pixel this colour (one value per component) instead of a photo.
+    std::vector<int> solidColor = {};
     // Adds a Flate-compressed DeviceGray soft mask of the same size.
     bool softMask = false;
     // The size at which it is shown on the page, in inches; placed at the
@@ -29,12 +34,18 @@ struct FixturePage {
     double heightPoints = 792;
     std::string text = "Zurbo fixture page";
     std::vector<FixtureImage> images;
+    // Paints the images through a form XObject that scales them by this
+    // factor (1 paints them directly).
+    double formScale = 1;
 };
 
 struct FixtureDocument {
     std::vector<FixturePage> pages;
     // Document information entries without the slash: "Title", "Author", ...
     std::map<std::string, std::string> info;
+    // Puts the first page's media box on the page tree instead of the page,
+    // so that the page inherits it.
+    bool inheritFirstMediaBox = false;
 };
 
 // Writes `document` as a PDF at `path`. Image pixels are a smooth, photo-like

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ImageRecompressor.h"
+
+#include <qpdf/QPDFObjectHandle.hh>
+
+#include <memory>
+#include <optional>
+
+namespace zurbo::engine {
+
+// ----------------------------------------------------------------------------
+// ImageStream: an image XObject the engine knows how to recompress.
+//
+// Only 8-bit DeviceGray, DeviceRGB, DeviceCMYK and one- or three-component
+// ICCBased images qualify, stored as a lone DCTDecode JPEG or through
+// lossless filters. Everything else (image masks, other depths, JPEG 2000,
+// JBIG2, CCITT, Indexed, Separation, DeviceN, Lab, colour-key masks, sizes
+// over 400 megapixels) is left as it is.
+// ----------------------------------------------------------------------------
+class ImageStream {
+public:
+    // The image, when it qualifies.
+    static std::optional<ImageStream> inspect(QPDFObjectHandle image);
+
+    Dimensions dimensions() const { return m_dimensions; }
+    bool isJpeg() const { return m_encoding == Encoding::jpeg; }
+    // The qualifying 8-bit grey soft mask, when the image has one.
+    const ImageStream* softMask() const { return m_softMask.get(); }
+    QPDFObjectHandle object() const { return m_object; }
+
+    // The stored pixels for recompression. Throws when the stream does not
+    // decode to exactly its declared size.
+    ImageRecompressor::Source read() const;
+    // Size of the stream as stored.
+    std::size_t storedBytes() const;
+
+    // Replaces the image (and its soft mask when the result has one).
+    void replace(const ImageRecompressor::Result& result) const;
+
+private:
+    using Encoding = ImageRecompressor::Source::Encoding;
+
+    ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components, Encoding encoding);
+    // The image when it qualifies, its soft mask not considered.
+    static std::optional<ImageStream> qualifying(QPDFObjectHandle image);
+
+    // A handle, whose reading methods are not const.
+    mutable QPDFObjectHandle m_object;
+    Dimensions m_dimensions;
+    int m_components;
+    Encoding m_encoding;
+    std::shared_ptr<const ImageStream> m_softMask;
+};
+
+} // namespace zurbo::engine

@@ -1,0 +1,73 @@
+#include "SystemPDFEngine.h"
+
+#include "PopplerTools.h"
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace zurbo::engine {
+namespace {
+
+using testing::TestFolder;
+
+std::vector<std::filesystem::path> corpusOrPlaceholder()
+{
+    auto files = testing::corpusFiles();
+    // One empty entry keeps the suite instantiated; the test skips it.
+    return files.empty() ? std::vector<std::filesystem::path>{{}} : files;
+}
+
+std::map<std::string, int> words(const std::string& text)
+{
+    std::map<std::string, int> counts;
+    std::istringstream in(text);
+    std::string word;
+    while (in >> word) {
+        ++counts[word];
+    }
+    return counts;
+}
+
+class SystemEngineCorpusTest : public ::testing::TestWithParam<std::filesystem::path> {};
+
+TEST_P(SystemEngineCorpusTest, GoesThroughKeepingTheTextOrRefusesTheEncryptedOne)
+{
+    ZURBO_REQUIRE_CORPUS();
+    const std::filesystem::path source = GetParam();
+    const TestFolder folder;
+    const auto output = folder / "out.pdf";
+
+    if (source.filename() == "libreoffice-writer-password.pdf") {
+        try {
+            runSystemPDFEngine(source, output, {150, 82}, false);
+            ADD_FAILURE() << "a password-protected file was opened";
+        } catch (const PDFEngine::EngineError& error) {
+            EXPECT_EQ(error.kind(), PDFEngine::EngineError::Kind::documentUnreadable);
+        }
+        return;
+    }
+    runSystemPDFEngine(source, output, {150, 82}, false);
+    // A document poppler finds no pages in has no text either. Flattened form
+    // fields may show words poppler did not take from the interactive layer,
+    // so the output's words must include the source's rather than equal them.
+    const auto sourceWords = words(testing::extractText(source).value_or(""));
+    const auto outputWords = words(testing::extractText(output).value_or(""));
+    for (const auto& [word, count] : sourceWords) {
+        EXPECT_GE(outputWords.count(word) ? outputWords.at(word) : 0, count) << word;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, SystemEngineCorpusTest, ::testing::ValuesIn(corpusOrPlaceholder()),
+                         [](const auto& info) {
+                             std::string name = info.param.stem().string();
+                             for (char& c : name) {
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             }
+                             return name.empty() ? std::string("absent") : name;
+                         });
+
+} // namespace
+} // namespace zurbo::engine

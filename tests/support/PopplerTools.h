@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zurbo::testing {
+
+// A page rendered by pdftoppm: RGB, 8 bits, row after row.
+struct RenderedPage {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    // Mean colour of the pixels in the rectangle given as fractions of the
+    // page (0,0 top left), channel by channel.
+    std::vector<double> meanColor(double left, double top, double right, double bottom) const;
+};
+
+// Page `page` (1-based) of `pdf` rendered at `dpi`; throws when pdftoppm fails.
+RenderedPage renderPage(const std::filesystem::path& pdf, int page, int dpi);
+
+// Mean structural similarity of the luminance of two renderings of the same
+// size, over 8x8 windows; 1 for identical pages.
+double meanSsim(const RenderedPage& a, const RenderedPage& b);
+
+// What pdftotext extracts from the whole document; nothing when it cannot
+// read the document.
+std::optional<std::string> extractText(const std::filesystem::path& pdf);
+
+} // namespace zurbo::testing
