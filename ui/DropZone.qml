@@ -67,6 +67,7 @@ Item {
             horizontalAlignment: Text.AlignHCenter
             text: root.targeted ? "SUELTA ESA BESTIA" : "ARRASTRA AQUÍ\nEL GORDITO"
             font: Theme.sink(22)
+            lineHeight: Theme.displayLineHeight
             color: root.ink
         }
         Text {

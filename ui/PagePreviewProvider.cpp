@@ -1,6 +1,7 @@
 #include "PagePreviewProvider.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPdfDocument>
 #include <QQmlEngine>
 #include <QRunnable>
@@ -47,11 +48,16 @@ QImage renderPage(const PageRequest& request, QString& error)
         return {};
     }
     const QSize fitted = page.scaled(previewBox, Qt::KeepAspectRatio).toSize();
-    QImage image = document.render(request.pageIndex, fitted);
-    if (image.isNull()) {
+    const QImage page = document.render(request.pageIndex, fitted);
+    if (page.isNull()) {
         error = QStringLiteral("page could not be rendered");
+        return {};
     }
-    return image;
+    // Pages are drawn on transparency; paper is white.
+    QImage paper(page.size(), QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    QPainter(&paper).drawImage(0, 0, page);
+    return paper;
 }
 
 class PagePreviewResponse : public QQuickImageResponse, public QRunnable {
