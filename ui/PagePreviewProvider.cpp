@@ -48,15 +48,15 @@ QImage renderPage(const PageRequest& request, QString& error)
         return {};
     }
     const QSize fitted = page.scaled(previewBox, Qt::KeepAspectRatio).toSize();
-    const QImage page = document.render(request.pageIndex, fitted);
-    if (page.isNull()) {
+    const QImage rendered = document.render(request.pageIndex, fitted);
+    if (rendered.isNull()) {
         error = QStringLiteral("page could not be rendered");
         return {};
     }
     // Pages are drawn on transparency; paper is white.
-    QImage paper(page.size(), QImage::Format_RGB32);
+    QImage paper(rendered.size(), QImage::Format_RGB32);
     paper.fill(Qt::white);
-    QPainter(&paper).drawImage(0, 0, page);
+    QPainter(&paper).drawImage(0, 0, rendered);
     return paper;
 }
 
