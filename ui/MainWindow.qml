@@ -10,6 +10,7 @@ ApplicationWindow {
     required property FileBrowserReveal fileBrowser
 
     title: "Zurbo"
+    visible: true
     width: 1180
     height: 820
     minimumWidth: 860
