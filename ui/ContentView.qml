@@ -36,6 +36,10 @@ Rectangle {
         width: 1180
         height: 930
         scale: root.canvasScale
+        // Shrunk as one picture: rounded shapes scaled one by one get stray edges from the
+        // software renderer (GPU renderers scale them cleanly).
+        layer.enabled: root.canvasScale < 1 && GraphicsInfo.api === GraphicsInfo.Software
+        layer.smooth: true
 
         Item {
             id: header

@@ -34,6 +34,10 @@ Rectangle {
         height: availableHeight / fit
         scale: fit
         transformOrigin: Item.TopLeft
+        // Drawn whole, then shrunk as one picture: rounded shapes scaled one by one get
+        // stray edges from the software renderer.
+        layer.enabled: fit < 1 && GraphicsInfo.api === GraphicsInfo.Software
+        layer.smooth: true
 
         Column {
             id: stack

@@ -1,7 +1,11 @@
 #include "QueueScenario.h"
 #include "ViewHarness.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QQuickItem>
+#include <QTest>
 
 #include <functional>
 
@@ -141,17 +145,28 @@ TEST(MainWindowActions, ProfileKeysAndPillsWriteTheModel)
     EXPECT_EQ(view.text("exportNote"), "Te preguntaremos el nombre antes de empezar.");
 }
 
-TEST(MainWindowActions, DropHoverChangesTheDropZone)
+// A file manager's drag: hovering anywhere lights the drop zone, dropping queues the PDFs.
+TEST(MainWindowActions, DroppedFilesJoinTheQueue)
 {
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model);
-    scenario.model.setDropTargeted(true);
+    writeFile(scenario.folder / "soltado.pdf", "%PDF-1.4");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((scenario.folder / "soltado.pdf").string()))});
+    const QPoint inCorner(10, 900);
+
+    QDragEnterEvent enter(inCorner, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view.window(), &enter);
     view.settle();
+    EXPECT_TRUE(scenario.model.isDropTargeted());
     EXPECT_EQ(view.text("dropTitle"), "SUELTA ESA BESTIA");
-    scenario.model.setDropTargeted(false);
-    view.settle();
-    EXPECT_EQ(view.text("dropTitle"), "ARRASTRA AQUÍ\nEL GORDITO");
+
+    QDropEvent drop(inCorner, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view.window(), &drop);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return scenario.model.jobs().size() == 1; }, 2000));
+    EXPECT_FALSE(scenario.model.isDropTargeted());
+    EXPECT_EQ(view.text("queueSubtitle"), "1 archivo esperando su destino.");
 }
 
 } // namespace

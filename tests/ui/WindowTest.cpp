@@ -144,6 +144,7 @@ TEST(MenuCommands, CompressIsOfferedOnlyWithAQueueAndNoBatch)
     EXPECT_TRUE(scenario.model.isWorking());
     EXPECT_FALSE(compress->property("enabled").toBool());
     EXPECT_TRUE(choose->property("enabled").toBool());
+    view.saveScreenshot(QStringLiteral("main-window-running"));
 }
 
 } // namespace
