@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <utility>
+
 namespace zurbo {
 
 namespace {
@@ -19,10 +21,14 @@ void openContainingFolder(const QString& path)
 
 } // namespace
 
+DesktopFileBrowserReveal::DesktopFileBrowserReveal(QDBusConnection bus, QObject* parent)
+    : FileBrowserReveal(parent), m_bus(std::move(bus))
+{
+}
+
 void DesktopFileBrowserReveal::reveal(const QString& path)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+    if (!m_bus.isConnected()) {
         openContainingFolder(path);
         return;
     }
@@ -31,7 +37,7 @@ void DesktopFileBrowserReveal::reveal(const QString& path)
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
     // Asynchronous: a file manager that is slow to start must not freeze the window.
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [path](QDBusPendingCallWatcher* done) {
         if (done->isError()) {
             openContainingFolder(path);
