@@ -30,8 +30,7 @@ constexpr int jobCount = 10;
 constexpr auto engineTimePerJob = 300ms;
 
 // Milliseconds since this process was started by the kernel (10 ms resolution).
-double millisecondsSinceProcessStart()
-{
+double millisecondsSinceProcessStart() {
     std::ifstream stat("/proc/self/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), {});
     // Field 22, counted after the command name's closing parenthesis (field 2).
@@ -42,7 +41,8 @@ double millisecondsSinceProcessStart()
     const double startTicks = std::stod(text.substr(position));
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
-    const double nowMs = static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+    const double nowMs =
+        static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
     return nowMs - startTicks * 1e3 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
@@ -55,29 +55,31 @@ struct FrameTimes {
     qint64 longestGapNs = 0;
     int frames = 0;
 
-    void watch(QQuickWindow* window)
-    {
+    void watch(QQuickWindow* window) {
         clock.start();
-        QObject::connect(window, &QQuickWindow::beforeSynchronizing, window,
-                         [this] { frameStart = clock.nsecsElapsed(); }, Qt::DirectConnection);
-        QObject::connect(window, &QQuickWindow::frameSwapped, window, [this] {
-            const qint64 now = clock.nsecsElapsed();
-            if (frameStart >= 0) {
-                longestFrameNs = std::max(longestFrameNs, now - frameStart);
-            }
-            if (lastSwap >= 0) {
-                longestGapNs = std::max(longestGapNs, now - lastSwap);
-            }
-            lastSwap = now;
-            ++frames;
-        }, Qt::DirectConnection);
+        QObject::connect(
+            window, &QQuickWindow::beforeSynchronizing, window,
+            [this] { frameStart = clock.nsecsElapsed(); }, Qt::DirectConnection);
+        QObject::connect(
+            window, &QQuickWindow::frameSwapped, window,
+            [this] {
+                const qint64 now = clock.nsecsElapsed();
+                if (frameStart >= 0) {
+                    longestFrameNs = std::max(longestFrameNs, now - frameStart);
+                }
+                if (lastSwap >= 0) {
+                    longestGapNs = std::max(longestGapNs, now - lastSwap);
+                }
+                lastSwap = now;
+                ++frames;
+            },
+            Qt::DirectConnection);
     }
 };
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -92,7 +94,8 @@ int main(int argc, char** argv)
         static bool reported = false;
         if (!reported) {
             reported = true;
-            std::printf("first frame after process start: %.0f ms\n", millisecondsSinceProcessStart());
+            std::printf("first frame after process start: %.0f ms\n",
+                        millisecondsSinceProcessStart());
         }
     });
 

@@ -22,8 +22,7 @@ const QString quickActionFlag = QStringLiteral("--finder-quick-action");
 // window manager has had its say about the first size.
 constexpr std::chrono::milliseconds fittingDelays[] = {80ms, 350ms};
 
-QWindow* firstVisibleMainWindow()
-{
+QWindow* firstVisibleMainWindow() {
     for (QWindow* window : QGuiApplication::topLevelWindows()) {
         if (window->isVisible() && window->type() != Qt::Tool) {
             return window;
@@ -35,19 +34,15 @@ QWindow* firstVisibleMainWindow()
 } // namespace
 
 ZurboAppDelegate::ZurboAppDelegate(QStringList arguments, QObject* parent)
-    : QObject(parent), m_arguments(std::move(arguments))
-{
-}
+    : QObject(parent), m_arguments(std::move(arguments)) {}
 
-void ZurboAppDelegate::applicationDidFinishLaunching()
-{
+void ZurboAppDelegate::applicationDidFinishLaunching() {
     // The steps of every launch (the services provider on the session bus, the
     // quick action's installation and its launch) go here, before the window mode.
     runWindowModeStep();
 }
 
-void ZurboAppDelegate::runWindowModeStep()
-{
+void ZurboAppDelegate::runWindowModeStep() {
     if (m_arguments.contains(quickActionFlag)) {
         return;
     }
@@ -57,8 +52,7 @@ void ZurboAppDelegate::runWindowModeStep()
     }
 }
 
-void ZurboAppDelegate::fitMainWindowToVisibleScreen()
-{
+void ZurboAppDelegate::fitMainWindowToVisibleScreen() {
     QWindow* window = firstVisibleMainWindow();
     if (window == nullptr) {
         return;

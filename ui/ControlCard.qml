@@ -125,7 +125,11 @@ Rectangle {
                         font: Theme.monospaced(22, Font.Black)
                         color: Theme.cream
                         background: null
-                        validator: DoubleValidator { bottom: 0; decimals: 1; notation: DoubleValidator.StandardNotation }
+                        validator: DoubleValidator {
+                            bottom: 0
+                            decimals: 1
+                            notation: DoubleValidator.StandardNotation
+                        }
                         // Text that is not a number leaves the target as it was.
                         onEditingFinished: {
                             const value = Number.fromLocaleString(Qt.locale(), text)

@@ -19,8 +19,7 @@ struct ByteTextCase {
     QString text;
 };
 
-std::ostream& operator<<(std::ostream& out, const ByteTextCase& byteText)
-{
+std::ostream& operator<<(std::ostream& out, const ByteTextCase& byteText) {
     return out << byteText.name;
 }
 
@@ -37,8 +36,7 @@ protected:
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
 };
 
-TEST_P(ByteTexts, FollowTheDefaultLocale)
-{
+TEST_P(ByteTexts, FollowTheDefaultLocale) {
     QLocale::setDefault(GetParam().locale);
     EXPECT_EQ(ByteText().format(GetParam().bytes), GetParam().text);
 }
@@ -53,8 +51,7 @@ struct FontCase {
     bool bold;
 };
 
-std::ostream& operator<<(std::ostream& out, const FontCase& font)
-{
+std::ostream& operator<<(std::ostream& out, const FontCase& font) {
     return out << font.name;
 }
 
@@ -66,8 +63,7 @@ const FontCase fontCases[] = {
 
 class BundledFaces : public ::testing::TestWithParam<FontCase> {};
 
-TEST_P(BundledFaces, ResolveByTheirNames)
-{
+TEST_P(BundledFaces, ResolveByTheirNames) {
     QFont font(GetParam().family);
     font.setBold(GetParam().bold);
     const QFontInfo resolved(font);
@@ -80,8 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Components, BundledFaces, ::testing::ValuesIn(fontCases
 
 class ActionButton : public ::testing::Test {
 protected:
-    QQuickItem* show(const QString& title, bool disabled)
-    {
+    QQuickItem* show(const QString& title, bool disabled) {
         return view.show(QStringLiteral("PhysicalActionButton.qml"),
                          {{"title", title}, {"subtitle", "sub"}, {"disabled", disabled}},
                          {400, 70});
@@ -90,8 +85,7 @@ protected:
     ViewHarness view;
 };
 
-TEST_F(ActionButton, DisabledIgnoresClicksButLooksTheSame)
-{
+TEST_F(ActionButton, DisabledIgnoresClicksButLooksTheSame) {
     show("ZURBO THIS PDF", false);
     const QImage enabledLook = view.window()->grabWindow();
     QQuickItem* button = show("ZURBO THIS PDF", true);
@@ -101,27 +95,24 @@ TEST_F(ActionButton, DisabledIgnoresClicksButLooksTheSame)
     EXPECT_EQ(view.window()->grabWindow(), enabledLook);
 }
 
-TEST_F(ActionButton, EnabledTakesClicks)
-{
+TEST_F(ActionButton, EnabledTakesClicks) {
     QQuickItem* button = show("ZURBO THIS PDF", false);
     QSignalSpy activated(button, SIGNAL(activated()));
     QTest::mouseClick(view.window(), Qt::LeftButton, {}, {200, 35});
     EXPECT_EQ(activated.count(), 1);
 }
 
-TEST_F(ActionButton, StretchesOnlyItsOwnTitle)
-{
+TEST_F(ActionButton, StretchesOnlyItsOwnTitle) {
     show("ZURBO THIS PDF", false);
     EXPECT_EQ(view.text("actionTitle"), "ZUUURBO THIS PDF");
     show("APRETANDO TU PDF", false);
     EXPECT_EQ(view.text("actionTitle"), "APRETANDO TU PDF");
 }
 
-TEST(Mascot, ErrorShowsTheBottomRightQuarterAtTheFramesSize)
-{
+TEST(Mascot, ErrorShowsTheBottomRightQuarterAtTheFramesSize) {
     ViewHarness view;
-    QQuickItem* mascot = view.show(QStringLiteral("MascotSprite.qml"),
-                                   {{"mascotState", 3}, {"size", 64}}, {64, 64});
+    QQuickItem* mascot =
+        view.show(QStringLiteral("MascotSprite.qml"), {{"mascotState", 3}, {"size", 64}}, {64, 64});
     ASSERT_NE(mascot, nullptr);
     EXPECT_EQ(mascot->width(), 64);
     EXPECT_TRUE(mascot->clip());

@@ -40,16 +40,14 @@ const QString revealedPath = QStringLiteral("/home/ana/informes/informe.pdf");
 class Reveal : public ::testing::Test {
 protected:
     void SetUp() override { QDesktopServices::setUrlHandler("file", &urls, "open"); }
-    void TearDown() override
-    {
+    void TearDown() override {
         QDesktopServices::unsetUrlHandler("file");
         daemon.kill();
         daemon.waitForFinished();
     }
 
     // A private session bus; empty when no dbus-daemon can be started.
-    QString startBus()
-    {
+    QString startBus() {
         if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) {
             return {};
         }
@@ -64,15 +62,14 @@ protected:
     QProcess daemon;
 };
 
-TEST_F(Reveal, WithoutABusOpensTheContainingFolder)
-{
-    DesktopFileBrowserReveal reveal(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"));
+TEST_F(Reveal, WithoutABusOpensTheContainingFolder) {
+    DesktopFileBrowserReveal reveal(
+        QDBusConnection::connectToBus("unix:path=/nonexistent", "none"));
     reveal.reveal(revealedPath);
     EXPECT_EQ(urls.opened, QList<QUrl>{QUrl::fromLocalFile("/home/ana/informes")});
 }
 
-TEST_F(Reveal, AsksTheFileManagerToShowTheFile)
-{
+TEST_F(Reveal, AsksTheFileManagerToShowTheFile) {
     const QString address = startBus();
     if (address.isEmpty()) {
         GTEST_SKIP() << "no dbus-daemon";
@@ -90,8 +87,7 @@ TEST_F(Reveal, AsksTheFileManagerToShowTheFile)
     EXPECT_TRUE(urls.opened.isEmpty());
 }
 
-TEST_F(Reveal, FallsBackToTheFolderWhenNoFileManagerAnswers)
-{
+TEST_F(Reveal, FallsBackToTheFolderWhenNoFileManagerAnswers) {
     const QString address = startBus();
     if (address.isEmpty()) {
         GTEST_SKIP() << "no dbus-daemon";

@@ -31,8 +31,7 @@ struct WindowStateCase {
     bool estimatesShown;
 };
 
-std::ostream& operator<<(std::ostream& out, const WindowStateCase& state)
-{
+std::ostream& operator<<(std::ostream& out, const WindowStateCase& state) {
     return out << state.name;
 }
 
@@ -85,8 +84,7 @@ protected:
     ViewHarness view;
 };
 
-TEST_P(MainWindowStates, ShowWhatTheStateTablesSay)
-{
+TEST_P(MainWindowStates, ShowWhatTheStateTablesSay) {
     const WindowStateCase& state = GetParam();
     state.enter(scenario);
     view.showContentView(scenario.model);
@@ -114,8 +112,7 @@ TEST_P(MainWindowStates, ShowWhatTheStateTablesSay)
 INSTANTIATE_TEST_SUITE_P(Window, MainWindowStates, ::testing::ValuesIn(windowStates),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MainWindowActions, ActionButtonStartsTheBatchOnlyWhenItTakesClicks)
-{
+TEST(MainWindowActions, ActionButtonStartsTheBatchOnlyWhenItTakesClicks) {
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model);
@@ -129,8 +126,7 @@ TEST(MainWindowActions, ActionButtonStartsTheBatchOnlyWhenItTakesClicks)
     EXPECT_FALSE(view.isShown("moreButton"));
 }
 
-TEST(MainWindowActions, ProfileKeysAndPillsWriteTheModel)
-{
+TEST(MainWindowActions, ProfileKeysAndPillsWriteTheModel) {
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model);
@@ -146,14 +142,14 @@ TEST(MainWindowActions, ProfileKeysAndPillsWriteTheModel)
 }
 
 // A file manager's drag: hovering anywhere lights the drop zone, dropping queues the PDFs.
-TEST(MainWindowActions, DroppedFilesJoinTheQueue)
-{
+TEST(MainWindowActions, DroppedFilesJoinTheQueue) {
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model);
     writeFile(scenario.folder / "soltado.pdf", "%PDF-1.4");
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((scenario.folder / "soltado.pdf").string()))});
+    data.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString((scenario.folder / "soltado.pdf").string()))});
     const QPoint inCorner(10, 900);
 
     QDragEnterEvent enter(inCorner, Qt::CopyAction, &data, Qt::LeftButton, {});
