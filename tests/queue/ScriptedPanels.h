@@ -1,0 +1,34 @@
+#pragma once
+
+#include "OpenPanel.h"
+#include "SavePanel.h"
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+namespace zurbo::testing {
+
+// Answers save panels from a list, in order; cancels once the list is used up.
+class ScriptedSavePanel : public SavePanel {
+public:
+    QList<std::optional<QString>> answers;
+    // Runs while each panel is "up", before it answers.
+    std::function<void()> whileShown;
+    QList<Settings> shown;
+
+    std::optional<QString> run(const Settings& settings) override;
+};
+
+class ScriptedOpenPanel : public OpenPanel {
+public:
+    std::optional<QList<QUrl>> answer;
+    QList<Settings> shown;
+
+    std::optional<QList<QUrl>> run(const Settings& settings) override;
+};
+
+} // namespace zurbo::testing
