@@ -87,16 +87,20 @@ QString FinderServiceProgressModel::statusTitle() const
 QString FinderServiceProgressModel::statusPhrase() const
 {
     switch (m_phase.kind()) {
-    case FinderServicePhase::Kind::working: {
-        const int index = std::clamp(static_cast<int>(m_progress * 5.0), 0, 4);
-        return progressPhrases().at(static_cast<std::size_t>(index));
-    }
+    case FinderServicePhase::Kind::working:
+        return progressPhrase(m_progress);
     case FinderServicePhase::Kind::complete:
         return QStringLiteral("Ya cabe donde antes daba vergüenza enviarlo.");
     case FinderServicePhase::Kind::failed:
         return m_phase.message();
     }
     return {};
+}
+
+QString FinderServiceProgressModel::progressPhrase(double progress)
+{
+    const int index = std::clamp(static_cast<int>(progress * 5.0), 0, 4);
+    return progressPhrases().at(static_cast<std::size_t>(index));
 }
 
 void FinderServiceProgressModel::start()

@@ -68,6 +68,9 @@ public:
     qint64 originalBytes() const { return m_originalBytes; }
     qint64 outputBytes() const { return m_outputBytes; }
 
+    // The working phrase for a progress: one of five, a fifth of the bar each.
+    static QString progressPhrase(double progress);
+
     // Asks for every destination with modal save dialogs, then returns with
     // the compression scheduled on the event loop. Backing out of any dialog
     // ends the run before any file is touched.

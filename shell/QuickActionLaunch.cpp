@@ -98,4 +98,10 @@ QList<QUrl> fileUrls(const QStringList& paths)
     return urls;
 }
 
+QList<QUrl> takeHandedOverPdfs(const QStringList& arguments)
+{
+    const std::optional<QString> list = pathListFile(arguments);
+    return list ? pdfUrls(fileUrls(takePathList(*list))) : QList<QUrl>();
+}
+
 } // namespace zurbo::quickaction

@@ -39,5 +39,9 @@ QList<QUrl> pdfUrls(const QList<QUrl>& urls);
 
 QList<QUrl> fileUrls(const QStringList& paths);
 
+// The PDFs the launcher handed over: the list file after the first flag,
+// taken as above and filtered to PDFs; empty without a list file.
+QList<QUrl> takeHandedOverPdfs(const QStringList& arguments);
+
 } // namespace quickaction
 } // namespace zurbo
