@@ -1,0 +1,54 @@
+#include "ZurboApp.h"
+
+#include "BundledFonts.h"
+#include "CompressorModel.h"
+#include "DesktopFileBrowserReveal.h"
+#include "FileDialogOpenPanel.h"
+#include "FileDialogSavePanel.h"
+#include "PagePreviewProvider.h"
+#include "ZurboAppDelegate.h"
+
+#include <QCoreApplication>
+#include <QQmlExtensionPlugin>
+#include <QQuickWindow>
+#include <QTimer>
+
+Q_IMPORT_QML_PLUGIN(ZurboPlugin)
+
+namespace zurbo {
+
+namespace {
+
+const QUrl mainWindowUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/MainWindow.qml"));
+
+} // namespace
+
+ZurboApp::ZurboApp(QObject* parent)
+    : QObject(parent), m_model(std::make_unique<CompressorModel>()),
+      m_fileBrowser(std::make_unique<DesktopFileBrowserReveal>()),
+      m_delegate(new ZurboAppDelegate(QCoreApplication::arguments(), this))
+{
+    BundledFonts::registerBundledFonts();
+    m_model->setOpenPanel(std::make_shared<FileDialogOpenPanel>());
+    m_model->setSavePanel(std::make_shared<FileDialogSavePanel>());
+    PagePreviewProvider::installInto(m_engine);
+}
+
+ZurboApp::~ZurboApp() = default;
+
+void ZurboApp::start()
+{
+    m_engine.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
+                                   {QStringLiteral("fileBrowser"),
+                                    QVariant::fromValue(m_fileBrowser.get())}});
+    m_engine.load(mainWindowUrl);
+    QTimer::singleShot(0, m_delegate, &ZurboAppDelegate::applicationDidFinishLaunching);
+}
+
+QQuickWindow* ZurboApp::mainWindow() const
+{
+    const QList<QObject*> roots = m_engine.rootObjects();
+    return roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(roots.first());
+}
+
+} // namespace zurbo

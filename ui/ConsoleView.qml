@@ -1,0 +1,132 @@
+import QtQuick
+import Zurbo
+
+// The progress console: what the machine is doing, in its own words.
+Rectangle {
+    id: root
+
+    required property CompressorModel compressor
+
+    readonly property var phrases: [
+        "Calentando la trituradora de megas…",
+        "Negociando con imágenes que ocupan un chalet…",
+        "Peinando tipografías. Ni una se queda calva.",
+        "Persiguiendo vectores con una chancla…",
+        "Quitando aire premium del PDF…",
+        "Comprimiendo sin convertirlo en una patata…",
+        "Guardando el cadáver con dignidad…"
+    ]
+    readonly property var activeJob: compressor.activeJob
+    readonly property bool hasActiveJob: activeJob !== undefined && activeJob !== null
+    readonly property int mascotState: compressor.hasFailedJobs ? MascotSprite.Error
+        : compressor.isWorking ? MascotSprite.Compressing
+        : compressor.completedJobs.length > 0 ? MascotSprite.Success
+        : MascotSprite.Idle
+    readonly property string statusTitle: compressor.isWorking ? "TORTURA EN CURSO"
+        : compressor.queue.count > 0 ? "TODO LISTO PARA LIARLA"
+        : "ESPERANDO UNA VÍCTIMA"
+    // Advances with the active job's progress, not with time.
+    readonly property string phrase: hasActiveJob
+        ? phrases[Math.min(6, Math.trunc(activeJob.progress * 7))]
+        : compressor.completedJobs.length > 0 ? "PDF domado. Puedes recoger los restos."
+        : compressor.queue.count > 0 ? "Tres, dos, uno… cuando tú quieras."
+        : "Échame un PDF,\ntengo hambre."
+
+    implicitHeight: stack.implicitHeight + 34
+    radius: 24
+    color: Palette.mint
+
+    Column {
+        id: stack
+        anchors.fill: parent
+        anchors.margins: 17
+        spacing: 12
+
+        Item {
+            width: parent.width
+            height: Math.max(status.implicitHeight, percentage.implicitHeight)
+
+            Rectangle {
+                id: dot
+                anchors.verticalCenter: parent.verticalCenter
+                width: 8
+                height: 8
+                radius: 4
+                color: Palette.ink
+            }
+            Text {
+                id: status
+                objectName: "consoleTitle"
+                anchors.left: dot.right
+                anchors.leftMargin: 8
+                anchors.right: percentage.left
+                anchors.verticalCenter: parent.verticalCenter
+                text: root.statusTitle
+                font: Palette.sink(25)
+                color: Palette.ink
+                wrapMode: Text.Wrap
+                maximumLineCount: 2
+            }
+            Text {
+                id: percentage
+                objectName: "consolePercentage"
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                text: Math.max(0, Math.trunc(root.compressor.overallProgress * 100)) + "%"
+                font: Palette.sink(43)
+                color: Palette.ink
+            }
+        }
+
+        Row {
+            width: parent.width
+            spacing: 10
+
+            Text {
+                objectName: "consolePhrase"
+                width: parent.width - (mascot.visible ? mascot.width + parent.spacing : 0)
+                height: Math.max(48, implicitHeight)
+                text: root.phrase
+                font: Palette.condensed(17)
+                color: Palette.ink
+                wrapMode: Text.Wrap
+                maximumLineCount: 2
+                verticalAlignment: Text.AlignTop
+            }
+            MascotSprite {
+                id: mascot
+                objectName: "consoleMascot"
+                visible: root.compressor.isWorking || root.mascotState === MascotSprite.Error
+                mascotState: root.mascotState
+                size: 64
+            }
+        }
+
+        Rectangle {
+            width: parent.width
+            height: 11
+            radius: 5.5
+            color: Palette.withAlpha(Palette.cream, 0.58)
+
+            Rectangle {
+                objectName: "progressFill"
+                height: parent.height
+                radius: parent.radius
+                width: parent.width * Math.max(0, root.compressor.overallProgress)
+                color: Palette.ink
+
+                Behavior on width {
+                    NumberAnimation { duration: 350; easing.type: Easing.OutCubic }
+                }
+            }
+        }
+
+        Text {
+            objectName: "activeFileName"
+            visible: root.hasActiveJob
+            text: root.hasActiveJob ? root.activeJob.fileName : ""
+            font: Palette.condensed(9)
+            color: Palette.withAlpha(Palette.ink, 0.54)
+        }
+    }
+}

@@ -1,0 +1,263 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Zurbo
+
+// The white card: how hard to squeeze, where the result goes, the console and the button.
+Rectangle {
+    id: root
+
+    required property CompressorModel compressor
+
+    readonly property bool queueEmpty: compressor.queue.count === 0
+
+    radius: 34
+    color: Palette.butter
+
+    // One fraction digit at most, in the user's locale: "10", "2,5".
+    function megabytesText(value) {
+        return Number(value).toLocaleString(Qt.locale(), "f", Number.isInteger(value) ? 0 : 1)
+    }
+
+    Column {
+        id: stack
+        anchors.fill: parent
+        anchors.margins: 22
+        spacing: 16
+
+        Text {
+            width: parent.width
+            wrapMode: Text.Wrap
+            text: "¿CUÁNTO LO\nADELGAZAMOS?"
+            font: Palette.sink(44)
+            color: Palette.ink
+        }
+        Text {
+            width: parent.width
+            wrapMode: Text.Wrap
+            text: "Textos y vectores se quedan intactos, que los creadores también son diseñadores..."
+            font: Palette.condensed(12)
+            color: Palette.withAlpha(Palette.ink, 0.62)
+        }
+
+        Row {
+            objectName: "targetModePills"
+            width: parent.width
+            spacing: 7
+            enabled: !root.compressor.isWorking
+
+            ModePill {
+                objectName: "qualityPill"
+                width: (parent.width - parent.spacing) / 2
+                title: "POR CALIDAD"
+                selected: !root.compressor.targetEnabled
+                onActivated: root.compressor.targetEnabled = false
+            }
+            ModePill {
+                objectName: "targetPill"
+                width: (parent.width - parent.spacing) / 2
+                title: "PESO OBJETIVO"
+                selected: root.compressor.targetEnabled
+                onActivated: root.compressor.targetEnabled = true
+            }
+        }
+
+        Rectangle {
+            objectName: "targetBox"
+            visible: root.compressor.targetEnabled
+            width: parent.width
+            height: targetRow.implicitHeight + 26
+            radius: 20
+            color: Palette.ink
+
+            Row {
+                id: targetRow
+                anchors.fill: parent
+                anchors.margins: 13
+                spacing: 12
+
+                Column {
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: parent.width - 65 - megabytes.width - 2 * parent.spacing
+                    spacing: 3
+
+                    Text {
+                        text: "QUE PESE MENOS DE"
+                        font: Palette.monospaced(9, Font.Black)
+                        color: Palette.withAlpha(Palette.cream, 0.5)
+                    }
+                    Text {
+                        width: parent.width
+                        wrapMode: Text.Wrap
+                        text: "Buscaremos la mejor calidad que entre. Sin hachazos gratuitos."
+                        font: Palette.system(9, Font.Medium)
+                        color: Palette.withAlpha(Palette.cream, 0.62)
+                    }
+                }
+                TextField {
+                    objectName: "targetField"
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 65
+                    horizontalAlignment: TextInput.AlignRight
+                    placeholderText: "10"
+                    placeholderTextColor: Palette.withAlpha(Palette.cream, 0.3)
+                    text: root.megabytesText(root.compressor.targetMegabytes)
+                    font: Palette.monospaced(22, Font.Black)
+                    color: Palette.cream
+                    background: null
+                    validator: DoubleValidator { bottom: 0; decimals: 1; notation: DoubleValidator.StandardNotation }
+                    // Text that is not a number leaves the target as it was.
+                    onEditingFinished: {
+                        const value = Number.fromLocaleString(Qt.locale(), text)
+                        if (!isNaN(value))
+                            root.compressor.targetMegabytes = value
+                        text = root.megabytesText(root.compressor.targetMegabytes)
+                    }
+                }
+                Text {
+                    id: megabytes
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: "MB"
+                    font: Palette.monospaced(11, Font.Black)
+                    color: Palette.cream
+                }
+            }
+        }
+
+        Column {
+            objectName: "profileKeys"
+            visible: !root.compressor.targetEnabled
+            width: parent.width
+            spacing: 7
+
+            Repeater {
+                model: ["respectful", "balanced", "demolition"]
+
+                ProfileKey {
+                    required property string modelData
+
+                    objectName: "profileKey_" + modelData
+                    width: parent.width
+                    profile: modelData
+                    selected: root.compressor.profile === modelData
+                    estimate: root.queueEmpty ? ""
+                              : "≈ " + ByteText.format(root.compressor.estimates[modelData])
+                    onActivated: root.compressor.profile = modelData
+                }
+            }
+        }
+
+        Item {
+            objectName: "metadataRow"
+            width: parent.width
+            height: Math.max(metadataLabels.implicitHeight, metadataSwitch.implicitHeight)
+            enabled: !root.compressor.isWorking
+
+            Column {
+                id: metadataLabels
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: 2
+
+                Text {
+                    text: "BORRAR METADATOS Y RASTROS"
+                    font: Palette.sink(15)
+                    color: Palette.ink
+                }
+                Text {
+                    text: "Autor, programa de origen y demás cotilleos invisibles."
+                    font: Palette.condensed(9)
+                    color: Palette.withAlpha(Palette.ink, 0.52)
+                }
+            }
+            Switch {
+                id: metadataSwitch
+                objectName: "metadataSwitch"
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                checked: root.compressor.cleanMetadata
+                onToggled: root.compressor.cleanMetadata = checked
+                indicator: Rectangle {
+                    implicitWidth: 44
+                    implicitHeight: 24
+                    radius: 12
+                    color: metadataSwitch.checked ? Palette.orange : Palette.pillGray
+                    border.color: Palette.withAlpha(Palette.ink, 0.2)
+                    opacity: metadataSwitch.enabled ? 1 : 0.5
+
+                    Rectangle {
+                        x: metadataSwitch.checked ? parent.width - width - 2 : 2
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: 20
+                        height: 20
+                        radius: 10
+                        color: Palette.cream
+                        border.color: Palette.withAlpha(Palette.ink, 0.3)
+                    }
+                }
+            }
+        }
+
+        Column {
+            objectName: "exportBlock"
+            width: parent.width
+            spacing: 6
+            enabled: !root.compressor.isWorking
+
+            Text {
+                text: "¿CÓMO SALE?"
+                font: Palette.sink(14)
+                color: Palette.ink
+            }
+            Row {
+                width: parent.width
+                spacing: 7
+
+                ModePill {
+                    objectName: "replacePill"
+                    width: (parent.width - parent.spacing) / 2
+                    title: "SUSTITUIR ORIGINAL"
+                    selected: root.compressor.exportMode === "replaceOriginal"
+                    onActivated: root.compressor.exportMode = "replaceOriginal"
+                }
+                ModePill {
+                    objectName: "chooseNamePill"
+                    width: (parent.width - parent.spacing) / 2
+                    title: "OTRO NOMBRE"
+                    selected: root.compressor.exportMode === "chooseName"
+                    onActivated: root.compressor.exportMode = "chooseName"
+                }
+            }
+            Text {
+                objectName: "exportNote"
+                text: root.compressor.exportMode === "chooseName"
+                      ? "Te preguntaremos el nombre antes de empezar."
+                      : "El original será reemplazado. Sin copia fantasma."
+                font: Palette.condensed(9)
+                color: Palette.withAlpha(Palette.ink, 0.52)
+            }
+        }
+    }
+
+    // The console and the button sit at the bottom, below a flexible gap.
+    Column {
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: 22
+        spacing: 16
+
+        ConsoleView {
+            objectName: "console"
+            width: parent.width
+            compressor: root.compressor
+        }
+        PhysicalActionButton {
+            objectName: "actionButton"
+            width: parent.width
+            title: root.compressor.isWorking ? "APRETANDO TU PDF" : "ZURBO THIS PDF"
+            subtitle: root.compressor.isWorking ? "ahora no toques nada, artista"
+                                                : "⌘  ENTER  ·  empezar la escabechina"
+            disabled: root.compressor.isWorking || root.queueEmpty
+            onActivated: root.compressor.compressAll()
+        }
+    }
+}

@@ -1,0 +1,146 @@
+import QtQuick
+import Zurbo
+
+// One row of the queue: a job's name, state and the buttons its state offers.
+Rectangle {
+    id: root
+
+    // The job's fields by role name: fileName, state, originalBytes, ...
+    property var job
+    property color ink: Palette.ink
+    property color cream: Palette.cream
+    property color orange: Palette.orange
+
+    readonly property string statusText: {
+        switch (job.state) {
+        case "waiting":
+            return ByteText.format(job.originalBytes) + " · en el corredor"
+        case "compressing":
+            return "perdiendo kilos digitales"
+        case "complete":
+            return ByteText.format(job.originalBytes) + " → "
+                    + ByteText.format(job.outputBytes ?? 0) + " · −" + (job.savings ?? 0) + "%"
+                    + (job.targetReached === false ? " · objetivo no alcanzado" : "")
+        default:
+            return job.message
+        }
+    }
+
+    signal reveal()
+    signal compare()
+    signal remove()
+
+    implicitHeight: Math.max(badge.height, texts.implicitHeight) + 20
+    radius: 18
+    color: Qt.rgba(1, 1, 1, 0.72)
+
+    Rectangle {
+        id: badge
+        anchors.left: parent.left
+        anchors.leftMargin: 10
+        anchors.verticalCenter: parent.verticalCenter
+        width: 33
+        height: 39
+        radius: 8
+        color: root.ink
+
+        Text {
+            anchors.centerIn: parent
+            text: "PDF"
+            font: Palette.system(8, Font.Black)
+            color: root.cream
+        }
+    }
+
+    Column {
+        id: texts
+        anchors.left: badge.right
+        anchors.leftMargin: 10
+        anchors.right: trailing.left
+        anchors.rightMargin: 10
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: 3
+
+        Text {
+            objectName: "fileName"
+            width: parent.width
+            text: root.job.fileName
+            font: Palette.system(11, Font.Bold)
+            color: root.ink
+            elide: Text.ElideMiddle
+            maximumLineCount: 1
+        }
+        Text {
+            objectName: "statusText"
+            width: parent.width
+            text: root.statusText
+            font: Palette.monospaced(9, Font.DemiBold)
+            color: Palette.withAlpha(root.ink, 0.55)
+            elide: Text.ElideRight
+            maximumLineCount: 1
+        }
+    }
+
+    // Shows the one control of the job's state; a failed job gets none.
+    Row {
+        id: trailing
+        anchors.right: parent.right
+        anchors.rightMargin: 10
+        anchors.verticalCenter: parent.verticalCenter
+
+        Text {
+            objectName: "removeButton"
+            visible: root.job.state === "waiting"
+            text: "✕"
+            font: Palette.system(13, Font.Bold)
+            color: Palette.withAlpha(root.ink, 0.4)
+
+            TapHandler {
+                onTapped: root.remove()
+            }
+        }
+
+        Text {
+            objectName: "progressText"
+            visible: root.job.state === "compressing"
+            text: Math.max(0, Math.trunc(root.job.progress * 100)) + "%"
+            font: Palette.monospaced(10, Font.Black)
+            color: root.orange
+        }
+
+        Rectangle {
+            visible: root.job.state === "complete"
+            width: actions.implicitWidth + 18
+            height: actions.implicitHeight + 14
+            radius: height / 2
+            color: root.ink
+
+            Row {
+                id: actions
+                anchors.centerIn: parent
+                spacing: 5
+
+                Text {
+                    objectName: "compareButton"
+                    text: "◫"
+                    font: Palette.system(9, Font.Black)
+                    color: root.cream
+
+                    TapHandler {
+                        onTapped: root.compare()
+                    }
+                }
+                Text {
+                    objectName: "revealButton"
+                    text: "VER"
+                    font: Palette.system(9, Font.Black)
+                    color: root.cream
+
+                    TapHandler {
+                        onTapped: root.reveal()
+                    }
+                }
+            }
+        }
+    }
+}

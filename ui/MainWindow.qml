@@ -1,0 +1,48 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Zurbo
+
+// The one window of the ordinary launch, with its menu commands.
+ApplicationWindow {
+    id: root
+
+    required property CompressorModel model
+    required property FileBrowserReveal fileBrowser
+
+    title: "Zurbo"
+    width: 1180
+    height: 820
+    minimumWidth: 860
+    minimumHeight: 650
+    color: Palette.ink
+
+    menuBar: MenuBar {
+        Menu {
+            title: "Archivo"
+
+            Action {
+                objectName: "chooseFilesCommand"
+                text: "Elegir PDFs…"
+                shortcut: "Ctrl+O"
+                onTriggered: root.model.chooseFiles()
+            }
+        }
+        Menu {
+            title: "PDF"
+
+            Action {
+                objectName: "compressCommand"
+                text: "Comprimir PDFs"
+                shortcut: "Ctrl+Return"
+                enabled: !root.model.isWorking && root.model.queue.count > 0
+                onTriggered: root.model.compressAll()
+            }
+        }
+    }
+
+    ContentView {
+        anchors.fill: parent
+        model: root.model
+        fileBrowser: root.fileBrowser
+    }
+}

@@ -1,0 +1,34 @@
+import QtQuick
+
+// One of two or more choices shown side by side; pills in a row share its width.
+Rectangle {
+    id: root
+
+    property string title
+    property bool selected
+    property color ink: Palette.ink
+    property color cream: Palette.cream
+    property color orange: Palette.orange
+
+    signal activated()
+
+    implicitWidth: label.implicitWidth + 24
+    implicitHeight: label.implicitHeight + 16
+    radius: height / 2
+    color: selected ? ink : Palette.pillGray
+    opacity: enabled ? 1 : 0.5
+
+    Text {
+        id: label
+        anchors.fill: parent
+        horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
+        text: root.title
+        font: Palette.condensedBold(11)
+        color: root.selected ? root.cream : Palette.withAlpha(root.ink, 0.55)
+    }
+
+    TapHandler {
+        onTapped: root.activated()
+    }
+}

@@ -1,0 +1,124 @@
+import QtQuick
+import Zurbo
+
+// The same page of the source and of the result side by side.
+Rectangle {
+    id: root
+
+    // The job's fields by role name; only a finished job has an output.
+    property var job
+    property color ink: Palette.ink
+    property color cream: Palette.cream
+    property color mint: Palette.mint
+    property color orange: Palette.orange
+    property int pageIndex: 0
+
+    readonly property int pageCount: Math.max(1, Math.min(
+        PdfPageCounter.pageCount(job.source),
+        job.output ? PdfPageCounter.pageCount(job.output) : 1))
+
+    signal dismiss()
+
+    implicitWidth: 900
+    implicitHeight: 650
+    color: ink
+
+    Rectangle {
+        id: header
+        width: parent.width
+        height: headerRow.implicitHeight + 40
+        color: root.mint
+
+        Row {
+            id: headerRow
+            anchors.left: parent.left
+            anchors.leftMargin: 20
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 2
+
+            Column {
+                spacing: 2
+
+                Text {
+                    text: "BUSCA EL DESTROZO"
+                    font: Palette.system(25, Font.Black)
+                    color: root.ink
+                }
+                Text {
+                    objectName: "pageLine"
+                    text: "Si no lo encuentras, hemos ganado. Página " + (root.pageIndex + 1)
+                          + " de " + root.pageCount
+                    font: Palette.system(11, Font.DemiBold)
+                    color: Palette.withAlpha(root.ink, 0.58)
+                }
+            }
+        }
+
+        Row {
+            anchors.right: parent.right
+            anchors.rightMargin: 20
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 18
+
+            HeaderButton {
+                objectName: "previousPage"
+                text: "‹"
+                enabled: root.pageIndex > 0
+                onActivated: root.pageIndex = Math.max(root.pageIndex - 1, 0)
+            }
+            HeaderButton {
+                objectName: "nextPage"
+                text: "›"
+                enabled: root.pageIndex < root.pageCount - 1
+                onActivated: root.pageIndex = Math.min(root.pageIndex + 1, root.pageCount - 1)
+            }
+            HeaderButton {
+                objectName: "closeComparison"
+                text: "CERRAR"
+                onActivated: root.dismiss()
+            }
+        }
+    }
+
+    Row {
+        anchors.top: header.bottom
+        anchors.bottom: parent.bottom
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.margins: 18
+        spacing: 14
+
+        PDFPagePreview {
+            objectName: "beforePreview"
+            width: (parent.width - parent.spacing) / 2
+            height: parent.height
+            url: root.job.source
+            pageIndex: root.pageIndex
+            label: "ANTES · " + ByteText.format(root.job.originalBytes)
+            ink: root.ink
+            cream: root.cream
+        }
+        PDFPagePreview {
+            objectName: "afterPreview"
+            width: (parent.width - parent.spacing) / 2
+            height: parent.height
+            url: root.job.output ?? ""
+            pageIndex: root.pageIndex
+            label: "DESPUÉS · " + ByteText.format(root.job.outputBytes ?? 0)
+            ink: root.ink
+            cream: root.cream
+        }
+    }
+
+    component HeaderButton: Text {
+        signal activated()
+
+        font: Palette.system(text.length > 1 ? 11 : 22, Font.Black)
+        color: root.ink
+        opacity: enabled ? 1 : 0.3
+
+        TapHandler {
+            onTapped: parent.activated()
+        }
+    }
+}

@@ -1,0 +1,65 @@
+import QtQuick
+
+// The big button. While disabled it ignores clicks but looks exactly the same.
+Rectangle {
+    id: root
+
+    property string title
+    property string subtitle
+    property color ink: Palette.ink
+    property color cream: Palette.cream
+    property color orange: Palette.orange
+    property bool disabled
+
+    readonly property string displayedTitle: title === "ZURBO THIS PDF" ? "ZUUURBO THIS PDF" : title
+
+    signal activated()
+
+    implicitHeight: Math.max(labels.implicitHeight, 38) + 26
+    radius: 24
+    color: ink
+
+    Column {
+        id: labels
+        anchors.left: parent.left
+        anchors.leftMargin: 17
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: 2
+
+        Text {
+            objectName: "actionTitle"
+            text: root.displayedTitle
+            font: Palette.sink(24)
+            color: root.orange
+        }
+        Text {
+            objectName: "actionSubtitle"
+            text: root.subtitle
+            font: Palette.condensed(9)
+            color: Palette.withAlpha(root.orange, 0.48)
+        }
+    }
+
+    Rectangle {
+        anchors.right: parent.right
+        anchors.rightMargin: 17
+        anchors.verticalCenter: parent.verticalCenter
+        width: 43
+        height: 38
+        radius: height / 2
+        color: root.orange
+
+        Text {
+            anchors.centerIn: parent
+            anchors.horizontalCenterOffset: 2
+            text: "▶"
+            font: Palette.system(15, Font.Black)
+            color: root.ink
+        }
+    }
+
+    TapHandler {
+        enabled: !root.disabled
+        onTapped: root.activated()
+    }
+}

@@ -1,0 +1,78 @@
+import QtQuick
+
+// A compression profile to pick, with the size the queue would reach with it.
+Rectangle {
+    id: root
+
+    // "respectful", "balanced" or "demolition".
+    property string profile
+    property bool selected
+    // Empty when there is nothing to estimate.
+    property string estimate
+    property color ink: Palette.ink
+    property color cream: Palette.cream
+    property color orange: Palette.orange
+
+    readonly property var labels: ({
+        respectful: ["CON CARIÑO", "200 ppp · imprenta amiga"],
+        balanced: ["SIN PIEDAD", "150 ppp · el punto bueno"],
+        demolition: ["A TOMAR POR PDF", "110 ppp · pesa lo mínimo"]
+    })
+
+    signal activated()
+
+    implicitHeight: row.implicitHeight + 20
+    radius: 18
+    color: selected ? ink : Palette.keyGray
+    border.width: selected ? 2 : 0
+    border.color: orange
+
+    Row {
+        id: row
+        anchors.fill: parent
+        anchors.leftMargin: 13
+        anchors.rightMargin: 13
+        anchors.topMargin: 10
+        anchors.bottomMargin: 10
+        spacing: 11
+
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: root.selected ? "●" : "○"
+            color: root.selected ? root.orange : Palette.withAlpha(root.cream, 0.32)
+            font: Palette.system(13, Font.Normal)
+        }
+
+        Column {
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 1
+
+            Text {
+                objectName: "profileTitle"
+                text: root.labels[root.profile][0]
+                font: Palette.sink(15)
+                color: root.cream
+            }
+            Text {
+                text: root.labels[root.profile][1]
+                font: Palette.condensed(9)
+                color: Palette.withAlpha(root.cream, 0.58)
+            }
+        }
+    }
+
+    Text {
+        objectName: "estimate"
+        anchors.right: parent.right
+        anchors.rightMargin: 13
+        anchors.verticalCenter: parent.verticalCenter
+        visible: root.estimate !== ""
+        text: root.estimate
+        font: Palette.condensedBold(9)
+        color: Palette.withAlpha(root.cream, 0.72)
+    }
+
+    TapHandler {
+        onTapped: root.activated()
+    }
+}

@@ -1,0 +1,139 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Zurbo
+
+// The acid-green card: the queue's title and either the drop zone or the tiles.
+Rectangle {
+    id: root
+
+    required property CompressorModel compressor
+
+    readonly property int jobCount: compressor.queue.count
+
+    signal compareRequested(var job)
+    signal revealRequested(string path)
+
+    radius: 32
+    color: Palette.mint
+
+    Column {
+        id: stack
+        anchors.fill: parent
+        anchors.margins: 22
+        spacing: 17
+
+        Item {
+            width: parent.width
+            height: Math.max(titles.implicitHeight, hero.height)
+
+            Column {
+                id: titles
+                width: parent.width - hero.width
+                spacing: 3
+
+                Text {
+                    objectName: "queueTitle"
+                    text: root.jobCount === 0 ? "PDFS CON\nSOBREPESO" : "LA COLA DEL\nMATADERO"
+                    font: Palette.sink(46)
+                    color: Palette.ink
+                }
+                Text {
+                    objectName: "queueSubtitle"
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    text: root.jobCount === 0 ? "Se aceptan uno, veinte o una barbaridad."
+                          : root.jobCount + " archivo" + (root.jobCount === 1 ? "" : "s")
+                            + " esperando su destino."
+                    font: Palette.condensed(12)
+                    color: Palette.withAlpha(Palette.ink, 0.62)
+                }
+            }
+
+            HeroIllustration {
+                id: hero
+                anchors.right: parent.right
+                size: 166
+            }
+        }
+
+        Column {
+            objectName: "emptyQueue"
+            width: parent.width
+            spacing: 17
+            visible: root.jobCount === 0
+
+            DropZone {
+                objectName: "dropZone"
+                width: parent.width
+                targeted: root.compressor.isDropTargeted
+                onActivated: root.compressor.chooseFiles()
+            }
+            Text {
+                x: 42
+                width: Math.min(360, parent.width - 84)
+                wrapMode: Text.Wrap
+                text: "Creemos esta herramienta porque estábamos hasta los cojones de Figma y sus PDFs de 7564 kilos de peso..."
+                font: Palette.condensed(14)
+                color: Palette.withAlpha(Palette.ink, 0.86)
+            }
+            Text {
+                width: parent.width
+                horizontalAlignment: Text.AlignHCenter
+                text: "Hecho en casa, sin nubes ni suscripciones.\nTus PDFs no salen de este ordenador."
+                font: Palette.condensed(13)
+                color: Palette.withAlpha(Palette.ink, 0.86)
+            }
+        }
+
+        ListView {
+            id: tiles
+            objectName: "jobTiles"
+            width: parent.width
+            height: stack.height - y - moreButton.height - stack.spacing
+            visible: root.jobCount > 0
+            clip: true
+            spacing: 8
+            model: root.compressor.queue
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+
+            delegate: JobTile {
+                required property var model
+                required property int index
+
+                objectName: "jobTile" + index
+                width: ListView.view.width
+                job: model
+                onRemove: root.compressor.remove(model.id)
+                onCompare: root.compareRequested(root.compressor.queue.get(index))
+                onReveal: {
+                    if (model.output)
+                        root.revealRequested(model.output)
+                }
+            }
+        }
+
+        Rectangle {
+            id: moreButton
+            objectName: "moreButton"
+            width: parent.width
+            height: moreLabel.implicitHeight + 22
+            visible: root.jobCount > 0
+            enabled: !root.compressor.isWorking
+            radius: height / 2
+            color: Palette.withAlpha(Palette.cream, 0.72)
+            opacity: enabled ? 1 : 0.5
+
+            Text {
+                id: moreLabel
+                anchors.centerIn: parent
+                text: "+  METER MÁS CARNE"
+                font: Palette.system(11, Font.Black)
+                color: Palette.ink
+            }
+
+            TapHandler {
+                onTapped: root.compressor.chooseFiles()
+            }
+        }
+    }
+}

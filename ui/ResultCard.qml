@@ -1,0 +1,138 @@
+import QtQuick
+import Zurbo
+
+// The dark card of the last batch's savings, with the way to compare and to clear.
+Rectangle {
+    id: root
+
+    required property CompressorModel compressor
+
+    readonly property bool anyTargetMissed: compressor.completedJobs.some(job => job.targetReached === false)
+
+    signal compareRequested(var job)
+    signal clearRequested()
+
+    implicitHeight: row.implicitHeight + 44
+    radius: 30
+    color: Palette.ink
+
+    Row {
+        id: row
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.verticalCenter: parent.verticalCenter
+        anchors.margins: 22
+        spacing: 20
+
+        Column {
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 4
+
+            Text {
+                objectName: "totalSavings"
+                text: Math.max(0, root.compressor.totalSavings) + "%"
+                font: Palette.system(48, Font.Black)
+                color: Palette.mint
+            }
+            Text {
+                text: "MENOS MIERDA DIGITAL"
+                font: Palette.monospaced(12, Font.Black)
+                color: Palette.cream
+            }
+        }
+
+        Rectangle {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 1
+            height: 60
+            color: Palette.withAlpha(Palette.cream, 0.18)
+        }
+
+        Column {
+            anchors.verticalCenter: parent.verticalCenter
+            width: row.width - x - mascot.width - buttons.width - 2 * row.spacing
+            spacing: 5
+
+            Text {
+                objectName: "resultSizes"
+                text: "De " + ByteText.format(root.compressor.completedOriginalBytes) + " a "
+                      + ByteText.format(root.compressor.totalOutputBytes)
+                font: Palette.system(18, Font.Black)
+                color: Palette.cream
+            }
+            Text {
+                objectName: "resultNote"
+                width: parent.width
+                wrapMode: Text.Wrap
+                text: root.anyTargetMissed
+                      ? "No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te dejamos la versión más ligera conseguida."
+                      : "Las letras conservan la dignidad. Los vectores, sus curvas. Los megas absurdos, la puerta."
+                font: Palette.system(11, Font.DemiBold)
+                color: Palette.withAlpha(Palette.cream, 0.58)
+            }
+        }
+
+        MascotSprite {
+            id: mascot
+            objectName: "resultMascot"
+            anchors.verticalCenter: parent.verticalCenter
+            mascotState: MascotSprite.Success
+            size: 82
+        }
+
+        Row {
+            id: buttons
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 8
+
+            ResultButton {
+                objectName: "compareButton"
+                icon: "◫"
+                label: "COMPARAR"
+                onActivated: root.compareRequested(root.compressor.completedJobs[0])
+            }
+            ResultButton {
+                objectName: "clearButton"
+                icon: "⌫"
+                label: "LIMPIAR"
+                onActivated: root.clearRequested()
+            }
+        }
+    }
+
+    component ResultButton: Rectangle {
+        id: button
+
+        property string icon
+        property string label
+
+        signal activated()
+
+        width: 74
+        height: 54
+        radius: height / 2
+        color: Palette.charcoal
+
+        Column {
+            anchors.centerIn: parent
+            spacing: 3
+
+            Text {
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: button.icon
+                font: Palette.system(18, Font.Black)
+                color: Palette.cream
+            }
+            Text {
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: button.label
+                font: Palette.system(8, Font.Black)
+                color: Palette.cream
+            }
+        }
+
+        TapHandler {
+            onTapped: button.activated()
+        }
+    }
+}
