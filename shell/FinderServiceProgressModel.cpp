@@ -97,6 +97,15 @@ QString FinderServiceProgressModel::statusPhrase() const
     return {};
 }
 
+QStringList FinderServiceProgressModel::outputPaths() const
+{
+    QStringList paths;
+    for (const QUrl& url : m_outputURLs) {
+        paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
 QString FinderServiceProgressModel::progressPhrase(double progress)
 {
     const int index = std::clamp(static_cast<int>(progress * 5.0), 0, 4);

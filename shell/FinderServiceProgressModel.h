@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 
@@ -41,6 +42,8 @@ class FinderServiceProgressModel : public QObject {
     Q_PROPERTY(QString statusPhrase READ statusPhrase NOTIFY statusPhraseChanged)
     Q_PROPERTY(QList<QUrl> sourceURLs READ sourceURLs CONSTANT)
     Q_PROPERTY(QList<QUrl> outputURLs READ outputURLs NOTIFY outputsChanged)
+    // The same as local paths, as the file browser takes them.
+    Q_PROPERTY(QStringList outputPaths READ outputPaths NOTIFY outputsChanged)
     Q_PROPERTY(qint64 originalBytes READ originalBytes CONSTANT)
     Q_PROPERTY(qint64 outputBytes READ outputBytes NOTIFY outputsChanged)
 
@@ -65,6 +68,7 @@ public:
     QString statusPhrase() const;
     const QList<QUrl>& sourceURLs() const { return m_sourceURLs; }
     const QList<QUrl>& outputURLs() const { return m_outputURLs; }
+    QStringList outputPaths() const;
     qint64 originalBytes() const { return m_originalBytes; }
     qint64 outputBytes() const { return m_outputBytes; }
 

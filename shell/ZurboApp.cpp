@@ -40,7 +40,9 @@ void ZurboApp::start()
 {
     m_engine.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
                                    {QStringLiteral("fileBrowser"),
-                                    QVariant::fromValue(m_fileBrowser.get())}});
+                                    QVariant::fromValue(m_fileBrowser.get())},
+                                   {QStringLiteral("visible"),
+                                    m_delegate->showsMainWindowAtLaunch()}});
     m_engine.load(mainWindowUrl);
     QTimer::singleShot(0, m_delegate, &ZurboAppDelegate::applicationDidFinishLaunching);
 }
