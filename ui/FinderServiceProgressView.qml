@@ -47,6 +47,8 @@ Rectangle {
             root.fileBrowser.reveal(path)
     }
 
+    implicitWidth: 570
+    implicitHeight: 350
     color: root.ink
 
     component PlainButton: Text {
@@ -55,7 +57,7 @@ Rectangle {
         signal clicked()
 
         font: Zurbo.Palette.condensedBold(11)
-        color: Zurbo.Palette.withAlpha("white", 0.62)
+        color: Qt.rgba(1, 1, 1, 0.62)
         Accessible.role: Accessible.Button
         Accessible.name: plain.text
 
@@ -117,14 +119,14 @@ Rectangle {
                 width: badgeText.implicitWidth + 24
                 height: badgeText.implicitHeight + 14
                 radius: height / 2
-                color: Zurbo.Palette.withAlpha("white", 0.09)
+                color: Qt.rgba(1, 1, 1, 0.09)
 
                 Text {
                     id: badgeText
                     anchors.centerIn: parent
                     text: "ACCIÓN RÁPIDA · FINDER"
                     font: Zurbo.Palette.condensedBold(10)
-                    color: Zurbo.Palette.withAlpha("white", 0.46)
+                    color: Qt.rgba(1, 1, 1, 0.46)
                 }
             }
         }
@@ -165,7 +167,7 @@ Rectangle {
                     wrapMode: Text.Wrap
                     text: root.model.statusPhrase
                     font: Zurbo.Palette.condensed(15)
-                    color: Zurbo.Palette.withAlpha("white", 0.72)
+                    color: Qt.rgba(1, 1, 1, 0.72)
                 }
                 Text {
                     objectName: "activeFile"
@@ -174,14 +176,14 @@ Rectangle {
                     elide: Text.ElideMiddle
                     text: root.model.activeFile
                     font: Zurbo.Palette.condensed(11)
-                    color: Zurbo.Palette.withAlpha("white", 0.4)
+                    color: Qt.rgba(1, 1, 1, 0.4)
                 }
                 Rectangle {
                     id: track
                     width: parent.width
                     height: 12
                     radius: 6
-                    color: Zurbo.Palette.withAlpha("white", 0.15)
+                    color: Qt.rgba(1, 1, 1, 0.15)
 
                     Rectangle {
                         objectName: "progressBar"
@@ -233,7 +235,7 @@ Rectangle {
                     visible: root.working
                     text: root.workingNote()
                     font: Zurbo.Palette.condensedBold(11)
-                    color: Zurbo.Palette.withAlpha("white", 0.46)
+                    color: Qt.rgba(1, 1, 1, 0.46)
                 }
                 Column {
                     visible: root.complete
@@ -250,7 +252,7 @@ Rectangle {
                         text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
                                                                  : "PDFS LISTOS PARA SALIR"
                         font: Zurbo.Palette.condensed(10)
-                        color: Zurbo.Palette.withAlpha("white", 0.45)
+                        color: Qt.rgba(1, 1, 1, 0.45)
                     }
                 }
                 Text {
@@ -258,7 +260,7 @@ Rectangle {
                     visible: root.failed
                     text: "EL PDF SE HA PUESTO DIGNO"
                     font: Zurbo.Palette.condensedBold(11)
-                    color: Zurbo.Palette.withAlpha("white", 0.48)
+                    color: Qt.rgba(1, 1, 1, 0.48)
                 }
             }
 

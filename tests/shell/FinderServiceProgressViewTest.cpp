@@ -46,9 +46,9 @@ protected:
                                                              engine.function());
         view.setInitialProperties({{"model", QVariant::fromValue(model.get())},
                                    {"fileBrowser", QVariant::fromValue(&fileBrowser)}});
+        view.setResizeMode(QQuickView::SizeRootObjectToView);
         view.setSource(viewUrl);
         ASSERT_NE(view.rootObject(), nullptr) << "the view did not load";
-        view.resize(570, 350);
         view.show();
     }
 
