@@ -34,7 +34,7 @@ Rectangle {
 
     implicitHeight: stack.implicitHeight + 34
     radius: 24
-    color: Palette.mint
+    color: Theme.mint
 
     Column {
         id: stack
@@ -52,7 +52,7 @@ Rectangle {
                 width: 8
                 height: 8
                 radius: 4
-                color: Palette.ink
+                color: Theme.ink
             }
             Text {
                 id: status
@@ -62,8 +62,8 @@ Rectangle {
                 anchors.right: percentage.left
                 anchors.verticalCenter: parent.verticalCenter
                 text: root.statusTitle
-                font: Palette.sink(25)
-                color: Palette.ink
+                font: Theme.sink(25)
+                color: Theme.ink
                 wrapMode: Text.Wrap
                 maximumLineCount: 2
             }
@@ -73,8 +73,8 @@ Rectangle {
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
                 text: Math.max(0, Math.trunc(root.compressor.overallProgress * 100)) + "%"
-                font: Palette.sink(43)
-                color: Palette.ink
+                font: Theme.sink(43)
+                color: Theme.ink
             }
         }
 
@@ -87,8 +87,8 @@ Rectangle {
                 width: parent.width - (mascot.visible ? mascot.width + parent.spacing : 0)
                 height: Math.max(48, implicitHeight)
                 text: root.phrase
-                font: Palette.condensed(17)
-                color: Palette.ink
+                font: Theme.condensed(17)
+                color: Theme.ink
                 wrapMode: Text.Wrap
                 maximumLineCount: 2
                 verticalAlignment: Text.AlignTop
@@ -106,14 +106,14 @@ Rectangle {
             width: parent.width
             height: 11
             radius: 5.5
-            color: Palette.withAlpha(Palette.cream, 0.58)
+            color: Theme.withAlpha(Theme.cream, 0.58)
 
             Rectangle {
                 objectName: "progressFill"
                 height: parent.height
                 radius: parent.radius
                 width: parent.width * Math.max(0, root.compressor.overallProgress)
-                color: Palette.ink
+                color: Theme.ink
 
                 Behavior on width {
                     NumberAnimation { duration: 350; easing.type: Easing.OutCubic }
@@ -125,8 +125,8 @@ Rectangle {
             objectName: "activeFileName"
             visible: root.hasActiveJob
             text: root.hasActiveJob ? root.activeJob.fileName : ""
-            font: Palette.condensed(9)
-            color: Palette.withAlpha(Palette.ink, 0.54)
+            font: Theme.condensed(9)
+            color: Theme.withAlpha(Theme.ink, 0.54)
         }
     }
 }

@@ -13,7 +13,7 @@ Rectangle {
 
     readonly property real canvasScale: Math.min(1, width / 1180, height / 930)
 
-    color: Palette.ink
+    color: Theme.ink
 
     function closeComparison() {
         root.comparisonJob = null
@@ -47,8 +47,8 @@ Rectangle {
                 anchors.horizontalCenter: parent.horizontalCenter
                 y: 22
                 text: "ZURBO"
-                font: Palette.sink(92)
-                color: Palette.mint
+                font: Theme.sink(92)
+                color: Theme.mint
             }
             Row {
                 anchors.right: parent.right
@@ -61,8 +61,8 @@ Rectangle {
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: "ABRIR"
-                    font: Palette.condensedBold(11)
-                    color: Palette.withAlpha(Palette.cream, 0.58)
+                    font: Theme.condensedBold(11)
+                    color: Theme.withAlpha(Theme.cream, 0.58)
                 }
             }
         }
@@ -122,13 +122,13 @@ Rectangle {
 
                     Text {
                         text: "🔒"
-                        font: Palette.monospaced(9, Font.Bold)
-                        color: Palette.withAlpha(Palette.cream, 0.44)
+                        font: Theme.monospaced(9, Font.Bold)
+                        color: Theme.withAlpha(Theme.cream, 0.44)
                     }
                     Text {
                         text: "TODO QUEDA EN TU MAC · CERO NUBES · CERO SERVIDORES TURBIOS · CERO MOVIDAS"
-                        font: Palette.monospaced(9, Font.Bold)
-                        color: Palette.withAlpha(Palette.cream, 0.44)
+                        font: Theme.monospaced(9, Font.Bold)
+                        color: Theme.withAlpha(Theme.cream, 0.44)
                     }
                 }
             }

@@ -11,7 +11,7 @@ Rectangle {
     readonly property bool queueEmpty: compressor.queue.count === 0
 
     radius: 34
-    color: Palette.butter
+    color: Theme.butter
 
     // One fraction digit at most, in the user's locale: "10", "2,5".
     function megabytesText(value) {
@@ -28,15 +28,15 @@ Rectangle {
             width: parent.width
             wrapMode: Text.Wrap
             text: "¿CUÁNTO LO\nADELGAZAMOS?"
-            font: Palette.sink(44)
-            color: Palette.ink
+            font: Theme.sink(44)
+            color: Theme.ink
         }
         Text {
             width: parent.width
             wrapMode: Text.Wrap
             text: "Textos y vectores se quedan intactos, que los creadores también son diseñadores..."
-            font: Palette.condensed(12)
-            color: Palette.withAlpha(Palette.ink, 0.62)
+            font: Theme.condensed(12)
+            color: Theme.withAlpha(Theme.ink, 0.62)
         }
 
         Row {
@@ -67,7 +67,7 @@ Rectangle {
             width: parent.width
             height: targetRow.implicitHeight + 26
             radius: 20
-            color: Palette.ink
+            color: Theme.ink
 
             Row {
                 id: targetRow
@@ -82,15 +82,15 @@ Rectangle {
 
                     Text {
                         text: "QUE PESE MENOS DE"
-                        font: Palette.monospaced(9, Font.Black)
-                        color: Palette.withAlpha(Palette.cream, 0.5)
+                        font: Theme.monospaced(9, Font.Black)
+                        color: Theme.withAlpha(Theme.cream, 0.5)
                     }
                     Text {
                         width: parent.width
                         wrapMode: Text.Wrap
                         text: "Buscaremos la mejor calidad que entre. Sin hachazos gratuitos."
-                        font: Palette.system(9, Font.Medium)
-                        color: Palette.withAlpha(Palette.cream, 0.62)
+                        font: Theme.system(9, Font.Medium)
+                        color: Theme.withAlpha(Theme.cream, 0.62)
                     }
                 }
                 TextField {
@@ -99,10 +99,10 @@ Rectangle {
                     width: 65
                     horizontalAlignment: TextInput.AlignRight
                     placeholderText: "10"
-                    placeholderTextColor: Palette.withAlpha(Palette.cream, 0.3)
+                    placeholderTextColor: Theme.withAlpha(Theme.cream, 0.3)
                     text: root.megabytesText(root.compressor.targetMegabytes)
-                    font: Palette.monospaced(22, Font.Black)
-                    color: Palette.cream
+                    font: Theme.monospaced(22, Font.Black)
+                    color: Theme.cream
                     background: null
                     validator: DoubleValidator { bottom: 0; decimals: 1; notation: DoubleValidator.StandardNotation }
                     // Text that is not a number leaves the target as it was.
@@ -117,8 +117,8 @@ Rectangle {
                     id: megabytes
                     anchors.verticalCenter: parent.verticalCenter
                     text: "MB"
-                    font: Palette.monospaced(11, Font.Black)
-                    color: Palette.cream
+                    font: Theme.monospaced(11, Font.Black)
+                    color: Theme.cream
                 }
             }
         }
@@ -159,13 +159,13 @@ Rectangle {
 
                 Text {
                     text: "BORRAR METADATOS Y RASTROS"
-                    font: Palette.sink(15)
-                    color: Palette.ink
+                    font: Theme.sink(15)
+                    color: Theme.ink
                 }
                 Text {
                     text: "Autor, programa de origen y demás cotilleos invisibles."
-                    font: Palette.condensed(9)
-                    color: Palette.withAlpha(Palette.ink, 0.52)
+                    font: Theme.condensed(9)
+                    color: Theme.withAlpha(Theme.ink, 0.52)
                 }
             }
             Switch {
@@ -179,8 +179,8 @@ Rectangle {
                     implicitWidth: 44
                     implicitHeight: 24
                     radius: 12
-                    color: metadataSwitch.checked ? Palette.orange : Palette.pillGray
-                    border.color: Palette.withAlpha(Palette.ink, 0.2)
+                    color: metadataSwitch.checked ? Theme.orange : Theme.pillGray
+                    border.color: Theme.withAlpha(Theme.ink, 0.2)
                     opacity: metadataSwitch.enabled ? 1 : 0.5
 
                     Rectangle {
@@ -189,8 +189,8 @@ Rectangle {
                         width: 20
                         height: 20
                         radius: 10
-                        color: Palette.cream
-                        border.color: Palette.withAlpha(Palette.ink, 0.3)
+                        color: Theme.cream
+                        border.color: Theme.withAlpha(Theme.ink, 0.3)
                     }
                 }
             }
@@ -204,8 +204,8 @@ Rectangle {
 
             Text {
                 text: "¿CÓMO SALE?"
-                font: Palette.sink(14)
-                color: Palette.ink
+                font: Theme.sink(14)
+                color: Theme.ink
             }
             Row {
                 width: parent.width
@@ -231,8 +231,8 @@ Rectangle {
                 text: root.compressor.exportMode === "chooseName"
                       ? "Te preguntaremos el nombre antes de empezar."
                       : "El original será reemplazado. Sin copia fantasma."
-                font: Palette.condensed(9)
-                color: Palette.withAlpha(Palette.ink, 0.52)
+                font: Theme.condensed(9)
+                color: Theme.withAlpha(Theme.ink, 0.52)
             }
         }
     }

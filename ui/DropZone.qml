@@ -6,8 +6,8 @@ Item {
     id: root
 
     property bool targeted
-    property color ink: Palette.ink
-    property color cream: Palette.cream
+    property color ink: Theme.ink
+    property color cream: Theme.cream
 
     signal activated()
 
@@ -16,7 +16,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 28
-        color: root.targeted ? root.cream : Palette.withAlpha(root.cream, 0.44)
+        color: root.targeted ? root.cream : Theme.withAlpha(root.cream, 0.44)
     }
 
     Shape {
@@ -24,11 +24,13 @@ Item {
         antialiasing: true
 
         ShapePath {
+            id: outline
+
             readonly property real r: 28
             readonly property real w: root.width
             readonly property real h: root.height
 
-            strokeColor: Palette.withAlpha(root.ink, 0.16)
+            strokeColor: Theme.withAlpha(root.ink, 0.16)
             strokeWidth: 1.5
             strokeStyle: ShapePath.DashLine
             // In units of the line width: 8 on, 7 off.
@@ -37,14 +39,14 @@ Item {
             startX: r
             startY: 0
 
-            PathLine { x: parent.w - parent.r; y: 0 }
-            PathArc { x: parent.w; y: parent.r; radiusX: parent.r; radiusY: parent.r }
-            PathLine { x: parent.w; y: parent.h - parent.r }
-            PathArc { x: parent.w - parent.r; y: parent.h; radiusX: parent.r; radiusY: parent.r }
-            PathLine { x: parent.r; y: parent.h }
-            PathArc { x: 0; y: parent.h - parent.r; radiusX: parent.r; radiusY: parent.r }
-            PathLine { x: 0; y: parent.r }
-            PathArc { x: parent.r; y: 0; radiusX: parent.r; radiusY: parent.r }
+            PathLine { x: outline.w - outline.r; y: 0 }
+            PathArc { x: outline.w; y: outline.r; radiusX: outline.r; radiusY: outline.r }
+            PathLine { x: outline.w; y: outline.h - outline.r }
+            PathArc { x: outline.w - outline.r; y: outline.h; radiusX: outline.r; radiusY: outline.r }
+            PathLine { x: outline.r; y: outline.h }
+            PathArc { x: 0; y: outline.h - outline.r; radiusX: outline.r; radiusY: outline.r }
+            PathLine { x: 0; y: outline.r }
+            PathArc { x: outline.r; y: 0; radiusX: outline.r; radiusY: outline.r }
         }
     }
 
@@ -56,7 +58,7 @@ Item {
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: root.targeted ? "⤓" : "+"
-            font: Palette.system(29, Font.Black)
+            font: Theme.system(29, Font.Black)
             color: root.ink
         }
         Text {
@@ -64,14 +66,14 @@ Item {
             anchors.horizontalCenter: parent.horizontalCenter
             horizontalAlignment: Text.AlignHCenter
             text: root.targeted ? "SUELTA ESA BESTIA" : "ARRASTRA AQUÍ\nEL GORDITO"
-            font: Palette.sink(22)
+            font: Theme.sink(22)
             color: root.ink
         }
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             horizontalAlignment: Text.AlignHCenter
             text: "O haz click y lo buscamos en tus carpetas\nescapatoria no tiene el pobre..."
-            font: Palette.condensed(11)
+            font: Theme.condensed(11)
             color: root.ink
             opacity: 0.58
         }

@@ -7,9 +7,9 @@ Rectangle {
 
     // The job's fields by role name: fileName, state, originalBytes, ...
     property var job
-    property color ink: Palette.ink
-    property color cream: Palette.cream
-    property color orange: Palette.orange
+    property color ink: Theme.ink
+    property color cream: Theme.cream
+    property color orange: Theme.orange
 
     readonly property string statusText: {
         switch (job.state) {
@@ -47,7 +47,7 @@ Rectangle {
         Text {
             anchors.centerIn: parent
             text: "PDF"
-            font: Palette.system(8, Font.Black)
+            font: Theme.system(8, Font.Black)
             color: root.cream
         }
     }
@@ -65,7 +65,7 @@ Rectangle {
             objectName: "fileName"
             width: parent.width
             text: root.job.fileName
-            font: Palette.system(11, Font.Bold)
+            font: Theme.system(11, Font.Bold)
             color: root.ink
             elide: Text.ElideMiddle
             maximumLineCount: 1
@@ -74,8 +74,8 @@ Rectangle {
             objectName: "statusText"
             width: parent.width
             text: root.statusText
-            font: Palette.monospaced(9, Font.DemiBold)
-            color: Palette.withAlpha(root.ink, 0.55)
+            font: Theme.monospaced(9, Font.DemiBold)
+            color: Theme.withAlpha(root.ink, 0.55)
             elide: Text.ElideRight
             maximumLineCount: 1
         }
@@ -92,8 +92,8 @@ Rectangle {
             objectName: "removeButton"
             visible: root.job.state === "waiting"
             text: "✕"
-            font: Palette.system(13, Font.Bold)
-            color: Palette.withAlpha(root.ink, 0.4)
+            font: Theme.system(13, Font.Bold)
+            color: Theme.withAlpha(root.ink, 0.4)
 
             TapHandler {
                 onTapped: root.remove()
@@ -104,7 +104,7 @@ Rectangle {
             objectName: "progressText"
             visible: root.job.state === "compressing"
             text: Math.max(0, Math.trunc(root.job.progress * 100)) + "%"
-            font: Palette.monospaced(10, Font.Black)
+            font: Theme.monospaced(10, Font.Black)
             color: root.orange
         }
 
@@ -123,7 +123,7 @@ Rectangle {
                 Text {
                     objectName: "compareButton"
                     text: "◫"
-                    font: Palette.system(9, Font.Black)
+                    font: Theme.system(9, Font.Black)
                     color: root.cream
 
                     TapHandler {
@@ -133,7 +133,7 @@ Rectangle {
                 Text {
                     objectName: "revealButton"
                     text: "VER"
-                    font: Palette.system(9, Font.Black)
+                    font: Theme.system(9, Font.Black)
                     color: root.cream
 
                     TapHandler {

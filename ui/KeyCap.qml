@@ -15,7 +15,7 @@ Rectangle {
         id: text
         anchors.centerIn: parent
         text: root.label
-        font: Palette.system(10, Font.Black)
+        font: Theme.system(10, Font.Black)
         color: Qt.rgba(1, 1, 1, 0.82)
     }
 }

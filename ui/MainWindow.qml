@@ -14,7 +14,7 @@ ApplicationWindow {
     height: 820
     minimumWidth: 860
     minimumHeight: 650
-    color: Palette.ink
+    color: Theme.ink
 
     menuBar: MenuBar {
         Menu {

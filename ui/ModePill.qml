@@ -6,16 +6,16 @@ Rectangle {
 
     property string title
     property bool selected
-    property color ink: Palette.ink
-    property color cream: Palette.cream
-    property color orange: Palette.orange
+    property color ink: Theme.ink
+    property color cream: Theme.cream
+    property color orange: Theme.orange
 
     signal activated()
 
     implicitWidth: label.implicitWidth + 24
     implicitHeight: label.implicitHeight + 16
     radius: height / 2
-    color: selected ? ink : Palette.pillGray
+    color: selected ? ink : Theme.pillGray
     opacity: enabled ? 1 : 0.5
 
     Text {
@@ -24,8 +24,8 @@ Rectangle {
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
         text: root.title
-        font: Palette.condensedBold(11)
-        color: root.selected ? root.cream : Palette.withAlpha(root.ink, 0.55)
+        font: Theme.condensedBold(11)
+        color: root.selected ? root.cream : Theme.withAlpha(root.ink, 0.55)
     }
 
     TapHandler {

@@ -7,10 +7,10 @@ Rectangle {
 
     // The job's fields by role name; only a finished job has an output.
     property var job
-    property color ink: Palette.ink
-    property color cream: Palette.cream
-    property color mint: Palette.mint
-    property color orange: Palette.orange
+    property color ink: Theme.ink
+    property color cream: Theme.cream
+    property color mint: Theme.mint
+    property color orange: Theme.orange
     property int pageIndex: 0
 
     readonly property int pageCount: Math.max(1, Math.min(
@@ -41,15 +41,15 @@ Rectangle {
 
                 Text {
                     text: "BUSCA EL DESTROZO"
-                    font: Palette.system(25, Font.Black)
+                    font: Theme.system(25, Font.Black)
                     color: root.ink
                 }
                 Text {
                     objectName: "pageLine"
                     text: "Si no lo encuentras, hemos ganado. Página " + (root.pageIndex + 1)
                           + " de " + root.pageCount
-                    font: Palette.system(11, Font.DemiBold)
-                    color: Palette.withAlpha(root.ink, 0.58)
+                    font: Theme.system(11, Font.DemiBold)
+                    color: Theme.withAlpha(root.ink, 0.58)
                 }
             }
         }
@@ -113,7 +113,7 @@ Rectangle {
     component HeaderButton: Text {
         signal activated()
 
-        font: Palette.system(text.length > 1 ? 11 : 22, Font.Black)
+        font: Theme.system(text.length > 1 ? 11 : 22, Font.Black)
         color: root.ink
         opacity: enabled ? 1 : 0.3
 

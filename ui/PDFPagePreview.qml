@@ -9,16 +9,16 @@ Column {
     property string url
     property int pageIndex
     property string label
-    property color ink: Palette.ink
-    property color cream: Palette.cream
+    property color ink: Theme.ink
+    property color cream: Theme.cream
 
     spacing: 9
 
     Text {
         objectName: "previewLabel"
         text: root.label
-        font: Palette.monospaced(10, Font.Black)
-        color: Palette.withAlpha(root.cream, 0.62)
+        font: Theme.monospaced(10, Font.Black)
+        color: Theme.withAlpha(root.cream, 0.62)
     }
 
     Rectangle {
@@ -45,8 +45,8 @@ Column {
             anchors.centerIn: parent
             visible: root.url === "" || thumbnail.status === Image.Error
             text: "No se ha podido abrir esta página."
-            font: Palette.system(12, Font.Bold)
-            color: Palette.withAlpha(root.cream, 0.5)
+            font: Theme.system(12, Font.Bold)
+            color: Theme.withAlpha(root.cream, 0.5)
         }
     }
 }

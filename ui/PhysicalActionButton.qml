@@ -6,9 +6,9 @@ Rectangle {
 
     property string title
     property string subtitle
-    property color ink: Palette.ink
-    property color cream: Palette.cream
-    property color orange: Palette.orange
+    property color ink: Theme.ink
+    property color cream: Theme.cream
+    property color orange: Theme.orange
     property bool disabled
 
     readonly property string displayedTitle: title === "ZURBO THIS PDF" ? "ZUUURBO THIS PDF" : title
@@ -29,14 +29,14 @@ Rectangle {
         Text {
             objectName: "actionTitle"
             text: root.displayedTitle
-            font: Palette.sink(24)
+            font: Theme.sink(24)
             color: root.orange
         }
         Text {
             objectName: "actionSubtitle"
             text: root.subtitle
-            font: Palette.condensed(9)
-            color: Palette.withAlpha(root.orange, 0.48)
+            font: Theme.condensed(9)
+            color: Theme.withAlpha(root.orange, 0.48)
         }
     }
 
@@ -53,7 +53,7 @@ Rectangle {
             anchors.centerIn: parent
             anchors.horizontalCenterOffset: 2
             text: "▶"
-            font: Palette.system(15, Font.Black)
+            font: Theme.system(15, Font.Black)
             color: root.ink
         }
     }

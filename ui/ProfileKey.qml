@@ -9,9 +9,9 @@ Rectangle {
     property bool selected
     // Empty when there is nothing to estimate.
     property string estimate
-    property color ink: Palette.ink
-    property color cream: Palette.cream
-    property color orange: Palette.orange
+    property color ink: Theme.ink
+    property color cream: Theme.cream
+    property color orange: Theme.orange
 
     readonly property var labels: ({
         respectful: ["CON CARIÑO", "200 ppp · imprenta amiga"],
@@ -23,7 +23,7 @@ Rectangle {
 
     implicitHeight: row.implicitHeight + 20
     radius: 18
-    color: selected ? ink : Palette.keyGray
+    color: selected ? ink : Theme.keyGray
     border.width: selected ? 2 : 0
     border.color: orange
 
@@ -39,8 +39,8 @@ Rectangle {
         Text {
             anchors.verticalCenter: parent.verticalCenter
             text: root.selected ? "●" : "○"
-            color: root.selected ? root.orange : Palette.withAlpha(root.cream, 0.32)
-            font: Palette.system(13, Font.Normal)
+            color: root.selected ? root.orange : Theme.withAlpha(root.cream, 0.32)
+            font: Theme.system(13, Font.Normal)
         }
 
         Column {
@@ -50,13 +50,13 @@ Rectangle {
             Text {
                 objectName: "profileTitle"
                 text: root.labels[root.profile][0]
-                font: Palette.sink(15)
+                font: Theme.sink(15)
                 color: root.cream
             }
             Text {
                 text: root.labels[root.profile][1]
-                font: Palette.condensed(9)
-                color: Palette.withAlpha(root.cream, 0.58)
+                font: Theme.condensed(9)
+                color: Theme.withAlpha(root.cream, 0.58)
             }
         }
     }
@@ -68,8 +68,8 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         visible: root.estimate !== ""
         text: root.estimate
-        font: Palette.condensedBold(9)
-        color: Palette.withAlpha(root.cream, 0.72)
+        font: Theme.condensedBold(9)
+        color: Theme.withAlpha(root.cream, 0.72)
     }
 
     TapHandler {

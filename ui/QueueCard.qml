@@ -14,7 +14,7 @@ Rectangle {
     signal revealRequested(string path)
 
     radius: 32
-    color: Palette.mint
+    color: Theme.mint
 
     Column {
         id: stack
@@ -34,8 +34,8 @@ Rectangle {
                 Text {
                     objectName: "queueTitle"
                     text: root.jobCount === 0 ? "PDFS CON\nSOBREPESO" : "LA COLA DEL\nMATADERO"
-                    font: Palette.sink(46)
-                    color: Palette.ink
+                    font: Theme.sink(46)
+                    color: Theme.ink
                 }
                 Text {
                     objectName: "queueSubtitle"
@@ -44,8 +44,8 @@ Rectangle {
                     text: root.jobCount === 0 ? "Se aceptan uno, veinte o una barbaridad."
                           : root.jobCount + " archivo" + (root.jobCount === 1 ? "" : "s")
                             + " esperando su destino."
-                    font: Palette.condensed(12)
-                    color: Palette.withAlpha(Palette.ink, 0.62)
+                    font: Theme.condensed(12)
+                    color: Theme.withAlpha(Theme.ink, 0.62)
                 }
             }
 
@@ -73,15 +73,15 @@ Rectangle {
                 width: Math.min(360, parent.width - 84)
                 wrapMode: Text.Wrap
                 text: "Creemos esta herramienta porque estábamos hasta los cojones de Figma y sus PDFs de 7564 kilos de peso..."
-                font: Palette.condensed(14)
-                color: Palette.withAlpha(Palette.ink, 0.86)
+                font: Theme.condensed(14)
+                color: Theme.withAlpha(Theme.ink, 0.86)
             }
             Text {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
                 text: "Hecho en casa, sin nubes ni suscripciones.\nTus PDFs no salen de este ordenador."
-                font: Palette.condensed(13)
-                color: Palette.withAlpha(Palette.ink, 0.86)
+                font: Theme.condensed(13)
+                color: Theme.withAlpha(Theme.ink, 0.86)
             }
         }
 
@@ -120,15 +120,15 @@ Rectangle {
             visible: root.jobCount > 0
             enabled: !root.compressor.isWorking
             radius: height / 2
-            color: Palette.withAlpha(Palette.cream, 0.72)
+            color: Theme.withAlpha(Theme.cream, 0.72)
             opacity: enabled ? 1 : 0.5
 
             Text {
                 id: moreLabel
                 anchors.centerIn: parent
                 text: "+  METER MÁS CARNE"
-                font: Palette.system(11, Font.Black)
-                color: Palette.ink
+                font: Theme.system(11, Font.Black)
+                color: Theme.ink
             }
 
             TapHandler {

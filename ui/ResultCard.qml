@@ -14,7 +14,7 @@ Rectangle {
 
     implicitHeight: row.implicitHeight + 44
     radius: 30
-    color: Palette.ink
+    color: Theme.ink
 
     Row {
         id: row
@@ -31,13 +31,13 @@ Rectangle {
             Text {
                 objectName: "totalSavings"
                 text: Math.max(0, root.compressor.totalSavings) + "%"
-                font: Palette.system(48, Font.Black)
-                color: Palette.mint
+                font: Theme.system(48, Font.Black)
+                color: Theme.mint
             }
             Text {
                 text: "MENOS MIERDA DIGITAL"
-                font: Palette.monospaced(12, Font.Black)
-                color: Palette.cream
+                font: Theme.monospaced(12, Font.Black)
+                color: Theme.cream
             }
         }
 
@@ -45,7 +45,7 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             width: 1
             height: 60
-            color: Palette.withAlpha(Palette.cream, 0.18)
+            color: Theme.withAlpha(Theme.cream, 0.18)
         }
 
         Column {
@@ -57,8 +57,8 @@ Rectangle {
                 objectName: "resultSizes"
                 text: "De " + ByteText.format(root.compressor.completedOriginalBytes) + " a "
                       + ByteText.format(root.compressor.totalOutputBytes)
-                font: Palette.system(18, Font.Black)
-                color: Palette.cream
+                font: Theme.system(18, Font.Black)
+                color: Theme.cream
             }
             Text {
                 objectName: "resultNote"
@@ -67,8 +67,8 @@ Rectangle {
                 text: root.anyTargetMissed
                       ? "No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te dejamos la versión más ligera conseguida."
                       : "Las letras conservan la dignidad. Los vectores, sus curvas. Los megas absurdos, la puerta."
-                font: Palette.system(11, Font.DemiBold)
-                color: Palette.withAlpha(Palette.cream, 0.58)
+                font: Theme.system(11, Font.DemiBold)
+                color: Theme.withAlpha(Theme.cream, 0.58)
             }
         }
 
@@ -86,13 +86,13 @@ Rectangle {
             spacing: 8
 
             ResultButton {
-                objectName: "compareButton"
+                objectName: "compareResults"
                 icon: "◫"
                 label: "COMPARAR"
                 onActivated: root.compareRequested(root.compressor.completedJobs[0])
             }
             ResultButton {
-                objectName: "clearButton"
+                objectName: "clearResults"
                 icon: "⌫"
                 label: "LIMPIAR"
                 onActivated: root.clearRequested()
@@ -111,7 +111,7 @@ Rectangle {
         width: 74
         height: 54
         radius: height / 2
-        color: Palette.charcoal
+        color: Theme.charcoal
 
         Column {
             anchors.centerIn: parent
@@ -120,14 +120,14 @@ Rectangle {
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: button.icon
-                font: Palette.system(18, Font.Black)
-                color: Palette.cream
+                font: Theme.system(18, Font.Black)
+                color: Theme.cream
             }
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: button.label
-                font: Palette.system(8, Font.Black)
-                color: Palette.cream
+                font: Theme.system(8, Font.Black)
+                color: Theme.cream
             }
         }
 

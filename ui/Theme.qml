@@ -1,7 +1,7 @@
 pragma Singleton
 import QtQuick
 
-// The window's colours and type. Sizes are in points (logical pixels).
+// The window's palette and type. Sizes are in points (logical pixels).
 QtObject {
     readonly property color ink: Qt.rgba(0.059, 0.059, 0.059, 1)
     readonly property color cream: "white"
