@@ -1,7 +1,5 @@
 import QtQuick
 import Zurbo
-// Qualified: QtQuick has a Palette type of its own that would win.
-import Zurbo as Zurbo
 
 // The quick action's dark card: heading, percentage, commentary, the file in
 // the engine, the bar, a picture and a footer that changes with the phase.
@@ -10,8 +8,8 @@ Rectangle {
 
     required property FinderServiceProgressModel model
     required property FileBrowserReveal fileBrowser
-    property color ink: Zurbo.Palette.ink
-    property color acid: Zurbo.Palette.mint
+    property color ink: Theme.ink
+    property color acid: Theme.mint
 
     readonly property bool working: root.model.phase === "working"
     readonly property bool complete: root.model.phase === "complete"
@@ -56,7 +54,7 @@ Rectangle {
 
         signal clicked()
 
-        font: Zurbo.Palette.condensedBold(11)
+        font: Theme.condensedBold(11)
         color: Qt.rgba(1, 1, 1, 0.62)
         Accessible.role: Accessible.Button
         Accessible.name: plain.text
@@ -86,7 +84,7 @@ Rectangle {
         Text {
             id: label
             anchors.centerIn: parent
-            font: Zurbo.Palette.condensedBold(capsule.fontSize)
+            font: Theme.condensedBold(capsule.fontSize)
             color: root.ink
         }
         MouseArea {
@@ -109,7 +107,7 @@ Rectangle {
                 id: brand
                 anchors.verticalCenter: parent.verticalCenter
                 text: "ZURBO"
-                font: Zurbo.Palette.sink(34)
+                font: Theme.sink(34)
                 color: root.acid
             }
             Rectangle {
@@ -125,7 +123,7 @@ Rectangle {
                     id: badgeText
                     anchors.centerIn: parent
                     text: "ACCIÓN RÁPIDA · FINDER"
-                    font: Zurbo.Palette.condensedBold(10)
+                    font: Theme.condensedBold(10)
                     color: Qt.rgba(1, 1, 1, 0.46)
                 }
             }
@@ -148,7 +146,7 @@ Rectangle {
                         id: title
                         objectName: "statusTitle"
                         text: root.model.statusTitle
-                        font: Zurbo.Palette.sink(31)
+                        font: Theme.sink(31)
                         lineHeight: 0.9
                         color: "white"
                     }
@@ -157,7 +155,7 @@ Rectangle {
                         objectName: "percentText"
                         anchors.right: parent.right
                         text: root.percentText(root.model.progress)
-                        font: Zurbo.Palette.sink(38)
+                        font: Theme.sink(38)
                         color: root.acid
                     }
                 }
@@ -166,7 +164,7 @@ Rectangle {
                     width: parent.width
                     wrapMode: Text.Wrap
                     text: root.model.statusPhrase
-                    font: Zurbo.Palette.condensed(15)
+                    font: Theme.condensed(15)
                     color: Qt.rgba(1, 1, 1, 0.72)
                 }
                 Text {
@@ -175,7 +173,7 @@ Rectangle {
                     visible: root.working
                     elide: Text.ElideMiddle
                     text: root.model.activeFile
-                    font: Zurbo.Palette.condensed(11)
+                    font: Theme.condensed(11)
                     color: Qt.rgba(1, 1, 1, 0.4)
                 }
                 Rectangle {
@@ -234,7 +232,7 @@ Rectangle {
                     objectName: "workingNote"
                     visible: root.working
                     text: root.workingNote()
-                    font: Zurbo.Palette.condensedBold(11)
+                    font: Theme.condensedBold(11)
                     color: Qt.rgba(1, 1, 1, 0.46)
                 }
                 Column {
@@ -244,14 +242,14 @@ Rectangle {
                     Text {
                         objectName: "savingsLine"
                         text: root.savingsLine()
-                        font: Zurbo.Palette.sink(16)
+                        font: Theme.sink(16)
                         color: "white"
                     }
                     Text {
                         objectName: "readyNote"
                         text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
                                                                  : "PDFS LISTOS PARA SALIR"
-                        font: Zurbo.Palette.condensed(10)
+                        font: Theme.condensed(10)
                         color: Qt.rgba(1, 1, 1, 0.45)
                     }
                 }
@@ -259,7 +257,7 @@ Rectangle {
                     objectName: "failureNote"
                     visible: root.failed
                     text: "EL PDF SE HA PUESTO DIGNO"
-                    font: Zurbo.Palette.condensedBold(11)
+                    font: Theme.condensedBold(11)
                     color: Qt.rgba(1, 1, 1, 0.48)
                 }
             }
