@@ -104,15 +104,6 @@ TEST_F(FinderQuickActionInstallerTest, WithoutAResourceFolderNothingIsTouched)
     EXPECT_TRUE(log.lines.empty());
 }
 
-TEST(UserServicesDirectoryTest, FollowsXdgDataHome)
-{
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", "/tmp/zurbo-data-home");
-    const fs::path folder = FinderQuickActionInstaller::userServicesDirectory();
-    qputenv("XDG_DATA_HOME", saved);
-    EXPECT_EQ(folder, fs::path("/tmp/zurbo-data-home/applications"));
-}
-
 // The built action as file managers see it: a valid entry that, installed as a
 // folder, is listed for PDFs under the folder-prefixed desktop file id.
 TEST(BuiltQuickActionTest, IsListedForPdfsOnceInstalled)
