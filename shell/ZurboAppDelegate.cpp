@@ -12,9 +12,9 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QGuiApplication>
+#include <QQuickView>
 #include <QScreen>
 #include <QTimer>
-#include <QQuickView>
 #include <QWindow>
 
 #include <chrono>
@@ -25,8 +25,6 @@ namespace zurbo {
 namespace {
 
 using namespace std::chrono_literals;
-
-const QString quickActionFlag = QStringLiteral("--finder-quick-action");
 
 // Two runs: the first as soon as the window exists, the second after the
 // window manager has had its say about the first size.
@@ -148,7 +146,7 @@ void ZurboAppDelegate::raiseServicePanel()
 
 void ZurboAppDelegate::runWindowModeStep()
 {
-    if (m_arguments.contains(quickActionFlag)) {
+    if (quickaction::hasFlag(m_arguments)) {
         return;
     }
     for (const auto delay : fittingDelays) {
