@@ -52,18 +52,21 @@ FinderServicePanelController::~FinderServicePanelController() = default;
 void FinderServicePanelController::show(const QList<QUrl>& urls, std::function<void()> onClose)
 {
     m_onClose = std::move(onClose);
-    m_model = std::make_unique<FinderServiceProgressModel>(urls, m_tools.savePanel,
-                                                           m_tools.compress);
-    std::unique_ptr<QQuickView> panel = makePanel();
+    auto model =
+        std::make_unique<FinderServiceProgressModel>(urls, m_tools.savePanel, m_tools.compress);
+    std::unique_ptr<QQuickView> panel = makePanel(model.get());
     centreOnScreen(*panel);
+    // A panel shown before goes first, while the run it shows still exists.
     m_panel = std::move(panel);
+    m_model = std::move(model);
     m_panel->show();
     m_panel->raise();
     m_panel->requestActivate();
     m_model->start();
 }
 
-std::unique_ptr<QQuickView> FinderServicePanelController::makePanel()
+std::unique_ptr<QQuickView>
+FinderServicePanelController::makePanel(FinderServiceProgressModel* model)
 {
     auto panel = std::make_unique<QQuickView>();
     // A tool window: no taskbar entry of its own, never minimised, above
@@ -77,7 +80,7 @@ std::unique_ptr<QQuickView> FinderServicePanelController::makePanel()
     panel->setColor(ink());
     panel->setResizeMode(QQuickView::SizeRootObjectToView);
     panel->setInitialProperties({
-        {QStringLiteral("model"), QVariant::fromValue(m_model.get())},
+        {QStringLiteral("model"), QVariant::fromValue(model)},
         {QStringLiteral("fileBrowser"), QVariant::fromValue(m_tools.fileBrowser)},
         {QStringLiteral("ink"), ink()},
         {QStringLiteral("acid"), acid()},

@@ -61,7 +61,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::unique_ptr<QQuickView> makePanel();
+    std::unique_ptr<QQuickView> makePanel(FinderServiceProgressModel* model);
 
     Tools m_tools;
     std::unique_ptr<FinderServiceProgressModel> m_model;

@@ -44,7 +44,8 @@ qint64 totalSize(const QList<QUrl>& urls)
 SavePanel::Settings savePanelSettings(const QFileInfo& source)
 {
     SavePanel::Settings settings;
-    settings.message = QStringLiteral("Mantén el nombre para sustituirlo o escribe otro. Tú mandas.");
+    settings.message =
+        QStringLiteral("Mantén el nombre para sustituirlo o escribe otro. Tú mandas.");
     settings.prompt = QStringLiteral("GUARDAR PDF");
     settings.pdfOnly = true;
     settings.canCreateFolders = true;

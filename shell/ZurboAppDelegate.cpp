@@ -99,7 +99,7 @@ void ZurboAppDelegate::runQuickActionLaunch()
     const QList<QUrl> pdfs = quickaction::takeHandedOverPdfs(m_arguments);
     if (pdfs.isEmpty()) {
         for (QWindow* window : QGuiApplication::topLevelWindows()) {
-            if (window->type() != Qt::Tool) {
+            if (window->type() == Qt::Window) {
                 window->show();
             }
         }

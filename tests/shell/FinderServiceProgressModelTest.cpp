@@ -23,7 +23,8 @@ using testing::pathIn;
 using testing::writeSizedFile;
 using Answer = testing::ScriptedEngine::Answer;
 
-const QString cancelled = QStringLiteral("Guardado cancelado. Aquí no sustituimos nada a traición.");
+const QString cancelled =
+    QStringLiteral("Guardado cancelado. Aquí no sustituimos nada a traición.");
 
 class FinderServiceProgressModelTest : public ::testing::Test {
 protected:

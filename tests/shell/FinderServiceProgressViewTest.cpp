@@ -158,7 +158,8 @@ TEST_F(FinderServiceProgressViewTest, ALargerResultShowsNoSaving)
     engine.script("b.pdf", Answer::succeeds(3000));
     makeRun({{"a.pdf", 2000}, {"b.pdf", 2000}});
     ASSERT_TRUE(runToEnd());
-    EXPECT_TRUE(text("savingsLine").startsWith("\u22120% · ")) << text("savingsLine").toStdString();
+    const QString savings = text("savingsLine");
+    EXPECT_TRUE(savings.startsWith("\u22120% · ")) << savings.toStdString();
     EXPECT_EQ(text("readyNote"), "PDFS LISTOS PARA SALIR");
 }
 

@@ -106,7 +106,8 @@ TEST_F(PathListFileTest, AMissingListIsAnEmptyList)
 TEST_F(PathListFileTest, WithTheFlagLastNothingIsRead)
 {
     const QString list = writeList("/d/a.pdf\n");
-    EXPECT_TRUE(quickaction::takeHandedOverPdfs({"zurbo", list, "--finder-quick-action"}).isEmpty());
+    const QStringList arguments{"zurbo", list, "--finder-quick-action"};
+    EXPECT_TRUE(quickaction::takeHandedOverPdfs(arguments).isEmpty());
     EXPECT_TRUE(QFile::exists(list));
 }
 

@@ -56,7 +56,8 @@ TEST(QuickActionLauncherTest, ListsTheSelectedPathsAndLeavesOutThoseWithLineBrea
         QString::fromStdString(readFile(folder / "arguments")).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(arguments.size(), 2);
     EXPECT_EQ(arguments.at(0), "--finder-quick-action");
-    EXPECT_TRUE(arguments.at(1).startsWith(qPath(folder / "tmp/"))) << arguments.at(1).toStdString();
+    EXPECT_TRUE(arguments.at(1).startsWith(qPath(folder / "tmp/")))
+        << arguments.at(1).toStdString();
 }
 
 // The built launcher run as a file manager runs it: the application starts in
@@ -95,13 +96,13 @@ TEST(QuickActionLauncherTest, StartsTheApplicationInQuickActionModeWithTheListCo
         },
         30000);
     EXPECT_TRUE(consumed);
-    EXPECT_EQ(application.state(), QProcess::Running) << application.readAllStandardError().toStdString();
+    EXPECT_EQ(application.state(), QProcess::Running)
+        << application.readAllStandardError().toStdString();
 
     // The launcher replaced itself with the application: same process.
+    const fs::path process = fs::path("/proc") / std::to_string(application.processId());
     const QList<QByteArray> commandLine =
-        QByteArray::fromStdString(readFile(fs::path("/proc") / std::to_string(application.processId()) /
-                                           "cmdline"))
-            .split('\0');
+        QByteArray::fromStdString(readFile(process / "cmdline")).split('\0');
     ASSERT_GE(commandLine.size(), 3);
     EXPECT_TRUE(commandLine.at(0).endsWith("/zurbo")) << commandLine.at(0).toStdString();
     EXPECT_EQ(commandLine.at(1), "--finder-quick-action");

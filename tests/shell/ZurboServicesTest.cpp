@@ -37,10 +37,10 @@ protected:
     QString request(const QStringList& uris)
     {
         QProcess client;
-        client.start("dbus-send", {"--session", "--print-reply=literal",
-                                   "--dest=" + ZurboServices::serviceName, ZurboServices::objectPath,
-                                   "app.zurbo.Services.compressPDFs",
-                                   "array:string:" + uris.join(',')});
+        client.start("dbus-send",
+                     {"--session", "--print-reply=literal", "--dest=" + ZurboServices::serviceName,
+                      ZurboServices::objectPath, "app.zurbo.Services.compressPDFs",
+                      "array:string:" + uris.join(',')});
         EXPECT_TRUE(QTest::qWaitFor([&client] { return client.state() == QProcess::NotRunning; },
                                     10000));
         EXPECT_EQ(client.exitCode(), 0) << client.readAllStandardError().toStdString();
