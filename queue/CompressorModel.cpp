@@ -8,9 +8,11 @@
 #include "SavePanel.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>

@@ -7,6 +7,20 @@
 
 namespace zurbo {
 
+namespace {
+
+// The bar after one tick from `progress`.
+double advanced(double progress)
+{
+    // Counted in thousandths so that the bar lands on 0.115, 0.19, ... exactly
+    // rather than drifting by a rounding error per tick.
+    const long thousandths = std::lround(progress * 1000.0);
+    const long step = thousandths < 550 ? 75 : 25;
+    return static_cast<double>(std::min(thousandths + step, 930L)) / 1000.0;
+}
+
+} // namespace
+
 ProgressTicker::ProgressTicker(JobListModel* jobs, QUuid jobId, std::chrono::milliseconds interval,
                                QObject* parent)
     : QObject(parent), m_jobs(jobs), m_jobId(jobId)
@@ -33,15 +47,6 @@ void ProgressTicker::tick()
         return;
     }
     m_jobs->update(row, [](PDFJob& job) { job.progress = advanced(job.progress); });
-}
-
-double ProgressTicker::advanced(double progress)
-{
-    // Counted in thousandths so that the bar lands on 0.115, 0.19, ... exactly
-    // rather than drifting by a rounding error per tick.
-    const long thousandths = std::lround(progress * 1000.0);
-    const long step = thousandths < 550 ? 75 : 25;
-    return static_cast<double>(std::min(thousandths + step, 930L)) / 1000.0;
 }
 
 } // namespace zurbo

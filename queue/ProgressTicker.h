@@ -37,9 +37,6 @@ public:
     // One step of the timer.
     void tick();
 
-    // The bar after one tick from `progress`.
-    static double advanced(double progress);
-
 private:
     QPointer<JobListModel> m_jobs;
     QUuid m_jobId;

@@ -2,8 +2,7 @@
 
 namespace zurbo {
 
-QString FinderServicePhase::rawValue() const
-{
+QString FinderServicePhase::rawValue() const {
     switch (m_kind) {
     case Kind::working:
         return QStringLiteral("working");

@@ -21,8 +21,7 @@ public:
 
     static FinderServicePhase working() { return FinderServicePhase(Kind::working, {}); }
     static FinderServicePhase complete() { return FinderServicePhase(Kind::complete, {}); }
-    static FinderServicePhase failed(QString message)
-    {
+    static FinderServicePhase failed(QString message) {
         return FinderServicePhase(Kind::failed, std::move(message));
     }
 
@@ -36,9 +35,7 @@ public:
     friend bool operator==(const FinderServicePhase&, const FinderServicePhase&) = default;
 
 private:
-    FinderServicePhase(Kind kind, QString message) : m_kind(kind), m_message(std::move(message))
-    {
-    }
+    FinderServicePhase(Kind kind, QString message) : m_kind(kind), m_message(std::move(message)) {}
 
     Kind m_kind = Kind::working;
     QString m_message;

@@ -26,8 +26,7 @@ const QUrl mainWindowUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/MainW
 ZurboApp::ZurboApp(QObject* parent)
     : QObject(parent), m_model(std::make_unique<CompressorModel>()),
       m_fileBrowser(std::make_unique<DesktopFileBrowserReveal>()),
-      m_delegate(new ZurboAppDelegate(QCoreApplication::arguments(), this))
-{
+      m_delegate(new ZurboAppDelegate(QCoreApplication::arguments(), this)) {
     BundledFonts::registerBundledFonts();
     m_model->setOpenPanel(std::make_shared<FileDialogOpenPanel>());
     m_model->setSavePanel(std::make_shared<FileDialogSavePanel>());
@@ -36,19 +35,16 @@ ZurboApp::ZurboApp(QObject* parent)
 
 ZurboApp::~ZurboApp() = default;
 
-void ZurboApp::start()
-{
-    m_engine.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
-                                   {QStringLiteral("fileBrowser"),
-                                    QVariant::fromValue(m_fileBrowser.get())},
-                                   {QStringLiteral("visible"),
-                                    m_delegate->showsMainWindowAtLaunch()}});
+void ZurboApp::start() {
+    m_engine.setInitialProperties(
+        {{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
+         {QStringLiteral("fileBrowser"), QVariant::fromValue(m_fileBrowser.get())},
+         {QStringLiteral("visible"), m_delegate->showsMainWindowAtLaunch()}});
     m_engine.load(mainWindowUrl);
     QTimer::singleShot(0, m_delegate, &ZurboAppDelegate::applicationDidFinishLaunching);
 }
 
-QQuickWindow* ZurboApp::mainWindow() const
-{
+QQuickWindow* ZurboApp::mainWindow() const {
     const QList<QObject*> roots = m_engine.rootObjects();
     return roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(roots.first());
 }

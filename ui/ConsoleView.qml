@@ -63,6 +63,7 @@ Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
                 text: root.statusTitle
                 font: Theme.sink(25)
+                lineHeight: Theme.displayLineHeight
                 color: Theme.ink
                 wrapMode: Text.Wrap
                 maximumLineCount: 2
@@ -74,6 +75,7 @@ Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
                 text: Math.max(0, Math.trunc(root.compressor.overallProgress * 100)) + "%"
                 font: Theme.sink(43)
+                lineHeight: Theme.displayLineHeight
                 color: Theme.ink
             }
         }

@@ -36,6 +36,10 @@ Rectangle {
         width: 1180
         height: 930
         scale: root.canvasScale
+        // Shrunk as one picture: rounded shapes scaled one by one get stray edges from the
+        // software renderer (GPU renderers scale them cleanly).
+        layer.enabled: root.canvasScale < 1 && GraphicsInfo.api === GraphicsInfo.Software
+        layer.smooth: true
 
         Item {
             id: header
@@ -48,6 +52,7 @@ Rectangle {
                 y: 22
                 text: "ZURBO"
                 font: Theme.sink(92)
+                lineHeight: Theme.displayLineHeight
                 color: Theme.mint
             }
             Row {
@@ -120,10 +125,28 @@ Rectangle {
                     objectName: "privacyNote"
                     spacing: 7
 
-                    Text {
-                        text: "🔒"
-                        font: Theme.monospaced(9, Font.Bold)
-                        color: Theme.withAlpha(Theme.cream, 0.44)
+                    // A padlock, drawn: no installed face is sure to have one.
+                    Item {
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: 8
+                        height: 10
+
+                        Rectangle {
+                            x: 1.5
+                            width: 5
+                            height: 6
+                            radius: 2.5
+                            color: "transparent"
+                            border.width: 1.2
+                            border.color: Theme.withAlpha(Theme.cream, 0.44)
+                        }
+                        Rectangle {
+                            y: 4
+                            width: 8
+                            height: 6
+                            radius: 1
+                            color: Theme.withAlpha(Theme.cream, 0.44)
+                        }
                     }
                     Text {
                         text: "TODO QUEDA EN TU MAC · CERO NUBES · CERO SERVIDORES TURBIOS · CERO MOVIDAS"

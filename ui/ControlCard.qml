@@ -18,246 +18,272 @@ Rectangle {
         return Number(value).toLocaleString(Qt.locale(), "f", Number.isInteger(value) ? 0 : 1)
     }
 
-    Column {
-        id: stack
-        anchors.fill: parent
-        anchors.margins: 22
-        spacing: 16
+    // The settings on top, the console and the button at the bottom, a gap of at least 4
+    // between them. When the faces' metrics need more than the card's height, the whole
+    // content shrinks evenly rather than letting the console cover the settings.
+    Item {
+        id: content
 
-        Text {
-            width: parent.width
-            wrapMode: Text.Wrap
-            text: "¿CUÁNTO LO\nADELGAZAMOS?"
-            font: Theme.sink(44)
-            color: Theme.ink
-        }
-        Text {
-            width: parent.width
-            wrapMode: Text.Wrap
-            text: "Textos y vectores se quedan intactos, que los creadores también son diseñadores..."
-            font: Theme.condensed(12)
-            color: Theme.withAlpha(Theme.ink, 0.62)
-        }
+        readonly property real availableHeight: root.height - 44
+        readonly property real neededHeight: stack.implicitHeight + 4 + 16 + bottom.implicitHeight
+        readonly property real fit: Math.min(1, availableHeight / Math.max(1, neededHeight))
 
-        Row {
-            objectName: "targetModePills"
-            width: parent.width
-            spacing: 7
-            enabled: !root.compressor.isWorking
-
-            ModePill {
-                objectName: "qualityPill"
-                width: (parent.width - parent.spacing) / 2
-                title: "POR CALIDAD"
-                selected: !root.compressor.targetEnabled
-                onActivated: root.compressor.targetEnabled = false
-            }
-            ModePill {
-                objectName: "targetPill"
-                width: (parent.width - parent.spacing) / 2
-                title: "PESO OBJETIVO"
-                selected: root.compressor.targetEnabled
-                onActivated: root.compressor.targetEnabled = true
-            }
-        }
-
-        Rectangle {
-            objectName: "targetBox"
-            visible: root.compressor.targetEnabled
-            width: parent.width
-            height: targetRow.implicitHeight + 26
-            radius: 20
-            color: Theme.ink
-
-            Row {
-                id: targetRow
-                anchors.fill: parent
-                anchors.margins: 13
-                spacing: 12
-
-                Column {
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: parent.width - 65 - megabytes.width - 2 * parent.spacing
-                    spacing: 3
-
-                    Text {
-                        text: "QUE PESE MENOS DE"
-                        font: Theme.monospaced(9, Font.Black)
-                        color: Theme.withAlpha(Theme.cream, 0.5)
-                    }
-                    Text {
-                        width: parent.width
-                        wrapMode: Text.Wrap
-                        text: "Buscaremos la mejor calidad que entre. Sin hachazos gratuitos."
-                        font: Theme.system(9, Font.Medium)
-                        color: Theme.withAlpha(Theme.cream, 0.62)
-                    }
-                }
-                TextField {
-                    objectName: "targetField"
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: 65
-                    horizontalAlignment: TextInput.AlignRight
-                    placeholderText: "10"
-                    placeholderTextColor: Theme.withAlpha(Theme.cream, 0.3)
-                    text: root.megabytesText(root.compressor.targetMegabytes)
-                    font: Theme.monospaced(22, Font.Black)
-                    color: Theme.cream
-                    background: null
-                    validator: DoubleValidator { bottom: 0; decimals: 1; notation: DoubleValidator.StandardNotation }
-                    // Text that is not a number leaves the target as it was.
-                    onEditingFinished: {
-                        const value = Number.fromLocaleString(Qt.locale(), text)
-                        if (!isNaN(value))
-                            root.compressor.targetMegabytes = value
-                        text = root.megabytesText(root.compressor.targetMegabytes)
-                    }
-                }
-                Text {
-                    id: megabytes
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: "MB"
-                    font: Theme.monospaced(11, Font.Black)
-                    color: Theme.cream
-                }
-            }
-        }
+        x: 22
+        y: 22
+        width: (root.width - 44) / fit
+        height: availableHeight / fit
+        scale: fit
+        transformOrigin: Item.TopLeft
+        // Drawn whole, then shrunk as one picture: rounded shapes scaled one by one get
+        // stray edges from the software renderer.
+        layer.enabled: fit < 1 && GraphicsInfo.api === GraphicsInfo.Software
+        layer.smooth: true
 
         Column {
-            objectName: "profileKeys"
-            visible: !root.compressor.targetEnabled
+            id: stack
             width: parent.width
-            spacing: 7
+            spacing: 16
 
-            Repeater {
-                model: ["respectful", "balanced", "demolition"]
+            Text {
+                width: parent.width
+                wrapMode: Text.Wrap
+                text: "¿CUÁNTO LO\nADELGAZAMOS?"
+                font: Theme.sink(44)
+                lineHeight: Theme.displayLineHeight
+                color: Theme.ink
+            }
+            Text {
+                width: parent.width
+                wrapMode: Text.Wrap
+                text: "Textos y vectores se quedan intactos, que los creadores también son diseñadores..."
+                font: Theme.condensed(12)
+                color: Theme.withAlpha(Theme.ink, 0.62)
+            }
 
-                ProfileKey {
-                    required property string modelData
+            Row {
+                objectName: "targetModePills"
+                width: parent.width
+                spacing: 7
+                enabled: !root.compressor.isWorking
 
-                    objectName: "profileKey_" + modelData
-                    width: parent.width
-                    profile: modelData
-                    selected: root.compressor.profile === modelData
-                    estimate: root.queueEmpty ? ""
-                              : "≈ " + ByteText.format(root.compressor.estimates[modelData])
-                    onActivated: root.compressor.profile = modelData
+                ModePill {
+                    objectName: "qualityPill"
+                    width: (parent.width - parent.spacing) / 2
+                    title: "POR CALIDAD"
+                    selected: !root.compressor.targetEnabled
+                    onActivated: root.compressor.targetEnabled = false
+                }
+                ModePill {
+                    objectName: "targetPill"
+                    width: (parent.width - parent.spacing) / 2
+                    title: "PESO OBJETIVO"
+                    selected: root.compressor.targetEnabled
+                    onActivated: root.compressor.targetEnabled = true
                 }
             }
-        }
 
-        Item {
-            objectName: "metadataRow"
-            width: parent.width
-            height: Math.max(metadataLabels.implicitHeight, metadataSwitch.implicitHeight)
-            enabled: !root.compressor.isWorking
+            Rectangle {
+                objectName: "targetBox"
+                visible: root.compressor.targetEnabled
+                width: parent.width
+                height: targetRow.implicitHeight + 26
+                radius: 20
+                color: Theme.ink
+
+                Row {
+                    id: targetRow
+                    anchors.fill: parent
+                    anchors.margins: 13
+                    spacing: 12
+
+                    Column {
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: parent.width - 65 - megabytes.width - 2 * parent.spacing
+                        spacing: 3
+
+                        Text {
+                            text: "QUE PESE MENOS DE"
+                            font: Theme.monospaced(9, Font.Black)
+                            color: Theme.withAlpha(Theme.cream, 0.5)
+                        }
+                        Text {
+                            width: parent.width
+                            wrapMode: Text.Wrap
+                            text: "Buscaremos la mejor calidad que entre. Sin hachazos gratuitos."
+                            font: Theme.system(9, Font.Medium)
+                            color: Theme.withAlpha(Theme.cream, 0.62)
+                        }
+                    }
+                    TextField {
+                        objectName: "targetField"
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: 65
+                        horizontalAlignment: TextInput.AlignRight
+                        placeholderText: "10"
+                        placeholderTextColor: Theme.withAlpha(Theme.cream, 0.3)
+                        text: root.megabytesText(root.compressor.targetMegabytes)
+                        font: Theme.monospaced(22, Font.Black)
+                        color: Theme.cream
+                        background: null
+                        validator: DoubleValidator {
+                            bottom: 0
+                            decimals: 1
+                            notation: DoubleValidator.StandardNotation
+                        }
+                        // Text that is not a number leaves the target as it was.
+                        onEditingFinished: {
+                            const value = Number.fromLocaleString(Qt.locale(), text)
+                            if (!isNaN(value))
+                                root.compressor.targetMegabytes = value
+                            text = root.megabytesText(root.compressor.targetMegabytes)
+                        }
+                    }
+                    Text {
+                        id: megabytes
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: "MB"
+                        font: Theme.monospaced(11, Font.Black)
+                        color: Theme.cream
+                    }
+                }
+            }
 
             Column {
-                id: metadataLabels
-                anchors.verticalCenter: parent.verticalCenter
-                spacing: 2
+                objectName: "profileKeys"
+                visible: !root.compressor.targetEnabled
+                width: parent.width
+                spacing: 7
+
+                Repeater {
+                    model: ["respectful", "balanced", "demolition"]
+
+                    ProfileKey {
+                        required property string modelData
+
+                        objectName: "profileKey_" + modelData
+                        width: parent.width
+                        profile: modelData
+                        selected: root.compressor.profile === modelData
+                        estimate: root.queueEmpty ? ""
+                                  : "≈ " + ByteText.format(root.compressor.estimates[modelData])
+                        onActivated: root.compressor.profile = modelData
+                    }
+                }
+            }
+
+            Item {
+                objectName: "metadataRow"
+                width: parent.width
+                height: Math.max(metadataLabels.implicitHeight, metadataSwitch.implicitHeight)
+                enabled: !root.compressor.isWorking
+
+                Column {
+                    id: metadataLabels
+                    anchors.verticalCenter: parent.verticalCenter
+                    spacing: 2
+
+                    Text {
+                        text: "BORRAR METADATOS Y RASTROS"
+                        font: Theme.sink(15)
+                        lineHeight: Theme.displayLineHeight
+                        color: Theme.ink
+                    }
+                    Text {
+                        text: "Autor, programa de origen y demás cotilleos invisibles."
+                        font: Theme.condensed(9)
+                        color: Theme.withAlpha(Theme.ink, 0.52)
+                    }
+                }
+                Switch {
+                    id: metadataSwitch
+                    objectName: "metadataSwitch"
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    checked: root.compressor.cleanMetadata
+                    onToggled: root.compressor.cleanMetadata = checked
+                    indicator: Rectangle {
+                        implicitWidth: 44
+                        implicitHeight: 24
+                        radius: 12
+                        color: metadataSwitch.checked ? Theme.orange : Theme.pillGray
+                        border.color: Theme.withAlpha(Theme.ink, 0.2)
+                        opacity: metadataSwitch.enabled ? 1 : 0.5
+
+                        Rectangle {
+                            x: metadataSwitch.checked ? parent.width - width - 2 : 2
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 20
+                            height: 20
+                            radius: 10
+                            color: Theme.cream
+                            border.color: Theme.withAlpha(Theme.ink, 0.3)
+                        }
+                    }
+                }
+            }
+
+            Column {
+                objectName: "exportBlock"
+                width: parent.width
+                spacing: 6
+                enabled: !root.compressor.isWorking
 
                 Text {
-                    text: "BORRAR METADATOS Y RASTROS"
-                    font: Theme.sink(15)
+                    text: "¿CÓMO SALE?"
+                    font: Theme.sink(14)
+                    lineHeight: Theme.displayLineHeight
                     color: Theme.ink
                 }
+                Row {
+                    width: parent.width
+                    spacing: 7
+
+                    ModePill {
+                        objectName: "replacePill"
+                        width: (parent.width - parent.spacing) / 2
+                        title: "SUSTITUIR ORIGINAL"
+                        selected: root.compressor.exportMode === "replaceOriginal"
+                        onActivated: root.compressor.exportMode = "replaceOriginal"
+                    }
+                    ModePill {
+                        objectName: "chooseNamePill"
+                        width: (parent.width - parent.spacing) / 2
+                        title: "OTRO NOMBRE"
+                        selected: root.compressor.exportMode === "chooseName"
+                        onActivated: root.compressor.exportMode = "chooseName"
+                    }
+                }
                 Text {
-                    text: "Autor, programa de origen y demás cotilleos invisibles."
+                    objectName: "exportNote"
+                    text: root.compressor.exportMode === "chooseName"
+                          ? "Te preguntaremos el nombre antes de empezar."
+                          : "El original será reemplazado. Sin copia fantasma."
                     font: Theme.condensed(9)
                     color: Theme.withAlpha(Theme.ink, 0.52)
                 }
             }
-            Switch {
-                id: metadataSwitch
-                objectName: "metadataSwitch"
-                anchors.right: parent.right
-                anchors.verticalCenter: parent.verticalCenter
-                checked: root.compressor.cleanMetadata
-                onToggled: root.compressor.cleanMetadata = checked
-                indicator: Rectangle {
-                    implicitWidth: 44
-                    implicitHeight: 24
-                    radius: 12
-                    color: metadataSwitch.checked ? Theme.orange : Theme.pillGray
-                    border.color: Theme.withAlpha(Theme.ink, 0.2)
-                    opacity: metadataSwitch.enabled ? 1 : 0.5
-
-                    Rectangle {
-                        x: metadataSwitch.checked ? parent.width - width - 2 : 2
-                        anchors.verticalCenter: parent.verticalCenter
-                        width: 20
-                        height: 20
-                        radius: 10
-                        color: Theme.cream
-                        border.color: Theme.withAlpha(Theme.ink, 0.3)
-                    }
-                }
-            }
         }
 
         Column {
-            objectName: "exportBlock"
+            id: bottom
             width: parent.width
-            spacing: 6
-            enabled: !root.compressor.isWorking
+            anchors.bottom: parent.bottom
+            spacing: 16
 
-            Text {
-                text: "¿CÓMO SALE?"
-                font: Theme.sink(14)
-                color: Theme.ink
-            }
-            Row {
+            ConsoleView {
+                objectName: "console"
                 width: parent.width
-                spacing: 7
-
-                ModePill {
-                    objectName: "replacePill"
-                    width: (parent.width - parent.spacing) / 2
-                    title: "SUSTITUIR ORIGINAL"
-                    selected: root.compressor.exportMode === "replaceOriginal"
-                    onActivated: root.compressor.exportMode = "replaceOriginal"
-                }
-                ModePill {
-                    objectName: "chooseNamePill"
-                    width: (parent.width - parent.spacing) / 2
-                    title: "OTRO NOMBRE"
-                    selected: root.compressor.exportMode === "chooseName"
-                    onActivated: root.compressor.exportMode = "chooseName"
-                }
+                compressor: root.compressor
             }
-            Text {
-                objectName: "exportNote"
-                text: root.compressor.exportMode === "chooseName"
-                      ? "Te preguntaremos el nombre antes de empezar."
-                      : "El original será reemplazado. Sin copia fantasma."
-                font: Theme.condensed(9)
-                color: Theme.withAlpha(Theme.ink, 0.52)
+            PhysicalActionButton {
+                objectName: "actionButton"
+                width: parent.width
+                title: root.compressor.isWorking ? "APRETANDO TU PDF" : "ZURBO THIS PDF"
+                subtitle: root.compressor.isWorking ? "ahora no toques nada, artista"
+                                                    : "⌘  ENTER  ·  empezar la escabechina"
+                disabled: root.compressor.isWorking || root.queueEmpty
+                onActivated: root.compressor.compressAll()
             }
-        }
-    }
-
-    // The console and the button sit at the bottom, below a flexible gap.
-    Column {
-        anchors.left: parent.left
-        anchors.right: parent.right
-        anchors.bottom: parent.bottom
-        anchors.margins: 22
-        spacing: 16
-
-        ConsoleView {
-            objectName: "console"
-            width: parent.width
-            compressor: root.compressor
-        }
-        PhysicalActionButton {
-            objectName: "actionButton"
-            width: parent.width
-            title: root.compressor.isWorking ? "APRETANDO TU PDF" : "ZURBO THIS PDF"
-            subtitle: root.compressor.isWorking ? "ahora no toques nada, artista"
-                                                : "⌘  ENTER  ·  empezar la escabechina"
-            disabled: root.compressor.isWorking || root.queueEmpty
-            onActivated: root.compressor.compressAll()
         }
     }
 }

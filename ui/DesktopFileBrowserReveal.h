@@ -2,6 +2,8 @@
 
 #include "FileBrowserReveal.h"
 
+#include <QDBusConnection>
+
 namespace zurbo {
 
 // Asks the desktop's file manager over D-Bus (org.freedesktop.FileManager1
@@ -10,9 +12,14 @@ class DesktopFileBrowserReveal : public FileBrowserReveal {
     Q_OBJECT
 
 public:
-    using FileBrowserReveal::FileBrowserReveal;
+    // `bus` is where the file manager is asked; the session bus by default.
+    explicit DesktopFileBrowserReveal(QDBusConnection bus = QDBusConnection::sessionBus(),
+                                      QObject* parent = nullptr);
 
     void reveal(const QString& path) override;
+
+private:
+    QDBusConnection m_bus;
 };
 
 } // namespace zurbo

@@ -42,7 +42,12 @@ Item {
             PathLine { x: outline.w - outline.r; y: 0 }
             PathArc { x: outline.w; y: outline.r; radiusX: outline.r; radiusY: outline.r }
             PathLine { x: outline.w; y: outline.h - outline.r }
-            PathArc { x: outline.w - outline.r; y: outline.h; radiusX: outline.r; radiusY: outline.r }
+            PathArc {
+                x: outline.w - outline.r
+                y: outline.h
+                radiusX: outline.r
+                radiusY: outline.r
+            }
             PathLine { x: outline.r; y: outline.h }
             PathArc { x: 0; y: outline.h - outline.r; radiusX: outline.r; radiusY: outline.r }
             PathLine { x: 0; y: outline.r }
@@ -67,6 +72,7 @@ Item {
             horizontalAlignment: Text.AlignHCenter
             text: root.targeted ? "SUELTA ESA BESTIA" : "ARRASTRA AQUÍ\nEL GORDITO"
             font: Theme.sink(22)
+            lineHeight: Theme.displayLineHeight
             color: root.ink
         }
         Text {

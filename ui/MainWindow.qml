@@ -10,6 +10,7 @@ ApplicationWindow {
     required property FileBrowserReveal fileBrowser
 
     title: "Zurbo"
+    visible: true
     width: 1180
     height: 820
     minimumWidth: 860
@@ -17,6 +18,12 @@ ApplicationWindow {
     color: Theme.ink
 
     menuBar: MenuBar {
+        // The bar belongs to the dark canvas; the menus it opens keep their usual colours.
+        palette.button: Theme.ink
+        palette.buttonText: Theme.withAlpha(Theme.cream, 0.7)
+        palette.dark: Theme.charcoal
+        palette.midlight: Theme.charcoal
+
         Menu {
             title: "Archivo"
 

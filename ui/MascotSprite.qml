@@ -18,8 +18,10 @@ Item {
     height: size
     clip: true
     Accessible.role: Accessible.Graphic
-    Accessible.name: ["Mascota de ZURBO esperando", "Mascota de ZURBO comprimiendo",
-                      "Mascota de ZURBO celebrando", "Mascota de ZURBO agotada por un error"][root.mascotState]
+    Accessible.name: ["Mascota de ZURBO esperando",
+                      "Mascota de ZURBO comprimiendo",
+                      "Mascota de ZURBO celebrando",
+                      "Mascota de ZURBO agotada por un error"][root.mascotState]
 
     Image {
         objectName: "mascotSheet"

@@ -1,6 +1,7 @@
 #include "PagePreviewProvider.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPdfDocument>
 #include <QQmlEngine>
 #include <QRunnable>
@@ -18,8 +19,7 @@ struct PageRequest {
     int pageIndex = -1;
 };
 
-PageRequest parseId(const QString& id)
-{
+PageRequest parseId(const QString& id) {
     const qsizetype slash = id.indexOf(QLatin1Char('/'));
     bool ok = false;
     const int page = id.left(slash).toInt(&ok);
@@ -30,8 +30,7 @@ PageRequest parseId(const QString& id)
 }
 
 // The page fitted into the preview box, or a null image with `error` set.
-QImage renderPage(const PageRequest& request, QString& error)
-{
+QImage renderPage(const PageRequest& request, QString& error) {
     QPdfDocument document;
     if (request.path.isEmpty() || document.load(request.path) != QPdfDocument::Error::None) {
         error = QStringLiteral("unreadable document");
@@ -47,29 +46,31 @@ QImage renderPage(const PageRequest& request, QString& error)
         return {};
     }
     const QSize fitted = page.scaled(previewBox, Qt::KeepAspectRatio).toSize();
-    QImage image = document.render(request.pageIndex, fitted);
-    if (image.isNull()) {
+    const QImage rendered = document.render(request.pageIndex, fitted);
+    if (rendered.isNull()) {
         error = QStringLiteral("page could not be rendered");
+        return {};
     }
-    return image;
+    // Pages are drawn on transparency; paper is white.
+    QImage paper(rendered.size(), QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    QPainter(&paper).drawImage(0, 0, rendered);
+    return paper;
 }
 
 class PagePreviewResponse : public QQuickImageResponse, public QRunnable {
 public:
-    explicit PagePreviewResponse(PageRequest request) : m_request(std::move(request))
-    {
+    explicit PagePreviewResponse(PageRequest request) : m_request(std::move(request)) {
         setAutoDelete(false);
     }
 
-    QQuickTextureFactory* textureFactory() const override
-    {
+    QQuickTextureFactory* textureFactory() const override {
         return QQuickTextureFactory::textureFactoryForImage(m_image);
     }
 
     QString errorString() const override { return m_error; }
 
-    void run() override
-    {
+    void run() override {
         m_image = renderPage(m_request, m_error);
         emit finished();
     }
@@ -82,13 +83,11 @@ private:
 
 } // namespace
 
-void PagePreviewProvider::installInto(QQmlEngine& engine)
-{
+void PagePreviewProvider::installInto(QQmlEngine& engine) {
     engine.addImageProvider(QStringLiteral("pdfpage"), new PagePreviewProvider);
 }
 
-QQuickImageResponse* PagePreviewProvider::requestImageResponse(const QString& id, const QSize&)
-{
+QQuickImageResponse* PagePreviewProvider::requestImageResponse(const QString& id, const QSize&) {
     auto* response = new PagePreviewResponse(parseId(id));
     QThreadPool::globalInstance()->start(response);
     return response;

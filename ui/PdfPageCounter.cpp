@@ -4,8 +4,7 @@
 
 namespace zurbo {
 
-int PdfPageCounter::pageCount(const QString& path) const
-{
+int PdfPageCounter::pageCount(const QString& path) const {
     QPdfDocument document;
     if (path.isEmpty() || document.load(path) != QPdfDocument::Error::None) {
         return 1;

@@ -30,6 +30,7 @@ Rectangle {
             objectName: "actionTitle"
             text: root.displayedTitle
             font: Theme.sink(24)
+            lineHeight: Theme.displayLineHeight
             color: root.orange
         }
         Text {

@@ -51,6 +51,7 @@ Rectangle {
                 objectName: "profileTitle"
                 text: root.labels[root.profile][0]
                 font: Theme.sink(15)
+                lineHeight: Theme.displayLineHeight
                 color: root.cream
             }
             Text {

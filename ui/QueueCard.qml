@@ -35,6 +35,7 @@ Rectangle {
                     objectName: "queueTitle"
                     text: root.jobCount === 0 ? "PDFS CON\nSOBREPESO" : "LA COLA DEL\nMATADERO"
                     font: Theme.sink(46)
+                    lineHeight: Theme.displayLineHeight
                     color: Theme.ink
                 }
                 Text {

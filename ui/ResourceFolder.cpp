@@ -4,8 +4,7 @@
 
 namespace zurbo {
 
-QUrl ResourceFolder::fileUrl(const QString& name) const
-{
+QUrl ResourceFolder::fileUrl(const QString& name) const {
     const auto directory = applicationResourceDirectory();
     if (!directory) {
         return {};

@@ -106,14 +106,16 @@ constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, TargetByteCountTest,
-    ::testing::Values(TargetCase{"Ten", 10.0, 10'485'760}, TargetCase{"TwoAndAHalf", 2.5, 2'621'440},
+    ::testing::Values(TargetCase{"Ten", 10.0, 10'485'760},
+                      TargetCase{"TwoAndAHalf", 2.5, 2'621'440},
                       TargetCase{"Zero", 0.0, 10'485}, TargetCase{"BelowSmallest", 0.005, 10'485},
                       TargetCase{"Negative", -3.0, 10'485},
                       TargetCase{"NotANumber", std::nan(""), 10'485},
                       TargetCase{"NegativeInfinity", -INFINITY, 10'485},
                       TargetCase{"LargestThatFits", 8'796'093'022'207.0, 9'223'372'036'853'727'232},
                       TargetCase{"FirstThatOverflows", 8'796'093'022'208.0, largest},
-                      TargetCase{"Huge", 1e300, largest}, TargetCase{"Infinity", INFINITY, largest}),
+                      TargetCase{"Huge", 1e300, largest},
+                      TargetCase{"Infinity", INFINITY, largest}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -104,18 +104,6 @@ TEST_F(FileIntakeTest, AnEmptyPdfIsQueuedWithoutSavingsOrEstimate)
     EXPECT_EQ(model.estimatedBytes(CompressionProfile::respectful), 0);
 }
 
-TEST_F(FileIntakeTest, EstimatesAndQueueFiguresFollowTheQueue)
-{
-    model.add(fileUrls({file("a.pdf", 400'000), file("b.pdf", 3'145'728)}));
-    EXPECT_EQ(model.estimatedBytes(QStringLiteral("balanced")), 1'311'175);
-    EXPECT_EQ(model.estimatedBytes(QStringLiteral("unknown")), 0);
-    EXPECT_EQ(model.estimates().value("balanced").toLongLong(), 1'311'175);
-    EXPECT_EQ(model.estimates().size(), 3);
-    EXPECT_EQ(model.overallProgress(), 0.0);
-    EXPECT_FALSE(model.activeJob());
-    EXPECT_FALSE(model.property("activeJob").isValid());
-}
-
 TEST_F(FileIntakeTest, RemoveTakesOutOneJobById)
 {
     model.add(fileUrls({file("a.pdf"), file("b.pdf"), file("c.pdf")}));

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <cstdint>
 
 namespace zurbo {
 namespace {
@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SavingsCase{"TruncatedThird", 3, 2, 33},
                       SavingsCase{"SameSize", 1000, 1000, 0},
                       SavingsCase{"LargerResult", 1000, 1500, 0},
-                      SavingsCase{"FarLargerResult", 1, std::numeric_limits<std::int64_t>::max(), 0},
+                      SavingsCase{"FarLargerResult", 1, INT64_MAX, 0},
                       SavingsCase{"EmptyResult", 1000, 0, 100},
                       SavingsCase{"EmptySource", 0, 10, std::nullopt},
                       SavingsCase{"NeverRun", 1000, std::nullopt, std::nullopt}),

@@ -50,8 +50,9 @@ TEST_F(OutputDestinationsTest, ReplacingWritesOverEachSourceWithoutAsking)
     model.compressAll();
     ASSERT_TRUE(waitForBatch(model));
     EXPECT_TRUE(panel->shown.isEmpty());
-    EXPECT_EQ(calledDestinations(), (QStringList{pathIn(folder, "a.pdf"), pathIn(folder, "in/b.pdf"),
-                                                 pathIn(folder, "c.pdf")}));
+    EXPECT_EQ(calledDestinations(),
+              (QStringList{pathIn(folder, "a.pdf"), pathIn(folder, "in/b.pdf"),
+                           pathIn(folder, "c.pdf")}));
 }
 
 TEST_F(OutputDestinationsTest, ChoosingNamesAsksForEveryJobInQueueOrder)

@@ -71,7 +71,9 @@ TEST_P(TickAfterOutcomeTest, LeavesTheFinalBarAloneAndStops)
 INSTANTIATE_TEST_SUITE_P(Outcomes, TickAfterOutcomeTest,
                          ::testing::Values(std::pair{JobState::complete(), 1.0},
                                            std::pair{JobState::failed("x"), 0.0}),
-                         [](const auto& info) { return info.param.first.rawValue().toStdString(); });
+                         [](const auto& info) {
+                             return info.param.first.rawValue().toStdString();
+                         });
 
 TEST_F(ProgressTickerTest, StopsWhenTheJobOrTheQueueIsGone)
 {

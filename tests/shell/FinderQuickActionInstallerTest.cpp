@@ -30,15 +30,13 @@ public:
 
 class FinderQuickActionInstallerTest : public ::testing::Test {
 protected:
-    FinderQuickActionInstallerTest()
-    {
+    FinderQuickActionInstallerTest() {
         fs::create_directories(workflow);
         writeFile(workflow / "entry.desktop", "[Desktop Entry]\nName=fresh\n");
         writeFile(workflow / "launcher", "#!/bin/sh\n");
     }
 
-    void install(const fs::path& services) const
-    {
+    void install(const fs::path& services) const {
         FinderQuickActionInstaller(resources, services, const_cast<RecordingLog&>(log)).install();
     }
 
@@ -49,16 +47,14 @@ protected:
     RecordingLog log;
 };
 
-TEST_F(FinderQuickActionInstallerTest, AFirstLaunchCreatesTheFolderAndCopiesTheWholeAction)
-{
+TEST_F(FinderQuickActionInstallerTest, AFirstLaunchCreatesTheFolderAndCopiesTheWholeAction) {
     install(services);
     EXPECT_EQ(readFile(services / "Zurbo.workflow/entry.desktop"), "[Desktop Entry]\nName=fresh\n");
     EXPECT_TRUE(fs::exists(services / "Zurbo.workflow/launcher"));
     EXPECT_TRUE(log.lines.empty());
 }
 
-TEST_F(FinderQuickActionInstallerTest, TheOlderNameGoesAndTheActionTakesItsPlace)
-{
+TEST_F(FinderQuickActionInstallerTest, TheOlderNameGoesAndTheActionTakesItsPlace) {
     fs::create_directories(services / "Comprimir con ZURBO.workflow");
     writeFile(services / "Comprimir con ZURBO.workflow/entry.desktop", "old");
     install(services);
@@ -66,8 +62,7 @@ TEST_F(FinderQuickActionInstallerTest, TheOlderNameGoesAndTheActionTakesItsPlace
     EXPECT_TRUE(fs::exists(services / "Zurbo.workflow/entry.desktop"));
 }
 
-TEST_F(FinderQuickActionInstallerTest, AnEditedCopyIsReplacedWhole)
-{
+TEST_F(FinderQuickActionInstallerTest, AnEditedCopyIsReplacedWhole) {
     fs::create_directories(services / "Zurbo.workflow");
     writeFile(services / "Zurbo.workflow/entry.desktop", "[Desktop Entry]\nName=edited\n");
     writeFile(services / "Zurbo.workflow/added-by-hand", "x");
@@ -77,8 +72,7 @@ TEST_F(FinderQuickActionInstallerTest, AnEditedCopyIsReplacedWhole)
 }
 
 // A file where a folder should be fails for any user, root included.
-TEST_F(FinderQuickActionInstallerTest, AFolderThatCannotBeMadeLogsOneLineAndStops)
-{
+TEST_F(FinderQuickActionInstallerTest, AFolderThatCannotBeMadeLogsOneLineAndStops) {
     writeFile(folder / "home", "not a folder");
     install(services);
     ASSERT_EQ(log.lines.size(), 1u);
@@ -86,8 +80,7 @@ TEST_F(FinderQuickActionInstallerTest, AFolderThatCannotBeMadeLogsOneLineAndStop
     EXPECT_GT(log.lines.front().size(), failurePrefix.size());
 }
 
-TEST_F(FinderQuickActionInstallerTest, AMissingResourceLeavesNoActionInstalled)
-{
+TEST_F(FinderQuickActionInstallerTest, AMissingResourceLeavesNoActionInstalled) {
     install(services);
     fs::remove_all(workflow);
     install(services);
@@ -96,8 +89,7 @@ TEST_F(FinderQuickActionInstallerTest, AMissingResourceLeavesNoActionInstalled)
     EXPECT_EQ(log.lines.front().rfind(failurePrefix, 0), 0u) << log.lines.front();
 }
 
-TEST_F(FinderQuickActionInstallerTest, WithoutAResourceFolderNothingIsTouched)
-{
+TEST_F(FinderQuickActionInstallerTest, WithoutAResourceFolderNothingIsTouched) {
     fs::create_directories(services / "Comprimir con ZURBO.workflow");
     FinderQuickActionInstaller(std::nullopt, services, log).install();
     EXPECT_TRUE(fs::exists(services / "Comprimir con ZURBO.workflow"));
@@ -106,8 +98,7 @@ TEST_F(FinderQuickActionInstallerTest, WithoutAResourceFolderNothingIsTouched)
 
 // The built action as file managers see it: a valid entry that, installed as a
 // folder, is listed for PDFs under the folder-prefixed desktop file id.
-TEST(BuiltQuickActionTest, IsListedForPdfsOnceInstalled)
-{
+TEST(BuiltQuickActionTest, IsListedForPdfsOnceInstalled) {
     const QString refresh = QStandardPaths::findExecutable("update-desktop-database");
     const QString validate = QStandardPaths::findExecutable("desktop-file-validate");
     if (refresh.isEmpty() || validate.isEmpty()) {

@@ -19,8 +19,7 @@ using testing::writeSizedFile;
 
 class FinderServicePanelControllerTest : public ::testing::Test {
 protected:
-    FinderServicePanelControllerTest()
-    {
+    FinderServicePanelControllerTest() {
         for (const char* name : {"a.pdf", "b.pdf"}) {
             sources.append(QUrl::fromLocalFile(writeSizedFile(folder, name, 100)));
             panel->answers.push_back(pathIn(folder, QString("out-") + name));
@@ -36,8 +35,7 @@ protected:
     int closes = 0;
 };
 
-TEST_F(FinderServicePanelControllerTest, ShowsAFloatingToolPanelAndAsksForEveryDestination)
-{
+TEST_F(FinderServicePanelControllerTest, ShowsAFloatingToolPanelAndAsksForEveryDestination) {
     EXPECT_EQ(controller.panel(), nullptr);
     controller.show(sources, [this] { ++closes; });
 
@@ -59,8 +57,7 @@ TEST_F(FinderServicePanelControllerTest, ShowsAFloatingToolPanelAndAsksForEveryD
     EXPECT_EQ(closes, 0);
 }
 
-TEST_F(FinderServicePanelControllerTest, ClosingRunsTheCloseActionOnce)
-{
+TEST_F(FinderServicePanelControllerTest, ClosingRunsTheCloseActionOnce) {
     controller.show(sources, [this] { ++closes; });
     controller.panel()->close();
     EXPECT_EQ(closes, 1);
@@ -69,8 +66,7 @@ TEST_F(FinderServicePanelControllerTest, ClosingRunsTheCloseActionOnce)
     EXPECT_EQ(closes, 1);
 }
 
-TEST_F(FinderServicePanelControllerTest, TheViewsCloseButtonClosesThePanel)
-{
+TEST_F(FinderServicePanelControllerTest, TheViewsCloseButtonClosesThePanel) {
     controller.show(sources, [this] { ++closes; });
     QPointer<QQuickView> shown = controller.panel();
     QMetaObject::invokeMethod(shown->rootObject(), "closeRequested");

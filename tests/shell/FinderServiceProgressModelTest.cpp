@@ -30,8 +30,7 @@ class FinderServiceProgressModelTest : public ::testing::Test {
 protected:
     // Sources of 1000 bytes each, and a panel that accepts a destination per
     // source in "out/".
-    std::unique_ptr<FinderServiceProgressModel> makeModel(const QStringList& names)
-    {
+    std::unique_ptr<FinderServiceProgressModel> makeModel(const QStringList& names) {
         QStringList sources;
         for (const QString& name : names) {
             sources.append(writeSizedFile(folder, name, 1000));
@@ -41,8 +40,7 @@ protected:
                                                             engine.function());
     }
 
-    static bool waitForEnd(const FinderServiceProgressModel& model)
-    {
+    static bool waitForEnd(const FinderServiceProgressModel& model) {
         return QTest::qWaitFor(
             [&model] { return !model.phase().is(FinderServicePhase::Kind::working); }, 10000);
     }
@@ -63,8 +61,7 @@ struct TitleCase {
 class FinderServiceTitleTest : public FinderServiceProgressModelTest,
                                public ::testing::WithParamInterface<TitleCase> {};
 
-TEST_P(FinderServiceTitleTest, NamesTheSourcesWhileWorking)
-{
+TEST_P(FinderServiceTitleTest, NamesTheSourcesWhileWorking) {
     QStringList names;
     for (int i = 0; i < GetParam().sources; ++i) {
         names.append(QStringLiteral("f%1.pdf").arg(i));
@@ -91,8 +88,7 @@ struct PhraseCase {
 
 class FinderServicePhraseTest : public ::testing::TestWithParam<PhraseCase> {};
 
-TEST_P(FinderServicePhraseTest, FollowsTheBarInFifths)
-{
+TEST_P(FinderServicePhraseTest, FollowsTheBarInFifths) {
     EXPECT_EQ(FinderServiceProgressModel::progressPhrase(GetParam().progress), GetParam().phrase);
 }
 
@@ -104,8 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PhraseCase{"done", 1.0, "Guardando los restos con dignidad..."}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FinderServiceProgressModelTest, AsksOnceForEachSourceWhereItGoes)
-{
+TEST_F(FinderServiceProgressModelTest, AsksOnceForEachSourceWhereItGoes) {
     const auto model = makeModel({"a.pdf", "b.pdf"});
     model->start();
     ASSERT_EQ(panel->shown.size(), 2);
@@ -119,8 +114,7 @@ TEST_F(FinderServiceProgressModelTest, AsksOnceForEachSourceWhereItGoes)
     EXPECT_EQ(panel->shown.at(1).proposedName, "b.pdf");
 }
 
-TEST_F(FinderServiceProgressModelTest, CompressesEverySourceWithTheFixedSettings)
-{
+TEST_F(FinderServiceProgressModelTest, CompressesEverySourceWithTheFixedSettings) {
     engine.script("a.pdf", Answer::succeeds(400));
     engine.script("b.pdf", Answer::succeeds(100));
     const auto model = makeModel({"a.pdf", "b.pdf"});
@@ -147,8 +141,7 @@ TEST_F(FinderServiceProgressModelTest, CompressesEverySourceWithTheFixedSettings
     EXPECT_EQ(calls.at(1).request.destination, pathIn(folder, "out/b.pdf"));
 }
 
-TEST_F(FinderServiceProgressModelTest, BackingOutOfTheSecondPanelCompressesNothing)
-{
+TEST_F(FinderServiceProgressModelTest, BackingOutOfTheSecondPanelCompressesNothing) {
     const auto model = makeModel({"a.pdf", "b.pdf", "c.pdf"});
     panel->answers[1] = std::nullopt;
     model->start();
@@ -162,8 +155,7 @@ TEST_F(FinderServiceProgressModelTest, BackingOutOfTheSecondPanelCompressesNothi
     EXPECT_EQ(model->completedCount(), 0);
 }
 
-TEST_F(FinderServiceProgressModelTest, AFailingFileStopsTheRunAndKeepsWhatWasSaved)
-{
+TEST_F(FinderServiceProgressModelTest, AFailingFileStopsTheRunAndKeepsWhatWasSaved) {
     engine.script("a.pdf", Answer::succeeds(300));
     engine.script("b.pdf", Answer::fails("gs: la página 2 está rota"));
     const auto model = makeModel({"a.pdf", "b.pdf", "c.pdf"});
@@ -183,8 +175,7 @@ TEST_F(FinderServiceProgressModelTest, AFailingFileStopsTheRunAndKeepsWhatWasSav
 
 // The ticker's share of the bar per file, read at every change while that
 // file is in the engine.
-TEST_F(FinderServiceProgressModelTest, TheTickerStaysInsideEachFilesShare)
-{
+TEST_F(FinderServiceProgressModelTest, TheTickerStaysInsideEachFilesShare) {
     engine.script("a.pdf", Answer::succeeds(1, {}, 900ms));
     engine.script("b.pdf", Answer::succeeds(1, {}, 900ms));
     const auto model = makeModel({"a.pdf", "b.pdf"});
@@ -214,8 +205,7 @@ TEST_F(FinderServiceProgressModelTest, TheTickerStaysInsideEachFilesShare)
 
 // The engine keeps the source when its output would be larger, and reports
 // the source's size; the run counts exactly that.
-TEST_F(FinderServiceProgressModelTest, AnOutputLargerThanItsSourceCountsTheOriginalSize)
-{
+TEST_F(FinderServiceProgressModelTest, AnOutputLargerThanItsSourceCountsTheOriginalSize) {
     const QString source = pathIn(folder, "text.pdf");
     testing::writeFixturePdf(source.toStdString(), testing::textOnlyDocument());
     auto destination = std::make_shared<testing::ScriptedSavePanel>();

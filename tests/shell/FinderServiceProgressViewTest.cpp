@@ -35,15 +35,14 @@ public:
 class FinderServiceProgressViewTest : public ::testing::Test {
 protected:
     // A run over sources of the given sizes, each saved to "out/" under its own name.
-    void makeRun(const QList<std::pair<QString, qint64>>& sources)
-    {
+    void makeRun(const QList<std::pair<QString, qint64>>& sources) {
         QStringList paths;
         for (const auto& [name, bytes] : sources) {
             paths.append(writeSizedFile(folder, name, bytes));
             panel->answers.push_back(pathIn(folder, "out/" + name));
         }
-        model = std::make_unique<FinderServiceProgressModel>(fileUrls(paths), panel,
-                                                             engine.function());
+        model =
+            std::make_unique<FinderServiceProgressModel>(fileUrls(paths), panel, engine.function());
         view.setInitialProperties({{"model", QVariant::fromValue(model.get())},
                                    {"fileBrowser", QVariant::fromValue(&fileBrowser)}});
         view.setResizeMode(QQuickView::SizeRootObjectToView);
@@ -52,15 +51,13 @@ protected:
         view.show();
     }
 
-    bool runToEnd()
-    {
+    bool runToEnd() {
         model->start();
         return QTest::qWaitFor(
             [this] { return !model->phase().is(FinderServicePhase::Kind::working); }, 10000);
     }
 
-    QQuickItem* item(const char* name) const
-    {
+    QQuickItem* item(const char* name) const {
         auto* found = view.rootObject()->findChild<QQuickItem*>(name);
         EXPECT_NE(found, nullptr) << name;
         return found;
@@ -68,20 +65,18 @@ protected:
     QString text(const char* name) const { return item(name)->property("text").toString(); }
     bool shown(const char* name) const { return item(name)->isVisible(); }
 
-    QString percentText(double progress) const
-    {
+    QString percentText(double progress) const {
         QVariant result;
         QMetaObject::invokeMethod(view.rootObject(), "percentText", Q_RETURN_ARG(QVariant, result),
                                   Q_ARG(QVariant, progress));
         return result.toString();
     }
 
-    void saveScreenshot(const QString& phase)
-    {
+    void saveScreenshot(const QString& phase) {
         QTest::qWait(300); // the bar's animation
         QDir().mkpath(ZURBO_SCREENSHOT_DIR);
-        EXPECT_TRUE(view.grabWindow().save(QString(ZURBO_SCREENSHOT_DIR) +
-                                           "/quick-action-" + phase + ".png"));
+        EXPECT_TRUE(view.grabWindow().save(QString(ZURBO_SCREENSHOT_DIR) + "/quick-action-" +
+                                           phase + ".png"));
     }
 
     testing::TestFolder folder;
@@ -93,8 +88,7 @@ protected:
     QQuickView view;
 };
 
-TEST_F(FinderServiceProgressViewTest, ShowsTheWholeNumberOfPercent)
-{
+TEST_F(FinderServiceProgressViewTest, ShowsTheWholeNumberOfPercent) {
     makeRun({{"a.pdf", 10}});
     EXPECT_EQ(text("percentText"), "3%");
     EXPECT_EQ(percentText(0.03), "3%");
@@ -102,15 +96,13 @@ TEST_F(FinderServiceProgressViewTest, ShowsTheWholeNumberOfPercent)
     EXPECT_EQ(percentText(1.0), "100%");
 }
 
-TEST_F(FinderServiceProgressViewTest, OneSourceNamesTheProfileInsteadOfCounting)
-{
+TEST_F(FinderServiceProgressViewTest, OneSourceNamesTheProfileInsteadOfCounting) {
     makeRun({{"a.pdf", 10}});
     EXPECT_EQ(text("workingNote"), "PERFIL SIN PIEDAD · 150 PPP");
     EXPECT_EQ(text("statusTitle"), "APLASTANDO\nTU PDF");
 }
 
-TEST_F(FinderServiceProgressViewTest, WhileWorkingCountsTheTamedFilesAndNamesTheCurrentOne)
-{
+TEST_F(FinderServiceProgressViewTest, WhileWorkingCountsTheTamedFilesAndNamesTheCurrentOne) {
     engine.script("b.pdf", Answer::succeeds(5, {}, 1500ms));
     makeRun({{"a.pdf", 10}, {"b.pdf", 10}, {"c.pdf", 10}});
     EXPECT_EQ(text("workingNote"), "0/3 PDFS DOMADOS");
@@ -129,8 +121,7 @@ TEST_F(FinderServiceProgressViewTest, WhileWorkingCountsTheTamedFilesAndNamesThe
     ASSERT_TRUE(QTest::qWaitFor([this] { return model->completedCount() == 3; }, 5000));
 }
 
-TEST_F(FinderServiceProgressViewTest, ACompleteRunShowsItsSavingsAndRevealsEveryOutput)
-{
+TEST_F(FinderServiceProgressViewTest, ACompleteRunShowsItsSavingsAndRevealsEveryOutput) {
     engine.script("big.pdf", Answer::succeeds(2621440));
     makeRun({{"big.pdf", 10485760}});
     ASSERT_TRUE(runToEnd());
@@ -152,8 +143,7 @@ TEST_F(FinderServiceProgressViewTest, ACompleteRunShowsItsSavingsAndRevealsEvery
     EXPECT_TRUE(view.isVisible());
 }
 
-TEST_F(FinderServiceProgressViewTest, ALargerResultShowsNoSaving)
-{
+TEST_F(FinderServiceProgressViewTest, ALargerResultShowsNoSaving) {
     engine.script("a.pdf", Answer::succeeds(3000));
     engine.script("b.pdf", Answer::succeeds(3000));
     makeRun({{"a.pdf", 2000}, {"b.pdf", 2000}});
@@ -163,8 +153,7 @@ TEST_F(FinderServiceProgressViewTest, ALargerResultShowsNoSaving)
     EXPECT_EQ(text("readyNote"), "PDFS LISTOS PARA SALIR");
 }
 
-TEST_F(FinderServiceProgressViewTest, AFailedRunSaysWhyAndOffersOnlyToClose)
-{
+TEST_F(FinderServiceProgressViewTest, AFailedRunSaysWhyAndOffersOnlyToClose) {
     makeRun({{"a.pdf", 10}});
     panel->answers.clear();
     ASSERT_TRUE(runToEnd());

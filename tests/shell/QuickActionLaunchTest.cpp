@@ -8,7 +8,6 @@
 
 #include <ostream>
 
-
 namespace zurbo {
 namespace {
 
@@ -23,8 +22,7 @@ struct SplitCase {
 
 class PathListSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(PathListSplitTest, CutsAtEveryLineBreakAndDropsEmptyLines)
-{
+TEST_P(PathListSplitTest, CutsAtEveryLineBreakAndDropsEmptyLines) {
     EXPECT_EQ(quickaction::splitPathList(GetParam().text), GetParam().paths);
 }
 
@@ -35,10 +33,10 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"crlf", "/x/a.pdf\r\n/x/b.pdf\r\n", {"/x/a.pdf", "/x/b.pdf"}},
         SplitCase{"lineSeparator", QString::fromUtf8("a.pdf\u2028b.pdf"), {"a.pdf", "b.pdf"}},
         SplitCase{"everyOtherBreak",
-                  QString::fromUtf8("a\vb\fc\rd\u0085e\u2029f"), {"a", "b", "c", "d", "e", "f"}},
+                  QString::fromUtf8("a\vb\fc\rd\u0085e\u2029f"),
+                  {"a", "b", "c", "d", "e", "f"}},
         SplitCase{"spacesKept", " a.pdf\nb.pdf \n \n", {" a.pdf", "b.pdf ", " "}},
-        SplitCase{"tabIsNoBreak", "a\tb.pdf", {"a\tb.pdf"}},
-        SplitCase{"empty", "", {}}),
+        SplitCase{"tabIsNoBreak", "a\tb.pdf", {"a\tb.pdf"}}, SplitCase{"empty", "", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ArgumentsCase {
@@ -51,8 +49,7 @@ struct ArgumentsCase {
 
 class QuickActionArgumentsTest : public ::testing::TestWithParam<ArgumentsCase> {};
 
-TEST_P(QuickActionArgumentsTest, TakesTheArgumentAfterTheFirstFlag)
-{
+TEST_P(QuickActionArgumentsTest, TakesTheArgumentAfterTheFirstFlag) {
     EXPECT_EQ(quickaction::pathListFile(GetParam().arguments), GetParam().listFile);
     EXPECT_EQ(quickaction::hasFlag(GetParam().arguments), GetParam().flag);
 }
@@ -64,16 +61,16 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{"flagAndList", {"zurbo", "--finder-quick-action", "/t/l"}, "/t/l", true},
         ArgumentsCase{"flagTwice",
                       {"zurbo", "--finder-quick-action", "/t/1", "--finder-quick-action", "/t/2"},
-                      "/t/1", true},
+                      "/t/1",
+                      true},
         ArgumentsCase{"flagLast", {"zurbo", "/t/l", "--finder-quick-action"}, std::nullopt, true},
-        ArgumentsCase{"otherCase", {"zurbo", "--Finder-Quick-Action", "/t/l"}, std::nullopt,
-                      false}),
+        ArgumentsCase{
+            "otherCase", {"zurbo", "--Finder-Quick-Action", "/t/l"}, std::nullopt, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class PathListFileTest : public ::testing::Test {
 protected:
-    QString writeList(const QByteArray& bytes)
-    {
+    QString writeList(const QByteArray& bytes) {
         const QString path = pathIn(folder, "list");
         testing::writeFile(path.toStdString(), bytes.toStdString());
         return path;
@@ -82,8 +79,7 @@ protected:
     testing::TestFolder folder;
 };
 
-TEST_F(PathListFileTest, HandsOverThePdfsInOrderAndDeletesTheList)
-{
+TEST_F(PathListFileTest, HandsOverThePdfsInOrderAndDeletesTheList) {
     const QString list = writeList("/d/a.pdf\n\n/d/b.PDF\n/d/c.txt\n /d/a.pdf\n/d/a.pdf\n");
     const QList<QUrl> pdfs =
         quickaction::takeHandedOverPdfs({"zurbo", "--finder-quick-action", list});
@@ -91,30 +87,26 @@ TEST_F(PathListFileTest, HandsOverThePdfsInOrderAndDeletesTheList)
     EXPECT_FALSE(QFile::exists(list));
 }
 
-TEST_F(PathListFileTest, TextThatIsNotUtf8ReadsAsNothingAndIsDeletedAnyway)
-{
+TEST_F(PathListFileTest, TextThatIsNotUtf8ReadsAsNothingAndIsDeletedAnyway) {
     const QString list = writeList("/d/caf\xe9.pdf\n");
     EXPECT_TRUE(quickaction::takePathList(list).isEmpty());
     EXPECT_FALSE(QFile::exists(list));
 }
 
-TEST_F(PathListFileTest, AMissingListIsAnEmptyList)
-{
+TEST_F(PathListFileTest, AMissingListIsAnEmptyList) {
     EXPECT_TRUE(quickaction::takePathList(pathIn(folder, "gone")).isEmpty());
 }
 
-TEST_F(PathListFileTest, WithTheFlagLastNothingIsRead)
-{
+TEST_F(PathListFileTest, WithTheFlagLastNothingIsRead) {
     const QString list = writeList("/d/a.pdf\n");
     const QStringList arguments{"zurbo", list, "--finder-quick-action"};
     EXPECT_TRUE(quickaction::takeHandedOverPdfs(arguments).isEmpty());
     EXPECT_TRUE(QFile::exists(list));
 }
 
-TEST(PdfUrlsTest, KeepsNamesEndingInPdfInAnyCase)
-{
-    const QList<QUrl> urls = testing::fileUrls({"/d/a.pdf", "/d/b.PDF", "/d/c.txt", "/d/folder",
-                                                "/d/d.pdf.txt", "/d/e.tar.Pdf"});
+TEST(PdfUrlsTest, KeepsNamesEndingInPdfInAnyCase) {
+    const QList<QUrl> urls = testing::fileUrls(
+        {"/d/a.pdf", "/d/b.PDF", "/d/c.txt", "/d/folder", "/d/d.pdf.txt", "/d/e.tar.Pdf"});
     EXPECT_EQ(quickaction::pdfUrls(urls),
               testing::fileUrls({"/d/a.pdf", "/d/b.PDF", "/d/e.tar.Pdf"}));
 }

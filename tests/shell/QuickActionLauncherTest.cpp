@@ -18,15 +18,13 @@ namespace fs = std::filesystem;
 using testing::readFile;
 using testing::writeFile;
 
-QString qPath(const fs::path& path)
-{
+QString qPath(const fs::path& path) {
     return QFile::decodeName(path.c_str());
 }
 
 // The launcher in a tree of its own, beside a stand-in program that keeps
 // what it was handed.
-TEST(QuickActionLauncherTest, ListsTheSelectedPathsAndLeavesOutThoseWithLineBreaks)
-{
+TEST(QuickActionLauncherTest, ListsTheSelectedPathsAndLeavesOutThoseWithLineBreaks) {
     testing::TestFolder folder;
     const fs::path workflow = folder / "resources/FinderQuickAction.workflow";
     fs::create_directories(workflow);
@@ -41,9 +39,9 @@ TEST(QuickActionLauncherTest, ListsTheSelectedPathsAndLeavesOutThoseWithLineBrea
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TMPDIR", qPath(folder / "tmp"));
     launcher.setProcessEnvironment(environment);
-    const QStringList selected{"/d/a.pdf",           "/d/two\nlines.pdf", "/d/b.PDF",
-                               "/d/cr\r.pdf",         "/d/para\u2029.pdf", "/d/next\u0085.pdf",
-                               " /d/leading space.pdf"};
+    const QStringList selected{
+        "/d/a.pdf",          "/d/two\nlines.pdf",    "/d/b.PDF", "/d/cr\r.pdf", "/d/para\u2029.pdf",
+        "/d/next\u0085.pdf", " /d/leading space.pdf"};
     launcher.start(qPath(workflow / "zurbo-quick-action"), selected);
     ASSERT_TRUE(launcher.waitForFinished(10000));
     ASSERT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString();
@@ -63,8 +61,7 @@ TEST(QuickActionLauncherTest, ListsTheSelectedPathsAndLeavesOutThoseWithLineBrea
 // The built launcher run as a file manager runs it: the application starts in
 // quick-action mode and takes the list. It then waits in its first save
 // dialog, so the test ends it there.
-TEST(QuickActionLauncherTest, StartsTheApplicationInQuickActionModeWithTheListConsumed)
-{
+TEST(QuickActionLauncherTest, StartsTheApplicationInQuickActionModeWithTheListConsumed) {
     ZURBO_REQUIRE_CORPUS();
     const std::vector<fs::path> corpus = testing::corpusFiles();
     ASSERT_GE(corpus.size(), 2u);

@@ -9,8 +9,7 @@ Q_IMPORT_QML_PLUGIN(ZurboPlugin)
 
 // Windows, views and file dialogs without a display: the offscreen platform
 // and the software renderer, unless the caller chose otherwise.
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -31,15 +31,13 @@ const QSize untouched(300, 200);
 // proposed name, and the applications folder inside the test's own folder.
 class ZurboAppDelegateTest : public ::testing::Test {
 protected:
-    ZurboAppDelegateTest()
-    {
+    ZurboAppDelegateTest() {
         qputenv("XDG_DATA_HOME", pathIn(folder, "data").toUtf8());
         mainWindow.resize(untouched);
     }
     ~ZurboAppDelegateTest() override { qunsetenv("XDG_DATA_HOME"); }
 
-    std::unique_ptr<ZurboAppDelegate> launch(const QStringList& arguments)
-    {
+    std::unique_ptr<ZurboAppDelegate> launch(const QStringList& arguments) {
         auto delegate = std::make_unique<ZurboAppDelegate>(QStringList{"zurbo"} + arguments);
         delegate->setPanelTools({panel, engine.function(), nullptr});
         if (delegate->showsMainWindowAtLaunch()) {
@@ -50,8 +48,7 @@ protected:
         return delegate;
     }
 
-    QString writeList(const QByteArray& text)
-    {
+    QString writeList(const QByteArray& text) {
         const QString list = pathIn(folder, "list");
         testing::writeFile(list.toStdString(), text.toStdString());
         return list;
@@ -60,15 +57,13 @@ protected:
     // Closes the panel with the application's own event loop running (quit()
     // means nothing outside it): 0 when the application was asked to quit,
     // 1 when it went on.
-    static int closeAndWatchForQuit(QQuickView* shown)
-    {
+    static int closeAndWatchForQuit(QQuickView* shown) {
         QTimer::singleShot(0, shown, &QWindow::close);
         QTimer::singleShot(400ms, qApp, [] { QCoreApplication::exit(1); });
         return QCoreApplication::exec();
     }
 
-    bool installed() const
-    {
+    bool installed() const {
         return std::filesystem::exists(folder / "data/applications/Zurbo.workflow");
     }
 
@@ -79,8 +74,7 @@ protected:
     QWindow mainWindow;
 };
 
-TEST_F(ZurboAppDelegateTest, WindowModeInstallsTheActionAndFitsTheWindow)
-{
+TEST_F(ZurboAppDelegateTest, WindowModeInstallsTheActionAndFitsTheWindow) {
     const auto delegate = launch({});
     EXPECT_TRUE(installed());
     EXPECT_TRUE(mainWindow.isVisible());
@@ -88,16 +82,14 @@ TEST_F(ZurboAppDelegateTest, WindowModeInstallsTheActionAndFitsTheWindow)
     EXPECT_EQ(delegate->servicePanelController(), nullptr);
 }
 
-TEST_F(ZurboAppDelegateTest, AnUnwritableApplicationsFolderStillStartsAsUsual)
-{
+TEST_F(ZurboAppDelegateTest, AnUnwritableApplicationsFolderStillStartsAsUsual) {
     testing::writeFile(folder / "data", "a file where the folder should be");
     const auto delegate = launch({});
     EXPECT_TRUE(mainWindow.isVisible());
     EXPECT_NE(mainWindow.size(), untouched);
 }
 
-TEST_F(ZurboAppDelegateTest, TheQuickActionOpensThePanelForTheListedPdfsOnly)
-{
+TEST_F(ZurboAppDelegateTest, TheQuickActionOpensThePanelForTheListedPdfsOnly) {
     for (const char* name : {"a.pdf", "b.PDF", "c.txt"}) {
         const QString path = writeSizedFile(folder, name, 10);
         panel->answers.push_back(path);
@@ -122,8 +114,7 @@ TEST_F(ZurboAppDelegateTest, TheQuickActionOpensThePanelForTheListedPdfsOnly)
     EXPECT_EQ(delegate->servicePanelController(), nullptr);
 }
 
-TEST_F(ZurboAppDelegateTest, AListWithoutPdfsBringsOutTheMainWindowUnfitted)
-{
+TEST_F(ZurboAppDelegateTest, AListWithoutPdfsBringsOutTheMainWindowUnfitted) {
     const QString list = writeList(pathIn(folder, "notes.txt").toUtf8() + "\n");
     const auto delegate = launch({flag, list});
     EXPECT_FALSE(QFile::exists(list));
@@ -132,8 +123,7 @@ TEST_F(ZurboAppDelegateTest, AListWithoutPdfsBringsOutTheMainWindowUnfitted)
     EXPECT_EQ(mainWindow.size(), untouched);
 }
 
-TEST_F(ZurboAppDelegateTest, TheFlagLastReadsNothingAndLeavesTheWindowUnfitted)
-{
+TEST_F(ZurboAppDelegateTest, TheFlagLastReadsNothingAndLeavesTheWindowUnfitted) {
     const QString list = writeList(pathIn(folder, "a.pdf").toUtf8() + "\n");
     const auto delegate = launch({list, flag});
     EXPECT_TRUE(installed());
@@ -145,8 +135,7 @@ TEST_F(ZurboAppDelegateTest, TheFlagLastReadsNothingAndLeavesTheWindowUnfitted)
 
 // A second request while a panel is open gets a panel of its own; closing
 // the first leaves the second, and neither ends the application.
-TEST_F(ZurboAppDelegateTest, EachServicesPanelLivesUntilItIsClosed)
-{
+TEST_F(ZurboAppDelegateTest, EachServicesPanelLivesUntilItIsClosed) {
     const QString first = writeSizedFile(folder, "first.pdf", 10);
     const QString second = writeSizedFile(folder, "second.pdf", 10);
     panel->answers = {first, second};

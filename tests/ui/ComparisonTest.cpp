@@ -10,33 +10,30 @@
 namespace zurbo::testing {
 namespace {
 
-FixtureDocument pagesOfText(int pages)
-{
+FixtureDocument pagesOfText(int pages) {
     FixtureDocument document;
     document.pages.resize(static_cast<std::size_t>(pages));
     return document;
 }
 
-QString pathText(const std::filesystem::path& path)
-{
+QString pathText(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
 class Comparison : public ::testing::Test {
 protected:
     // A 5-page source whose result has 3 pages, queued and compressed.
-    void SetUp() override
-    {
+    void SetUp() override {
         writeFixturePdf(scenario.folder / "largo.pdf", pagesOfText(5));
         writeFixturePdf(scenario.folder / "corto.pdf", pagesOfText(3));
-        scenario.engine.script("largo.pdf", ScriptedOutcome::result(1000, std::nullopt, scenario.folder / "corto.pdf"));
+        scenario.engine.script("largo.pdf", ScriptedOutcome::result(1000, std::nullopt,
+                                                                    scenario.folder / "corto.pdf"));
         scenario.queuePath(scenario.folder / "largo.pdf");
         scenario.runBatch();
         view.showContentView(scenario.model);
     }
 
-    bool previewReady(const QString& preview)
-    {
+    bool previewReady(const QString& preview) {
         return QTest::qWaitFor(
             [&] { return view.read(preview + "/thumbnail", "status").toInt() == 1; }, 10000);
     }
@@ -45,8 +42,7 @@ protected:
     ViewHarness view;
 };
 
-TEST_F(Comparison, PagesThroughTheShorterDocument)
-{
+TEST_F(Comparison, PagesThroughTheShorterDocument) {
     view.click("compareResults");
     ASSERT_TRUE(view.read("comparisonSheet", "visible").toBool());
     EXPECT_EQ(view.text("pageLine"), "Si no lo encuentras, hemos ganado. Página 1 de 3");
@@ -62,8 +58,7 @@ TEST_F(Comparison, PagesThroughTheShorterDocument)
     EXPECT_TRUE(view.isShown("previousPage"));
 }
 
-TEST_F(Comparison, RendersTheCropBoxFittedInto900By1100)
-{
+TEST_F(Comparison, RendersTheCropBoxFittedInto900By1100) {
     view.click("jobTile0/compareButton");
     ASSERT_TRUE(previewReady("beforePreview"));
     // A US Letter page, 612 x 792, fitted by height.
@@ -72,21 +67,18 @@ TEST_F(Comparison, RendersTheCropBoxFittedInto900By1100)
     EXPECT_EQ(view.text("afterPreview/previewLabel"), "DESPUÉS · 1 kB");
 }
 
-TEST_F(Comparison, ClosingEmptiesTheSheet)
-{
+TEST_F(Comparison, ClosingEmptiesTheSheet) {
     view.click("compareResults");
     view.click("closeComparison");
     EXPECT_FALSE(view.read("comparisonSheet", "visible").toBool());
 }
 
-TEST_F(Comparison, RevealShowsTheResultInTheFileBrowser)
-{
+TEST_F(Comparison, RevealShowsTheResultInTheFileBrowser) {
     view.click("jobTile0/revealButton");
     EXPECT_EQ(view.fileBrowser().revealed, QStringList{pathText(scenario.folder / "corto.pdf")});
 }
 
-TEST(ComparisonFallback, UnreadableFilesShowTheFallbackText)
-{
+TEST(ComparisonFallback, UnreadableFilesShowTheFallbackText) {
     TestFolder folder;
     writeFile(folder / "roto.pdf", "esto no es un PDF");
     ViewHarness view;

@@ -15,8 +15,7 @@ struct PhraseCase {
     QString percentage;
 };
 
-std::ostream& operator<<(std::ostream& out, const PhraseCase& phrase)
-{
+std::ostream& operator<<(std::ostream& out, const PhraseCase& phrase) {
     return out << phrase.name;
 }
 
@@ -31,8 +30,7 @@ const PhraseCase phraseCases[] = {
 class ConsolePhrases : public ::testing::TestWithParam<PhraseCase> {};
 
 // One job in the queue, so that the overall progress is the active job's.
-TEST_P(ConsolePhrases, FollowTheActiveJobsProgress)
-{
+TEST_P(ConsolePhrases, FollowTheActiveJobsProgress) {
     QueueScenario scenario;
     ViewHarness view;
     scenario.queueFile("uno.pdf", 1000);
@@ -51,8 +49,7 @@ INSTANTIATE_TEST_SUITE_P(Console, ConsolePhrases, ::testing::ValuesIn(phraseCase
 // MascotSprite's cells, in sheet order.
 enum Mascot { idle, compressing, success, error };
 
-TEST(ConsoleMascot, FailedJobBeatsCompletedOneInTheConsoleButNotInTheResultCard)
-{
+TEST(ConsoleMascot, FailedJobBeatsCompletedOneInTheConsoleButNotInTheResultCard) {
     QueueScenario scenario;
     ViewHarness view;
     scenario.engine.script("roto.pdf", ScriptedOutcome::failing("gs: ha explotado"));
@@ -67,8 +64,7 @@ TEST(ConsoleMascot, FailedJobBeatsCompletedOneInTheConsoleButNotInTheResultCard)
     EXPECT_EQ(view.read("resultMascot", "mascotState").toInt(), success);
 }
 
-TEST(ConsoleMascot, ShownWhileWorkingAndHiddenAfterASuccessfulBatch)
-{
+TEST(ConsoleMascot, ShownWhileWorkingAndHiddenAfterASuccessfulBatch) {
     QueueScenario scenario;
     ViewHarness view;
     scenario.queueFile("uno.pdf", 1000);

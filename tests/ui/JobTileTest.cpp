@@ -18,13 +18,11 @@ struct TileCase {
     bool compareAndReveal;
 };
 
-std::ostream& operator<<(std::ostream& out, const TileCase& tile)
-{
+std::ostream& operator<<(std::ostream& out, const TileCase& tile) {
     return out << tile.name;
 }
 
-QVariantMap job(const QString& state, const QVariantMap& fields)
-{
+QVariantMap job(const QString& state, const QVariantMap& fields) {
     QVariantMap job{{"fileName", "informe.pdf"},
                     {"state", state},
                     {"originalBytes", 1'234'567},
@@ -40,16 +38,29 @@ const TileCase tileCases[] = {
      "45%", false},
     {"complete",
      job("complete", {{"outputBytes", 500'000}, {"savings", 59}}),
-     "1.2 MB → 500 kB · −59%", false, {}, true},
+     "1.2 MB → 500 kB · −59%",
+     false,
+     {},
+     true},
     {"completeTargetReached",
      job("complete", {{"outputBytes", 500'000}, {"savings", 59}, {"targetReached", true}}),
-     "1.2 MB → 500 kB · −59%", false, {}, true},
+     "1.2 MB → 500 kB · −59%",
+     false,
+     {},
+     true},
     {"completeTargetMissed",
      job("complete", {{"outputBytes", 500'000}, {"savings", 59}, {"targetReached", false}}),
-     "1.2 MB → 500 kB · −59% · objetivo no alcanzado", false, {}, true},
+     "1.2 MB → 500 kB · −59% · objetivo no alcanzado",
+     false,
+     {},
+     true},
     {"completeWithoutFigures", job("complete", {}), "1.2 MB → 0 kB · −0%", false, {}, true},
-    {"failed", job("failed", {{"message", "Este PDF viene con las tripas raras."}}),
-     "Este PDF viene con las tripas raras.", false, {}, false},
+    {"failed",
+     job("failed", {{"message", "Este PDF viene con las tripas raras."}}),
+     "Este PDF viene con las tripas raras.",
+     false,
+     {},
+     false},
 };
 
 class JobTiles : public ::testing::TestWithParam<TileCase> {
@@ -58,8 +69,7 @@ protected:
     ViewHarness view;
 };
 
-TEST_P(JobTiles, ShowTheirStateAndItsControls)
-{
+TEST_P(JobTiles, ShowTheirStateAndItsControls) {
     const TileCase& tile = GetParam();
     view.show(QStringLiteral("JobTile.qml"), {{"job", tile.job}}, {560, 60});
 
@@ -77,8 +87,7 @@ TEST_P(JobTiles, ShowTheirStateAndItsControls)
 INSTANTIATE_TEST_SUITE_P(Tile, JobTiles, ::testing::ValuesIn(tileCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(JobTileLocale, ByteTextUsesTheLocalesDecimalSeparator)
-{
+TEST(JobTileLocale, ByteTextUsesTheLocalesDecimalSeparator) {
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
     ViewHarness view;
     view.show(QStringLiteral("JobTile.qml"), {{"job", job("waiting", {})}}, {560, 60});

@@ -1,7 +1,11 @@
 #include "QueueScenario.h"
 #include "ViewHarness.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QQuickItem>
+#include <QTest>
 
 #include <functional>
 
@@ -27,8 +31,7 @@ struct WindowStateCase {
     bool estimatesShown;
 };
 
-std::ostream& operator<<(std::ostream& out, const WindowStateCase& state)
-{
+std::ostream& operator<<(std::ostream& out, const WindowStateCase& state) {
     return out << state.name;
 }
 
@@ -81,8 +84,7 @@ protected:
     ViewHarness view;
 };
 
-TEST_P(MainWindowStates, ShowWhatTheStateTablesSay)
-{
+TEST_P(MainWindowStates, ShowWhatTheStateTablesSay) {
     const WindowStateCase& state = GetParam();
     state.enter(scenario);
     view.showContentView(scenario.model);
@@ -110,8 +112,7 @@ TEST_P(MainWindowStates, ShowWhatTheStateTablesSay)
 INSTANTIATE_TEST_SUITE_P(Window, MainWindowStates, ::testing::ValuesIn(windowStates),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MainWindowActions, ActionButtonStartsTheBatchOnlyWhenItTakesClicks)
-{
+TEST(MainWindowActions, ActionButtonStartsTheBatchOnlyWhenItTakesClicks) {
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model);
@@ -125,8 +126,7 @@ TEST(MainWindowActions, ActionButtonStartsTheBatchOnlyWhenItTakesClicks)
     EXPECT_FALSE(view.isShown("moreButton"));
 }
 
-TEST(MainWindowActions, ProfileKeysAndPillsWriteTheModel)
-{
+TEST(MainWindowActions, ProfileKeysAndPillsWriteTheModel) {
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model);
@@ -141,17 +141,28 @@ TEST(MainWindowActions, ProfileKeysAndPillsWriteTheModel)
     EXPECT_EQ(view.text("exportNote"), "Te preguntaremos el nombre antes de empezar.");
 }
 
-TEST(MainWindowActions, DropHoverChangesTheDropZone)
-{
+// A file manager's drag: hovering anywhere lights the drop zone, dropping queues the PDFs.
+TEST(MainWindowActions, DroppedFilesJoinTheQueue) {
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model);
-    scenario.model.setDropTargeted(true);
+    writeFile(scenario.folder / "soltado.pdf", "%PDF-1.4");
+    QMimeData data;
+    data.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString((scenario.folder / "soltado.pdf").string()))});
+    const QPoint inCorner(10, 900);
+
+    QDragEnterEvent enter(inCorner, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view.window(), &enter);
     view.settle();
+    EXPECT_TRUE(scenario.model.isDropTargeted());
     EXPECT_EQ(view.text("dropTitle"), "SUELTA ESA BESTIA");
-    scenario.model.setDropTargeted(false);
-    view.settle();
-    EXPECT_EQ(view.text("dropTitle"), "ARRASTRA AQUÍ\nEL GORDITO");
+
+    QDropEvent drop(inCorner, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view.window(), &drop);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return scenario.model.jobs().size() == 1; }, 2000));
+    EXPECT_FALSE(scenario.model.isDropTargeted());
+    EXPECT_EQ(view.text("queueSubtitle"), "1 archivo esperando su destino.");
 }
 
 } // namespace

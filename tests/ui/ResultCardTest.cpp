@@ -22,8 +22,7 @@ struct NoteCase {
     QString note;
 };
 
-std::ostream& operator<<(std::ostream& out, const NoteCase& note)
-{
+std::ostream& operator<<(std::ostream& out, const NoteCase& note) {
     return out << note.name;
 }
 
@@ -35,8 +34,7 @@ const NoteCase noteCases[] = {
 
 class ResultNote : public ::testing::TestWithParam<NoteCase> {};
 
-TEST_P(ResultNote, AdmitsDefeatOnlyForAnExplicitMiss)
-{
+TEST_P(ResultNote, AdmitsDefeatOnlyForAnExplicitMiss) {
     QLocale::setDefault(QLocale::c());
     QueueScenario scenario;
     ViewHarness view;
@@ -58,8 +56,7 @@ INSTANTIATE_TEST_SUITE_P(ResultCard, ResultNote, ::testing::ValuesIn(noteCases),
 class ResultButtons : public ::testing::Test {
 protected:
     // A failed job first, then two completed ones.
-    void SetUp() override
-    {
+    void SetUp() override {
         scenario.engine.script("roto.pdf", ScriptedOutcome::failing("no"));
         scenario.engine.script("primero.pdf", ScriptedOutcome::result(10));
         scenario.engine.script("segundo.pdf", ScriptedOutcome::result(10));
@@ -74,8 +71,7 @@ protected:
     ViewHarness view;
 };
 
-TEST_F(ResultButtons, CompareOpensTheFirstCompletedJob)
-{
+TEST_F(ResultButtons, CompareOpensTheFirstCompletedJob) {
     view.click("compareResults");
     ASSERT_TRUE(view.read("comparisonSheet", "visible").toBool());
     EXPECT_TRUE(view.text("beforePreview/previewLabel").startsWith("ANTES · 1 kB"));
@@ -83,8 +79,7 @@ TEST_F(ResultButtons, CompareOpensTheFirstCompletedJob)
     EXPECT_TRUE(job.value("source").toString().endsWith("/primero.pdf"));
 }
 
-TEST_F(ResultButtons, ClearEmptiesTheQueue)
-{
+TEST_F(ResultButtons, ClearEmptiesTheQueue) {
     view.click("clearResults");
     EXPECT_TRUE(scenario.model.jobs().isEmpty());
     EXPECT_FALSE(view.read("resultCard", "visible").toBool());

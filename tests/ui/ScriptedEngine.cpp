@@ -16,25 +16,21 @@ struct ScriptedEngine::State {
 
 ScriptedEngine::ScriptedEngine() : m_state(std::make_shared<State>()) {}
 
-ScriptedEngine::~ScriptedEngine()
-{
+ScriptedEngine::~ScriptedEngine() {
     release();
 }
 
-void ScriptedEngine::script(const QString& fileName, ScriptedOutcome outcome)
-{
+void ScriptedEngine::script(const QString& fileName, ScriptedOutcome outcome) {
     const std::lock_guard lock(m_state->mutex);
     m_state->outcomes[fileName] = std::move(outcome);
 }
 
-void ScriptedEngine::hold()
-{
+void ScriptedEngine::hold() {
     const std::lock_guard lock(m_state->mutex);
     m_state->held = true;
 }
 
-void ScriptedEngine::release()
-{
+void ScriptedEngine::release() {
     {
         const std::lock_guard lock(m_state->mutex);
         m_state->held = false;
@@ -42,8 +38,7 @@ void ScriptedEngine::release()
     m_state->released.notify_all();
 }
 
-CompressFunction ScriptedEngine::function() const
-{
+CompressFunction ScriptedEngine::function() const {
     return [state = m_state](const CompressRequest& request) {
         std::unique_lock lock(state->mutex);
         state->released.wait(lock, [&] { return !state->held; });
@@ -51,9 +46,9 @@ CompressFunction ScriptedEngine::function() const
         if (outcome.failure) {
             throw PDFEngine::EngineError::compressionFailed(*outcome.failure);
         }
-        const std::filesystem::path url = outcome.output.empty()
-                                              ? std::filesystem::path(request.destination.toStdString())
-                                              : outcome.output;
+        const std::filesystem::path url =
+            outcome.output.empty() ? std::filesystem::path(request.destination.toStdString())
+                                   : outcome.output;
         return PDFEngine::Result{url, outcome.bytes, outcome.targetReached};
     };
 }

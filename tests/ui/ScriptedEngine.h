@@ -23,8 +23,7 @@ struct ScriptedOutcome {
     std::optional<std::string> failure;
 
     static ScriptedOutcome result(std::int64_t bytes, std::optional<bool> targetReached = {},
-                                  std::filesystem::path output = {})
-    {
+                                  std::filesystem::path output = {}) {
         return {bytes, targetReached, std::move(output), std::nullopt};
     }
     static ScriptedOutcome failing(std::string message) { return {0, {}, {}, std::move(message)}; }

@@ -16,13 +16,11 @@ namespace zurbo::testing {
 
 namespace {
 
-QUrl moduleFile(const QString& fileName)
-{
+QUrl moduleFile(const QString& fileName) {
     return QUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/") + fileName);
 }
 
-QQuickItem* findItem(QQuickItem* item, const QString& objectName)
-{
+QQuickItem* findItem(QQuickItem* item, const QString& objectName) {
     if (item == nullptr || item->objectName() == objectName) {
         return item;
     }
@@ -35,21 +33,20 @@ QQuickItem* findItem(QQuickItem* item, const QString& objectName)
 }
 
 // Scrolls every scroll area around `item` so that the item is on screen, as a user would.
-void scrollIntoView(QQuickItem* item)
-{
+void scrollIntoView(QQuickItem* item) {
     for (QQuickItem* area = item->parentItem(); area != nullptr; area = area->parentItem()) {
         if (!area->inherits("QQuickFlickable")) {
             continue;
         }
         auto* content = area->property("contentItem").value<QQuickItem*>();
         const qreal top = item->mapToItem(content, QPointF{0, 0}).y();
-        const qreal range = std::max(0.0, area->property("contentHeight").toReal() - area->height());
+        const qreal range =
+            std::max(0.0, area->property("contentHeight").toReal() - area->height());
         area->setProperty("contentY", std::clamp(top - 20, 0.0, range));
     }
 }
 
-void reportErrors(const QList<QQmlError>& errors)
-{
+void reportErrors(const QList<QQmlError>& errors) {
     for (const QQmlError& error : errors) {
         ADD_FAILURE() << error.toString().toStdString();
     }
@@ -60,8 +57,7 @@ void reportErrors(const QList<QQmlError>& errors)
 ViewHarness::ViewHarness() = default;
 ViewHarness::~ViewHarness() = default;
 
-QQuickItem* ViewHarness::show(const QString& fileName, const QVariantMap& properties, QSize size)
-{
+QQuickItem* ViewHarness::show(const QString& fileName, const QVariantMap& properties, QSize size) {
     m_view = std::make_unique<QQuickView>();
     PagePreviewProvider::installInto(*m_view->engine());
     m_view->setInitialProperties(properties);
@@ -75,16 +71,14 @@ QQuickItem* ViewHarness::show(const QString& fileName, const QVariantMap& proper
     return m_view->rootObject();
 }
 
-QQuickItem* ViewHarness::showContentView(CompressorModel& model, QSize size)
-{
+QQuickItem* ViewHarness::showContentView(CompressorModel& model, QSize size) {
     return show(QStringLiteral("ContentView.qml"),
                 {{QStringLiteral("model"), QVariant::fromValue(&model)},
                  {QStringLiteral("fileBrowser"), QVariant::fromValue(&m_fileBrowser)}},
                 size);
 }
 
-QQuickWindow* ViewHarness::showMainWindow(CompressorModel& model)
-{
+QQuickWindow* ViewHarness::showMainWindow(CompressorModel& model) {
     m_windowEngine = std::make_unique<QQmlEngine>();
     QQmlComponent component(m_windowEngine.get(), moduleFile(QStringLiteral("MainWindow.qml")));
     QObject* created = component.createWithInitialProperties(
@@ -99,18 +93,15 @@ QQuickWindow* ViewHarness::showMainWindow(CompressorModel& model)
     return m_mainWindow.get();
 }
 
-QQuickWindow* ViewHarness::window() const
-{
+QQuickWindow* ViewHarness::window() const {
     return m_mainWindow ? m_mainWindow.get() : static_cast<QQuickWindow*>(m_view.get());
 }
 
-QQuickItem* ViewHarness::root() const
-{
+QQuickItem* ViewHarness::root() const {
     return m_mainWindow ? m_mainWindow->contentItem() : m_view->rootObject();
 }
 
-QQuickItem* ViewHarness::find(const QString& objectName) const
-{
+QQuickItem* ViewHarness::find(const QString& objectName) const {
     QQuickItem* item = root();
     for (const QString& name : objectName.split(QLatin1Char('/'))) {
         item = findItem(item, name);
@@ -119,25 +110,21 @@ QQuickItem* ViewHarness::find(const QString& objectName) const
     return item;
 }
 
-QVariant ViewHarness::read(const QString& objectName, const char* property) const
-{
+QVariant ViewHarness::read(const QString& objectName, const char* property) const {
     const QQuickItem* item = find(objectName);
     return item ? item->property(property) : QVariant();
 }
 
-QString ViewHarness::text(const QString& objectName) const
-{
+QString ViewHarness::text(const QString& objectName) const {
     return read(objectName, "text").toString();
 }
 
-bool ViewHarness::isShown(const QString& objectName) const
-{
+bool ViewHarness::isShown(const QString& objectName) const {
     const QQuickItem* item = find(objectName);
     return item && item->isVisible() && item->isEnabled();
 }
 
-void ViewHarness::click(const QString& objectName)
-{
+void ViewHarness::click(const QString& objectName) {
     QQuickItem* item = find(objectName);
     if (item == nullptr) {
         return;
@@ -148,13 +135,11 @@ void ViewHarness::click(const QString& objectName)
     settle();
 }
 
-void ViewHarness::settle(int milliseconds)
-{
+void ViewHarness::settle(int milliseconds) {
     QTest::qWait(milliseconds);
 }
 
-void ViewHarness::saveScreenshot(const QString& name)
-{
+void ViewHarness::saveScreenshot(const QString& name) {
     settle(400);
     QDir().mkpath(QStringLiteral(ZURBO_SCREENSHOT_DIR));
     const QImage picture = window()->grabWindow();

@@ -20,8 +20,7 @@ struct ScaleCase {
     double scale;
 };
 
-std::ostream& operator<<(std::ostream& out, const ScaleCase& scale)
-{
+std::ostream& operator<<(std::ostream& out, const ScaleCase& scale) {
     return out << scale.name;
 }
 
@@ -34,8 +33,7 @@ const ScaleCase scaleCases[] = {
 
 class CanvasScale : public ::testing::TestWithParam<ScaleCase> {};
 
-TEST_P(CanvasScale, ShrinksToTheWindowAndStaysCentred)
-{
+TEST_P(CanvasScale, ShrinksToTheWindowAndStaysCentred) {
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model, GetParam().window);
@@ -58,8 +56,7 @@ struct FittingCase {
     QSize minimum;
 };
 
-std::ostream& operator<<(std::ostream& out, const FittingCase& fitting)
-{
+std::ostream& operator<<(std::ostream& out, const FittingCase& fitting) {
     return out << fitting.name;
 }
 
@@ -71,8 +68,7 @@ const FittingCase fittingCases[] = {
 
 class Fitting : public ::testing::TestWithParam<FittingCase> {};
 
-TEST_P(Fitting, SizesAndCentresOnTheInsetScreen)
-{
+TEST_P(Fitting, SizesAndCentresOnTheInsetScreen) {
     const WindowFitting fitting = WindowFitting::forAvailableGeometry(GetParam().available);
     EXPECT_EQ(fitting.frame, GetParam().frame);
     EXPECT_EQ(fitting.minimumSize, GetParam().minimum);
@@ -87,8 +83,7 @@ struct LaunchCase {
     bool fitted;
 };
 
-std::ostream& operator<<(std::ostream& out, const LaunchCase& launch)
-{
+std::ostream& operator<<(std::ostream& out, const LaunchCase& launch) {
     return out << launch.name;
 }
 
@@ -100,8 +95,7 @@ const LaunchCase launchCases[] = {
 
 class Launch : public ::testing::TestWithParam<LaunchCase> {};
 
-TEST_P(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
-{
+TEST_P(Launch, FitsTheWindowUnlessStartedByTheQuickAction) {
     QWindow window;
     window.resize(300, 200);
     window.show();
@@ -120,8 +114,7 @@ TEST_P(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
 INSTANTIATE_TEST_SUITE_P(Window, Launch, ::testing::ValuesIn(launchCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MenuCommands, CompressIsOfferedOnlyWithAQueueAndNoBatch)
-{
+TEST(MenuCommands, CompressIsOfferedOnlyWithAQueueAndNoBatch) {
     QueueScenario scenario;
     ViewHarness view;
     QQuickWindow* window = view.showMainWindow(scenario.model);
@@ -144,6 +137,7 @@ TEST(MenuCommands, CompressIsOfferedOnlyWithAQueueAndNoBatch)
     EXPECT_TRUE(scenario.model.isWorking());
     EXPECT_FALSE(compress->property("enabled").toBool());
     EXPECT_TRUE(choose->property("enabled").toBool());
+    view.saveScreenshot(QStringLiteral("main-window-running"));
 }
 
 } // namespace
