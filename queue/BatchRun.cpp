@@ -4,7 +4,6 @@
 #include "ProgressTicker.h"
 
 #include <QFile>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <utility>
 
@@ -48,8 +47,7 @@ void BatchRun::startNextJob()
         m_ticker->start();
         const CompressRequest request{job.source, *destination, m_settings.profile,
                                       m_settings.targetBytes, m_settings.cleanMetadata};
-        m_engineCall.setFuture(QtConcurrent::run(
-            [compress = m_compress, request] { return runCompress(compress, request); }));
+        m_engineCall.setFuture(runCompressInBackground(m_compress, request));
         return;
     }
     emit finished();

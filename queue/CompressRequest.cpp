@@ -1,9 +1,11 @@
 #include "CompressRequest.h"
 
 #include <QFile>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace zurbo {
 
@@ -38,6 +40,14 @@ CompressOutcome runCompress(const CompressFunction& compress, const CompressRequ
         return {std::nullopt,
                 QString::fromUtf8(PDFEngine::EngineError::compressionFailed({}).what())};
     }
+}
+
+QFuture<CompressOutcome> runCompressInBackground(CompressFunction compress,
+                                                 CompressRequest request)
+{
+    return QtConcurrent::run([compress = std::move(compress), request = std::move(request)] {
+        return runCompress(compress, request);
+    });
 }
 
 } // namespace zurbo

@@ -3,6 +3,7 @@
 #include "CompressionProfile.h"
 #include "PDFEngine.h"
 
+#include <QFuture>
 #include <QString>
 
 #include <cstdint>
@@ -38,5 +39,10 @@ PDFEngine::Result compressWithEngine(const CompressRequest& request);
 // Runs `compress` and turns whatever it throws into a message: the engine's
 // own text, or the system's text for file-system and launch errors.
 CompressOutcome runCompress(const CompressFunction& compress, const CompressRequest& request);
+
+// runCompress() on a worker thread of the global pool, so that the calling
+// (main) thread stays free; the outcome comes back through the future.
+QFuture<CompressOutcome> runCompressInBackground(CompressFunction compress,
+                                                 CompressRequest request);
 
 } // namespace zurbo

@@ -38,7 +38,8 @@ ZurboApp::~ZurboApp() = default;
 void ZurboApp::start() {
     m_engine.setInitialProperties(
         {{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
-         {QStringLiteral("fileBrowser"), QVariant::fromValue(m_fileBrowser.get())}});
+         {QStringLiteral("fileBrowser"), QVariant::fromValue(m_fileBrowser.get())},
+         {QStringLiteral("visible"), m_delegate->showsMainWindowAtLaunch()}});
     m_engine.load(mainWindowUrl);
     QTimer::singleShot(0, m_delegate, &ZurboAppDelegate::applicationDidFinishLaunching);
 }

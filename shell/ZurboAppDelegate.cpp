@@ -1,8 +1,18 @@
 #include "ZurboAppDelegate.h"
 
+#include "DesktopFileBrowserReveal.h"
+#include "FileDialogSavePanel.h"
+#include "FinderQuickActionInstaller.h"
+#include "QuickActionLaunch.h"
+#include "ResourceLocation.h"
+#include "SyslogSystemLog.h"
 #include "WindowFitting.h"
+#include "ZurboServices.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
 #include <QGuiApplication>
+#include <QQuickView>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -16,11 +26,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString quickActionFlag = QStringLiteral("--finder-quick-action");
-
 // Two runs: the first as soon as the window exists, the second after the
 // window manager has had its say about the first size.
 constexpr std::chrono::milliseconds fittingDelays[] = {80ms, 350ms};
+
+// The window manager may still be placing the windows of a fresh process;
+// the panel is brought forward again until it surely stays in front.
+constexpr std::chrono::milliseconds panelRaisingDelays[] = {0ms, 120ms, 350ms, 800ms};
 
 QWindow* firstVisibleMainWindow() {
     for (QWindow* window : QGuiApplication::topLevelWindows()) {
@@ -34,16 +46,96 @@ QWindow* firstVisibleMainWindow() {
 } // namespace
 
 ZurboAppDelegate::ZurboAppDelegate(QStringList arguments, QObject* parent)
-    : QObject(parent), m_arguments(std::move(arguments)) {}
+    : QObject(parent), m_arguments(std::move(arguments)),
+      m_fileBrowser(std::make_unique<DesktopFileBrowserReveal>()) {
+    m_panelTools.savePanel = std::make_shared<FileDialogSavePanel>();
+    m_panelTools.fileBrowser = m_fileBrowser.get();
+}
+
+ZurboAppDelegate::~ZurboAppDelegate() = default;
 
 void ZurboAppDelegate::applicationDidFinishLaunching() {
-    // The steps of every launch (the services provider on the session bus, the
-    // quick action's installation and its launch) go here, before the window mode.
+    registerServicesProvider();
+    installFinderQuickAction();
+    runQuickActionLaunch();
     runWindowModeStep();
 }
 
+bool ZurboAppDelegate::showsMainWindowAtLaunch() const {
+    return !quickaction::pathListFile(m_arguments);
+}
+
+void ZurboAppDelegate::setPanelTools(FinderServicePanelController::Tools tools) {
+    m_panelTools = std::move(tools);
+}
+
+void ZurboAppDelegate::registerServicesProvider() {
+    auto* services =
+        new ZurboServices([this](const QList<QUrl>& urls) { showServicePanel(urls, false); }, this);
+    if (!services->registerOn(QDBusConnection::sessionBus())) {
+        delete services;
+    }
+}
+
+void ZurboAppDelegate::installFinderQuickAction() {
+    SyslogSystemLog log;
+    FinderQuickActionInstaller(applicationResourceDirectory(),
+                               FinderQuickActionInstaller::userServicesDirectory(), log)
+        .install();
+}
+
+void ZurboAppDelegate::runQuickActionLaunch() {
+    if (showsMainWindowAtLaunch()) {
+        return;
+    }
+    const QList<QUrl> pdfs = quickaction::takeHandedOverPdfs(m_arguments);
+    if (pdfs.isEmpty()) {
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            if (window->type() == Qt::Window) {
+                window->show();
+            }
+        }
+        return;
+    }
+    showServicePanel(pdfs, true);
+    for (const auto delay : panelRaisingDelays) {
+        QTimer::singleShot(delay, this, &ZurboAppDelegate::raiseServicePanel);
+    }
+}
+
+void ZurboAppDelegate::showServicePanel(const QList<QUrl>& urls, bool terminateWhenClosed) {
+    auto* controller = new FinderServicePanelController(m_panelTools, this);
+    m_servicePanelController = controller;
+    const QPointer<ZurboAppDelegate> delegate(this);
+    const QPointer<FinderServicePanelController> shown(controller);
+    controller->show(urls, [delegate, shown, terminateWhenClosed] {
+        if (delegate && delegate->m_servicePanelController == shown) {
+            delegate->m_servicePanelController = nullptr;
+        }
+        if (shown) {
+            shown->deleteLater();
+        }
+        if (terminateWhenClosed) {
+            QCoreApplication::quit();
+        }
+    });
+}
+
+void ZurboAppDelegate::raiseServicePanel() {
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (window->isVisible() && window->type() != Qt::Tool) {
+            window->hide();
+        }
+    }
+    QQuickView* panel = m_servicePanelController ? m_servicePanelController->panel() : nullptr;
+    if (panel != nullptr) {
+        panel->raise();
+        panel->requestActivate();
+    }
+}
+
 void ZurboAppDelegate::runWindowModeStep() {
-    if (m_arguments.contains(quickActionFlag)) {
+    if (quickaction::hasFlag(m_arguments)) {
         return;
     }
     for (const auto delay : fittingDelays) {

@@ -1,9 +1,18 @@
 #pragma once
 
+#include "FinderServicePanelController.h"
+
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
+#include <QUrl>
+
+#include <memory>
 
 namespace zurbo {
+
+class FileBrowserReveal;
 
 // ----------------------------------------------------------------------------
 // What happens once the application has started: the launch steps of the
@@ -16,11 +25,39 @@ class ZurboAppDelegate : public QObject {
 public:
     // `arguments` are the process arguments, the program path included.
     explicit ZurboAppDelegate(QStringList arguments, QObject* parent = nullptr);
+    ~ZurboAppDelegate() override;
 
     // Called once, after the main window exists and the event loop runs.
     void applicationDidFinishLaunching();
 
+    // Whether the main window appears at once: not when the quick action
+    // handed over a list of files, whose panel takes its place.
+    bool showsMainWindowAtLaunch() const;
+
+    // The panel shown last, while it is open; null otherwise.
+    FinderServicePanelController* servicePanelController() const {
+        return m_servicePanelController;
+    }
+    // Replaces the real save dialogs, engine and file browser of later panels.
+    void setPanelTools(FinderServicePanelController::Tools tools);
+
+    // Opens a panel for `urls`. An earlier panel stays open with its run until
+    // it is closed; closing it leaves the newer one in place. With
+    // `terminateWhenClosed` the application quits when this panel closes.
+    void showServicePanel(const QList<QUrl>& urls, bool terminateWhenClosed);
+
 private:
+    // Answers requests on the session bus, when there is one.
+    void registerServicesProvider();
+    // Places the quick action in the user's applications folder; a failure
+    // is logged and the launch goes on.
+    void installFinderQuickAction();
+    // Opens the panel for the files the quick action handed over, if any;
+    // otherwise brings out the main window held back at launch.
+    void runQuickActionLaunch();
+    // Hides the main window and brings the panel to the front.
+    void raiseServicePanel();
+
     // Fits the main window twice, shortly after launch, unless the process was
     // started by the quick action.
     void runWindowModeStep();
@@ -29,6 +66,9 @@ private:
     void fitMainWindowToVisibleScreen();
 
     QStringList m_arguments;
+    std::unique_ptr<FileBrowserReveal> m_fileBrowser;
+    FinderServicePanelController::Tools m_panelTools;
+    QPointer<FinderServicePanelController> m_servicePanelController;
 };
 
 } // namespace zurbo

@@ -1,0 +1,301 @@
+import QtQuick
+import Zurbo
+
+// The quick action's dark card: heading, percentage, commentary, the file in
+// the engine, the bar, a picture and a footer that changes with the phase.
+Rectangle {
+    id: root
+
+    required property FinderServiceProgressModel model
+    required property FileBrowserReveal fileBrowser
+    property color ink: Theme.ink
+    property color acid: Theme.mint
+
+    readonly property bool working: root.model.phase === "working"
+    readonly property bool complete: root.model.phase === "complete"
+    readonly property bool failed: root.model.phase === "failed"
+
+    signal closeRequested()
+
+    // Truncated toward zero and never negative; 0 without a size to compare.
+    function savingsPercent(original, output) {
+        if (original < 1)
+            return 0
+        return Math.max(0, Math.trunc((1 - output / original) * 100))
+    }
+
+    function savingsLine() {
+        return "\u2212" + savingsPercent(root.model.originalBytes, root.model.outputBytes) + "% · "
+                + ByteText.format(root.model.originalBytes) + " \u2192 "
+                + ByteText.format(root.model.outputBytes)
+    }
+
+    function percentText(progress) {
+        return Math.trunc(progress * 100) + "%"
+    }
+
+    function workingNote() {
+        const sources = root.model.sourceURLs.length
+        return sources === 1 ? "PERFIL SIN PIEDAD · 150 PPP"
+                             : root.model.completedCount + "/" + sources + " PDFS DOMADOS"
+    }
+
+    function revealOutputs() {
+        for (const path of root.model.outputPaths)
+            root.fileBrowser.reveal(path)
+    }
+
+    implicitWidth: 570
+    implicitHeight: 350
+    color: root.ink
+
+    component PlainButton: Text {
+        id: plain
+
+        signal clicked()
+
+        font: Theme.condensedBold(11)
+        color: Qt.rgba(1, 1, 1, 0.62)
+        Accessible.role: Accessible.Button
+        Accessible.name: plain.text
+
+        MouseArea {
+            anchors.fill: parent
+            cursorShape: Qt.PointingHandCursor
+            onClicked: plain.clicked()
+        }
+    }
+
+    component CapsuleButton: Rectangle {
+        id: capsule
+
+        property alias text: label.text
+        property int fontSize: 12
+
+        signal clicked()
+
+        implicitWidth: label.implicitWidth + 32
+        implicitHeight: label.implicitHeight + 20
+        radius: height / 2
+        color: root.acid
+        Accessible.role: Accessible.Button
+        Accessible.name: label.text
+
+        Text {
+            id: label
+            anchors.centerIn: parent
+            font: Theme.condensedBold(capsule.fontSize)
+            color: root.ink
+        }
+        MouseArea {
+            anchors.fill: parent
+            cursorShape: Qt.PointingHandCursor
+            onClicked: capsule.clicked()
+        }
+    }
+
+    Column {
+        anchors.fill: parent
+        anchors.margins: 26
+        spacing: 18
+
+        Item {
+            width: parent.width
+            height: Math.max(brand.implicitHeight, badge.height)
+
+            Text {
+                id: brand
+                anchors.verticalCenter: parent.verticalCenter
+                text: "ZURBO"
+                font: Theme.sink(34)
+                color: root.acid
+            }
+            Rectangle {
+                id: badge
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                width: badgeText.implicitWidth + 24
+                height: badgeText.implicitHeight + 14
+                radius: height / 2
+                color: Qt.rgba(1, 1, 1, 0.09)
+
+                Text {
+                    id: badgeText
+                    anchors.centerIn: parent
+                    text: "ACCIÓN RÁPIDA · FINDER"
+                    font: Theme.condensedBold(10)
+                    color: Qt.rgba(1, 1, 1, 0.46)
+                }
+            }
+        }
+
+        Row {
+            width: parent.width
+            spacing: 18
+
+            Column {
+                id: status
+                width: parent.width - illustration.width - parent.spacing
+                spacing: 8
+
+                Item {
+                    width: parent.width
+                    height: Math.max(title.implicitHeight, percent.implicitHeight)
+
+                    Text {
+                        id: title
+                        objectName: "statusTitle"
+                        text: root.model.statusTitle
+                        font: Theme.sink(31)
+                        lineHeight: 0.9
+                        color: "white"
+                    }
+                    Text {
+                        id: percent
+                        objectName: "percentText"
+                        anchors.right: parent.right
+                        text: root.percentText(root.model.progress)
+                        font: Theme.sink(38)
+                        color: root.acid
+                    }
+                }
+                Text {
+                    objectName: "statusPhrase"
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    text: root.model.statusPhrase
+                    font: Theme.condensed(15)
+                    color: Qt.rgba(1, 1, 1, 0.72)
+                }
+                Text {
+                    objectName: "activeFile"
+                    width: parent.width
+                    visible: root.working
+                    elide: Text.ElideMiddle
+                    text: root.model.activeFile
+                    font: Theme.condensed(11)
+                    color: Qt.rgba(1, 1, 1, 0.4)
+                }
+                Rectangle {
+                    id: track
+                    width: parent.width
+                    height: 12
+                    radius: 6
+                    color: Qt.rgba(1, 1, 1, 0.15)
+
+                    Rectangle {
+                        objectName: "progressBar"
+                        width: track.width * Math.min(Math.max(root.model.progress, 0), 1)
+                        height: parent.height
+                        radius: parent.radius
+                        color: root.acid
+
+                        Behavior on width {
+                            NumberAnimation { duration: 250; easing.type: Easing.OutCubic }
+                        }
+                    }
+                }
+            }
+
+            Item {
+                id: illustration
+                width: 112
+                height: 112
+
+                HeroIllustration {
+                    objectName: "heroIllustration"
+                    anchors.centerIn: parent
+                    visible: root.working
+                    size: 112
+                }
+                MascotSprite {
+                    objectName: "mascot"
+                    anchors.centerIn: parent
+                    visible: !root.working
+                    mascotState: root.complete ? MascotSprite.Success : MascotSprite.Error
+                    size: 106
+                }
+            }
+        }
+
+        Item {
+            width: parent.width
+            height: Math.max(footerLeading.height, footerTrailing.height)
+
+            Item {
+                id: footerLeading
+                anchors.verticalCenter: parent.verticalCenter
+                width: childrenRect.width
+                height: childrenRect.height
+
+                Text {
+                    objectName: "workingNote"
+                    visible: root.working
+                    text: root.workingNote()
+                    font: Theme.condensedBold(11)
+                    color: Qt.rgba(1, 1, 1, 0.46)
+                }
+                Column {
+                    visible: root.complete
+                    spacing: 2
+
+                    Text {
+                        objectName: "savingsLine"
+                        text: root.savingsLine()
+                        font: Theme.sink(16)
+                        color: "white"
+                    }
+                    Text {
+                        objectName: "readyNote"
+                        text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
+                                                                 : "PDFS LISTOS PARA SALIR"
+                        font: Theme.condensed(10)
+                        color: Qt.rgba(1, 1, 1, 0.45)
+                    }
+                }
+                Text {
+                    objectName: "failureNote"
+                    visible: root.failed
+                    text: "EL PDF SE HA PUESTO DIGNO"
+                    font: Theme.condensedBold(11)
+                    color: Qt.rgba(1, 1, 1, 0.48)
+                }
+            }
+
+            Row {
+                id: footerTrailing
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: 14
+
+                PlainButton {
+                    objectName: "hideButton"
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: root.working
+                    text: "OCULTAR"
+                    onClicked: root.closeRequested()
+                }
+                CapsuleButton {
+                    objectName: "revealButton"
+                    visible: root.complete
+                    text: "MOSTRAR EN FINDER"
+                    onClicked: root.revealOutputs()
+                }
+                PlainButton {
+                    objectName: "closeButton"
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: root.complete
+                    text: "CERRAR"
+                    onClicked: root.closeRequested()
+                }
+                CapsuleButton {
+                    objectName: "failedCloseButton"
+                    visible: root.failed
+                    text: "CERRAR"
+                    fontSize: 11
+                    onClicked: root.closeRequested()
+                }
+            }
+        }
+    }
+}
