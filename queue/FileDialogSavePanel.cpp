@@ -7,6 +7,8 @@ namespace zurbo {
 std::optional<QString> FileDialogSavePanel::run(const Settings& settings)
 {
     QFileDialog dialog;
+    // The quick-action panel floats above ordinary windows; its dialogs must not hide under it.
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The dialog has no line for a message; its title carries it instead.
