@@ -104,7 +104,8 @@ TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation)
                         pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /Count 0 >>")));
         root.replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
         root.replaceKey("/Metadata", pdf.newStream(std::string("<x:xmpmeta/>")));
-        QPDFWriter writer(pdf, (folder / "in.pdf").c_str());
+        const std::filesystem::path source = folder / "in.pdf";
+        QPDFWriter writer(pdf, source.c_str());
         writer.write();
     }
 
