@@ -45,6 +45,11 @@ void openSource(QPDF& source, const std::filesystem::path& path)
     } catch (const std::exception&) {
         throw EngineError::documentUnreadable();
     }
+    // A catalogue that lost its page tree is damage, not an empty document:
+    // writing it out would replace the user's file with a blank one.
+    if (!source.getRoot().getKey("/Pages").isDictionary()) {
+        throw EngineError::documentUnreadable();
+    }
 }
 
 bool isRectangle(QPDFObjectHandle box)

@@ -267,7 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
                     rgbImage + "/Width 600 /Height 400 /Filter /FlateDecode >>",
                     flate(std::string(600 * 4 * 3, '\x40'))},
         HostileCase{"brokenJpeg", rgbImage + "/Width 600 /Height 400 /Filter /DCTDecode >>",
-                    std::string("\xff\xd8\xff\xe0 not really a jpeg", 24)},
+                    std::string("\xff\xd8\xff\xe0 not really a jpeg")},
         HostileCase{
             "sixteenBits",
             "<< /Type /XObject /Subtype /Image /ColorSpace /DeviceGray /BitsPerComponent 16 "

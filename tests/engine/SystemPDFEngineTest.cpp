@@ -104,7 +104,8 @@ TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation)
                         pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /Count 0 >>")));
         root.replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
         root.replaceKey("/Metadata", pdf.newStream(std::string("<x:xmpmeta/>")));
-        QPDFWriter writer(pdf, (folder / "in.pdf").c_str());
+        const std::filesystem::path source = folder / "in.pdf";
+        QPDFWriter writer(pdf, source.c_str());
         writer.write();
     }
 
@@ -132,8 +133,12 @@ TEST(SystemPDFEngineTest, AnUnopenableSourceIsUnreadable)
     const TestFolder folder;
     testing::writeFile(folder / "text.pdf", "this is not a PDF at all\n");
     testing::writeFile(folder / "empty.pdf", "");
+    // A catalogue whose page tree is gone.
+    testing::writeFile(folder / "treeless.pdf",
+                       "%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\ntrailer\n"
+                       "<< /Root 1 0 R /Size 2 >>\n%%EOF\n");
 
-    for (const char* name : {"text.pdf", "empty.pdf", "missing.pdf"}) {
+    for (const char* name : {"text.pdf", "empty.pdf", "missing.pdf", "treeless.pdf"}) {
         EXPECT_EQ(failureOf(folder / name, folder / "out.pdf"),
                   PDFEngine::EngineError::Kind::documentUnreadable)
             << name;
