@@ -1,6 +1,6 @@
 #include "SystemPDFEngine.h"
 
-#include "PopplerTools.h"
+#include "PopplerCommands.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +53,7 @@ TEST_P(SystemEngineCorpusTest, KeepsTheTextOrRefusesOnlyWhatCannotBeRead)
     const TestFolder folder;
     const auto output = folder / "out.pdf";
     const auto refused = refusal(source, output);
-    const auto sourceWords = words(testing::extractText(source).value_or(""));
+    const auto sourceWords = words(bench::extractText(source).value_or(""));
 
     if (source.filename() == "libreoffice-writer-password.pdf") {
         EXPECT_EQ(refused, PDFEngine::EngineError::Kind::documentUnreadable);
@@ -68,7 +68,7 @@ TEST_P(SystemEngineCorpusTest, KeepsTheTextOrRefusesOnlyWhatCannotBeRead)
     // Flattened form fields may show words poppler did not take from the
     // interactive layer, so the output's words must include the source's
     // rather than equal them.
-    const auto outputWords = words(testing::extractText(output).value_or(""));
+    const auto outputWords = words(bench::extractText(output).value_or(""));
     for (const auto& [word, count] : sourceWords) {
         EXPECT_GE(outputWords.count(word) ? outputWords.at(word) : 0, count) << word;
     }

@@ -44,16 +44,6 @@ RenderedPage readPpm(const std::string& bytes)
     return page;
 }
 
-std::vector<double> luminance(const RenderedPage& page)
-{
-    std::vector<double> result(static_cast<std::size_t>(page.width) * page.height);
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        result[i] =
-            0.299 * page.rgb[3 * i] + 0.587 * page.rgb[3 * i + 1] + 0.114 * page.rgb[3 * i + 2];
-    }
-    return result;
-}
-
 } // namespace
 
 std::vector<double> RenderedPage::meanColor(double left, double top, double right,
@@ -82,61 +72,6 @@ RenderedPage renderPage(const std::filesystem::path& pdf, int page, int dpi)
     run("pdftoppm -r " + std::to_string(dpi) + " -f " + pageText + " -l " + pageText +
         " -singlefile " + quoted(pdf) + " " + quoted(folder / "page"));
     return readPpm(readFile(folder / "page.ppm"));
-}
-
-double meanSsim(const RenderedPage& a, const RenderedPage& b)
-{
-    if (a.width != b.width || a.height != b.height) {
-        return 0;
-    }
-    const std::vector<double> x = luminance(a);
-    const std::vector<double> y = luminance(b);
-    constexpr int window = 8;
-    constexpr double c1 = (0.01 * 255) * (0.01 * 255);
-    constexpr double c2 = (0.03 * 255) * (0.03 * 255);
-    double total = 0;
-    int windows = 0;
-    for (int top = 0; top + window <= a.height; top += window) {
-        for (int left = 0; left + window <= a.width; left += window) {
-            double mx = 0, my = 0, vx = 0, vy = 0, cov = 0;
-            for (int dy = 0; dy < window; ++dy) {
-                for (int dx = 0; dx < window; ++dx) {
-                    const std::size_t i = static_cast<std::size_t>(top + dy) * a.width + left + dx;
-                    mx += x[i];
-                    my += y[i];
-                }
-            }
-            const double n = window * window;
-            mx /= n;
-            my /= n;
-            for (int dy = 0; dy < window; ++dy) {
-                for (int dx = 0; dx < window; ++dx) {
-                    const std::size_t i = static_cast<std::size_t>(top + dy) * a.width + left + dx;
-                    vx += (x[i] - mx) * (x[i] - mx);
-                    vy += (y[i] - my) * (y[i] - my);
-                    cov += (x[i] - mx) * (y[i] - my);
-                }
-            }
-            vx /= n - 1;
-            vy /= n - 1;
-            cov /= n - 1;
-            total +=
-                ((2 * mx * my + c1) * (2 * cov + c2)) / ((mx * mx + my * my + c1) * (vx + vy + c2));
-            ++windows;
-        }
-    }
-    return windows ? total / windows : 1.0;
-}
-
-std::optional<std::string> extractText(const std::filesystem::path& pdf)
-{
-    const TestFolder folder;
-    try {
-        run("pdftotext " + quoted(pdf) + " " + quoted(folder / "text.txt"));
-    } catch (const std::runtime_error&) {
-        return std::nullopt;
-    }
-    return readFile(folder / "text.txt");
 }
 
 } // namespace zurbo::testing

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,13 +19,5 @@ struct RenderedPage {
 
 // Page `page` (1-based) of `pdf` rendered at `dpi`; throws when pdftoppm fails.
 RenderedPage renderPage(const std::filesystem::path& pdf, int page, int dpi);
-
-// Mean structural similarity of the luminance of two renderings of the same
-// size, over 8x8 windows; 1 for identical pages.
-double meanSsim(const RenderedPage& a, const RenderedPage& b);
-
-// What pdftotext extracts from the whole document; nothing when it cannot
-// read the document.
-std::optional<std::string> extractText(const std::filesystem::path& pdf);
 
 } // namespace zurbo::testing
