@@ -19,12 +19,9 @@ namespace fs = std::filesystem;
 using testing::readFile;
 using testing::writeFile;
 
-const std::string failurePrefix = "ZURBO no pudo instalar la acción rápida: ";
-
 class RecordingLog : public SystemLog {
 public:
     void write(std::string_view line) override { lines.emplace_back(line); }
-
     std::vector<std::string> lines;
 };
 
@@ -32,61 +29,61 @@ class FinderQuickActionInstallerTest : public ::testing::Test {
 protected:
     FinderQuickActionInstallerTest() {
         fs::create_directories(workflow);
-        writeFile(workflow / "entry.desktop", "[Desktop Entry]\nName=fresh\n");
+        writeFile(workflow / "entry.desktop", fresh);
         writeFile(workflow / "launcher", "#!/bin/sh\n");
     }
 
-    void install(const fs::path& services) const {
-        FinderQuickActionInstaller(resources, services, const_cast<RecordingLog&>(log)).install();
+    void install() { FinderQuickActionInstaller(resources, services, log).install(); }
+
+    void expectOneFailureLine() const {
+        const std::string prefix = "ZURBO no pudo instalar la acción rápida: ";
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_EQ(log.lines.front().rfind(prefix, 0), 0u) << log.lines.front();
+        EXPECT_GT(log.lines.front().size(), prefix.size());
     }
 
+    const std::string fresh = "[Desktop Entry]\nName=fresh\n";
     testing::TestFolder folder;
     fs::path resources = folder / "resources";
     fs::path workflow = resources / "FinderQuickAction.workflow";
     fs::path services = folder / "home/.local/share/applications";
+    fs::path installed = services / "Zurbo.workflow";
     RecordingLog log;
 };
 
 TEST_F(FinderQuickActionInstallerTest, AFirstLaunchCreatesTheFolderAndCopiesTheWholeAction) {
-    install(services);
-    EXPECT_EQ(readFile(services / "Zurbo.workflow/entry.desktop"), "[Desktop Entry]\nName=fresh\n");
-    EXPECT_TRUE(fs::exists(services / "Zurbo.workflow/launcher"));
+    install();
+    EXPECT_EQ(readFile(installed / "entry.desktop"), fresh);
+    EXPECT_TRUE(fs::exists(installed / "launcher"));
     EXPECT_TRUE(log.lines.empty());
 }
 
-TEST_F(FinderQuickActionInstallerTest, TheOlderNameGoesAndTheActionTakesItsPlace) {
+TEST_F(FinderQuickActionInstallerTest, TheOlderNameGoesAndAnEditedCopyIsReplacedWhole) {
     fs::create_directories(services / "Comprimir con ZURBO.workflow");
     writeFile(services / "Comprimir con ZURBO.workflow/entry.desktop", "old");
-    install(services);
+    fs::create_directories(installed);
+    writeFile(installed / "entry.desktop", "[Desktop Entry]\nName=edited\n");
+    writeFile(installed / "added-by-hand", "x");
+    install();
     EXPECT_FALSE(fs::exists(services / "Comprimir con ZURBO.workflow"));
-    EXPECT_TRUE(fs::exists(services / "Zurbo.workflow/entry.desktop"));
-}
-
-TEST_F(FinderQuickActionInstallerTest, AnEditedCopyIsReplacedWhole) {
-    fs::create_directories(services / "Zurbo.workflow");
-    writeFile(services / "Zurbo.workflow/entry.desktop", "[Desktop Entry]\nName=edited\n");
-    writeFile(services / "Zurbo.workflow/added-by-hand", "x");
-    install(services);
-    EXPECT_EQ(readFile(services / "Zurbo.workflow/entry.desktop"), "[Desktop Entry]\nName=fresh\n");
-    EXPECT_FALSE(fs::exists(services / "Zurbo.workflow/added-by-hand"));
+    EXPECT_EQ(readFile(installed / "entry.desktop"), fresh);
+    EXPECT_FALSE(fs::exists(installed / "added-by-hand"));
+    EXPECT_TRUE(log.lines.empty());
 }
 
 // A file where a folder should be fails for any user, root included.
 TEST_F(FinderQuickActionInstallerTest, AFolderThatCannotBeMadeLogsOneLineAndStops) {
     writeFile(folder / "home", "not a folder");
-    install(services);
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines.front().rfind(failurePrefix, 0), 0u) << log.lines.front();
-    EXPECT_GT(log.lines.front().size(), failurePrefix.size());
+    install();
+    expectOneFailureLine();
 }
 
 TEST_F(FinderQuickActionInstallerTest, AMissingResourceLeavesNoActionInstalled) {
-    install(services);
+    install();
     fs::remove_all(workflow);
-    install(services);
-    EXPECT_FALSE(fs::exists(services / "Zurbo.workflow"));
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines.front().rfind(failurePrefix, 0), 0u) << log.lines.front();
+    install();
+    EXPECT_FALSE(fs::exists(installed));
+    expectOneFailureLine();
 }
 
 TEST_F(FinderQuickActionInstallerTest, WithoutAResourceFolderNothingIsTouched) {

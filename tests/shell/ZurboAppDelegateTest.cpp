@@ -1,18 +1,12 @@
 #include "ZurboAppDelegate.h"
 
-#include "FinderServiceProgressModel.h"
-#include "QueueTestSupport.h"
-#include "ScriptedEngine.h"
-#include "ScriptedPanels.h"
+#include "ShellTestSupport.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QQuickView>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -20,16 +14,14 @@ namespace zurbo {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::fileUrls;
 using testing::pathIn;
-using testing::writeSizedFile;
 
 const QString flag = "--finder-quick-action";
 const QSize untouched(300, 200);
 
-// Launches with a stand-in main window, save dialogs that accept every
-// proposed name, and the applications folder inside the test's own folder.
-class ZurboAppDelegateTest : public ::testing::Test {
+// Launches with a stand-in main window, the scripted save dialogs, and the
+// applications folder inside the test's own folder.
+class ZurboAppDelegateTest : public testing::ShellTest {
 protected:
     ZurboAppDelegateTest() {
         qputenv("XDG_DATA_HOME", pathIn(folder, "data").toUtf8());
@@ -48,9 +40,12 @@ protected:
         return delegate;
     }
 
-    QString writeList(const QByteArray& text) {
-        const QString list = pathIn(folder, "list");
-        testing::writeFile(list.toStdString(), text.toStdString());
+    // A list file naming files of the test's folder, one a line.
+    QString writeList(QStringList names) {
+        for (QString& name : names) {
+            name = name.isEmpty() ? name : pathIn(folder, name);
+        }
+        testing::writeFile(list.toStdString(), (names.join('\n') + '\n').toStdString());
         return list;
     }
 
@@ -63,47 +58,29 @@ protected:
         return QCoreApplication::exec();
     }
 
+    // The main window alone, fitted to the screen or as it was.
+    void expectMainWindow(const ZurboAppDelegate& delegate, bool fitted) const {
+        EXPECT_EQ(delegate.servicePanelController(), nullptr);
+        EXPECT_TRUE(mainWindow.isVisible());
+        EXPECT_EQ(mainWindow.size() != untouched, fitted);
+    }
+
     bool installed() const {
         return std::filesystem::exists(folder / "data/applications/Zurbo.workflow");
     }
 
-    testing::TestFolder folder;
-    testing::ScriptedEngine engine;
-    std::shared_ptr<testing::ScriptedSavePanel> panel =
-        std::make_shared<testing::ScriptedSavePanel>();
+    const QString list = pathIn(folder, "list");
     QWindow mainWindow;
 };
 
-TEST_F(ZurboAppDelegateTest, WindowModeInstallsTheActionAndFitsTheWindow) {
-    const auto delegate = launch({});
-    EXPECT_TRUE(installed());
-    EXPECT_TRUE(mainWindow.isVisible());
-    EXPECT_NE(mainWindow.size(), untouched);
-    EXPECT_EQ(delegate->servicePanelController(), nullptr);
-}
-
-TEST_F(ZurboAppDelegateTest, AnUnwritableApplicationsFolderStillStartsAsUsual) {
-    testing::writeFile(folder / "data", "a file where the folder should be");
-    const auto delegate = launch({});
-    EXPECT_TRUE(mainWindow.isVisible());
-    EXPECT_NE(mainWindow.size(), untouched);
-}
-
 TEST_F(ZurboAppDelegateTest, TheQuickActionOpensThePanelForTheListedPdfsOnly) {
-    for (const char* name : {"a.pdf", "b.PDF", "c.txt"}) {
-        const QString path = writeSizedFile(folder, name, 10);
-        panel->answers.push_back(path);
-    }
-    const QString list = writeList((pathIn(folder, "a.pdf") + "\n\n" + pathIn(folder, "b.PDF") +
-                                    "\n" + pathIn(folder, "c.txt") + "\n")
-                                       .toUtf8());
-    const auto delegate = launch({flag, list});
+    const QList<QUrl> sources = addSources({"a.pdf", "b.PDF", "c.txt"}, 10);
+    const auto delegate = launch({flag, writeList({"a.pdf", "", "b.PDF", "c.txt"})});
 
     EXPECT_TRUE(installed());
     EXPECT_FALSE(QFile::exists(list));
     ASSERT_NE(delegate->servicePanelController(), nullptr);
-    EXPECT_EQ(delegate->servicePanelController()->model()->sourceURLs(),
-              fileUrls({pathIn(folder, "a.pdf"), pathIn(folder, "b.PDF")}));
+    EXPECT_EQ(delegate->servicePanelController()->model()->sourceURLs(), sources.mid(0, 2));
     QQuickView* shown = delegate->servicePanelController()->panel();
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->isVisible());
@@ -114,41 +91,41 @@ TEST_F(ZurboAppDelegateTest, TheQuickActionOpensThePanelForTheListedPdfsOnly) {
     EXPECT_EQ(delegate->servicePanelController(), nullptr);
 }
 
+TEST_F(ZurboAppDelegateTest, WindowModeInstallsTheActionAndFitsTheWindow) {
+    const auto delegate = launch({});
+    EXPECT_TRUE(installed());
+    expectMainWindow(*delegate, true);
+}
+
+TEST_F(ZurboAppDelegateTest, AnUnwritableApplicationsFolderStillStartsAsUsual) {
+    testing::writeFile(folder / "data", "a file where the folder should be");
+    expectMainWindow(*launch({}), true);
+}
+
 TEST_F(ZurboAppDelegateTest, AListWithoutPdfsBringsOutTheMainWindowUnfitted) {
-    const QString list = writeList(pathIn(folder, "notes.txt").toUtf8() + "\n");
-    const auto delegate = launch({flag, list});
+    expectMainWindow(*launch({flag, writeList({"notes.txt"})}), false);
     EXPECT_FALSE(QFile::exists(list));
-    EXPECT_EQ(delegate->servicePanelController(), nullptr);
-    EXPECT_TRUE(mainWindow.isVisible());
-    EXPECT_EQ(mainWindow.size(), untouched);
 }
 
 TEST_F(ZurboAppDelegateTest, TheFlagLastReadsNothingAndLeavesTheWindowUnfitted) {
-    const QString list = writeList(pathIn(folder, "a.pdf").toUtf8() + "\n");
-    const auto delegate = launch({list, flag});
+    expectMainWindow(*launch({writeList({"a.pdf"}), flag}), false);
     EXPECT_TRUE(installed());
     EXPECT_TRUE(QFile::exists(list));
-    EXPECT_EQ(delegate->servicePanelController(), nullptr);
-    EXPECT_TRUE(mainWindow.isVisible());
-    EXPECT_EQ(mainWindow.size(), untouched);
 }
 
 // A second request while a panel is open gets a panel of its own; closing
 // the first leaves the second, and neither ends the application.
 TEST_F(ZurboAppDelegateTest, EachServicesPanelLivesUntilItIsClosed) {
-    const QString first = writeSizedFile(folder, "first.pdf", 10);
-    const QString second = writeSizedFile(folder, "second.pdf", 10);
-    panel->answers = {first, second};
+    const QList<QUrl> sources = addSources({"first.pdf", "second.pdf"}, 10);
     const auto delegate = launch({});
 
-    delegate->showServicePanel(fileUrls({first}), false);
+    delegate->showServicePanel({sources.at(0)}, false);
     QPointer<FinderServicePanelController> earlier = delegate->servicePanelController();
-    delegate->showServicePanel(fileUrls({second}), false);
+    delegate->showServicePanel({sources.at(1)}, false);
     QPointer<FinderServicePanelController> newer = delegate->servicePanelController();
     ASSERT_TRUE(earlier && newer);
     ASSERT_NE(earlier, newer);
-    EXPECT_TRUE(earlier->panel()->isVisible());
-    EXPECT_TRUE(newer->panel()->isVisible());
+    EXPECT_TRUE(earlier->panel()->isVisible() && newer->panel()->isVisible());
 
     EXPECT_EQ(closeAndWatchForQuit(earlier->panel()), 1);
     EXPECT_EQ(delegate->servicePanelController(), newer);
