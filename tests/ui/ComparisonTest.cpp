@@ -1,6 +1,5 @@
 #include "PdfFixtures.h"
-#include "QueueScenario.h"
-#include "ViewHarness.h"
+#include "UiSupport.h"
 
 #include <QQuickItem>
 #include <QTest>
@@ -20,77 +19,57 @@ QString pathText(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
-class Comparison : public ::testing::Test {
-protected:
-    // A 5-page source whose result has 3 pages, queued and compressed.
-    void SetUp() override {
-        writeFixturePdf(scenario.folder / "largo.pdf", pagesOfText(5));
-        writeFixturePdf(scenario.folder / "corto.pdf", pagesOfText(3));
-        scenario.engine.script("largo.pdf", ScriptedOutcome::result(1000, std::nullopt,
-                                                                    scenario.folder / "corto.pdf"));
-        scenario.queuePath(scenario.folder / "largo.pdf");
-        scenario.runBatch();
-        view.showContentView(scenario.model);
-    }
+const QString pageLine = QStringLiteral("Si no lo encuentras, hemos ganado. Página %1 de %2");
 
-    bool previewReady(const QString& preview) {
-        return QTest::qWaitFor(
-            [&] { return view.read(preview + "/thumbnail", "status").toInt() == 1; }, 10000);
-    }
-
+// A 5-page source whose result has 3 pages, queued and compressed.
+TEST(Comparison, PagesThroughTheShorterDocument) {
     QueueScenario scenario;
     ViewHarness view;
-};
+    writeFixturePdf(scenario.folder / "largo.pdf", pagesOfText(5));
+    writeFixturePdf(scenario.folder / "corto.pdf", pagesOfText(3));
+    scenario.script("largo.pdf", {.bytes = 1000, .output = scenario.folder / "corto.pdf"});
+    scenario.queuePath(scenario.folder / "largo.pdf");
+    scenario.runBatch();
+    view.showContentView(scenario.model);
 
-TEST_F(Comparison, PagesThroughTheShorterDocument) {
+    view.click("jobTile0/revealButton");
+    EXPECT_EQ(view.fileBrowser.revealed, QStringList{pathText(scenario.folder / "corto.pdf")});
+
     view.click("compareResults");
-    ASSERT_TRUE(view.read("comparisonSheet", "visible").toBool());
-    EXPECT_EQ(view.text("pageLine"), "Si no lo encuentras, hemos ganado. Página 1 de 3");
+    ASSERT_TRUE(view.visible("comparisonSheet"));
+    EXPECT_EQ(view.text("pageLine"), pageLine.arg(1).arg(3));
     EXPECT_FALSE(view.isShown("previousPage"));
-    ASSERT_TRUE(previewReady("beforePreview"));
-    ASSERT_TRUE(previewReady("afterPreview"));
+    for (const QString& preview : QStringList{"beforePreview", "afterPreview"}) {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return view.read(preview + "/thumbnail", "status").toInt() == 1; }, 10000))
+            << preview.toStdString();
+    }
+    // A US Letter page, 612 x 792, fitted into 900 x 1100 by height.
+    EXPECT_EQ(view.read("beforePreview/thumbnail", "sourceSize").toSize(), QSize(850, 1100));
+    EXPECT_FALSE(view.visible("beforePreview/previewFallback"));
+    EXPECT_EQ(view.text("afterPreview/previewLabel"), "DESPUÉS · 1 kB");
     view.saveScreenshot(QStringLiteral("comparison"));
 
     view.click("nextPage");
     view.click("nextPage");
-    EXPECT_EQ(view.text("pageLine"), "Si no lo encuentras, hemos ganado. Página 3 de 3");
+    EXPECT_EQ(view.text("pageLine"), pageLine.arg(3).arg(3));
     EXPECT_FALSE(view.isShown("nextPage"));
     EXPECT_TRUE(view.isShown("previousPage"));
 }
 
-TEST_F(Comparison, RendersTheCropBoxFittedInto900By1100) {
-    view.click("jobTile0/compareButton");
-    ASSERT_TRUE(previewReady("beforePreview"));
-    // A US Letter page, 612 x 792, fitted by height.
-    EXPECT_EQ(view.read("beforePreview/thumbnail", "sourceSize").toSize(), QSize(850, 1100));
-    EXPECT_FALSE(view.read("beforePreview/previewFallback", "visible").toBool());
-    EXPECT_EQ(view.text("afterPreview/previewLabel"), "DESPUÉS · 1 kB");
-}
-
-TEST_F(Comparison, ClosingEmptiesTheSheet) {
-    view.click("compareResults");
-    view.click("closeComparison");
-    EXPECT_FALSE(view.read("comparisonSheet", "visible").toBool());
-}
-
-TEST_F(Comparison, RevealShowsTheResultInTheFileBrowser) {
-    view.click("jobTile0/revealButton");
-    EXPECT_EQ(view.fileBrowser().revealed, QStringList{pathText(scenario.folder / "corto.pdf")});
-}
-
-TEST(ComparisonFallback, UnreadableFilesShowTheFallbackText) {
+TEST(Comparison, UnreadableFilesShowTheFallbackText) {
     TestFolder folder;
     writeFile(folder / "roto.pdf", "esto no es un PDF");
     ViewHarness view;
     const QVariantMap job{{"source", pathText(folder / "roto.pdf")}, {"originalBytes", 17}};
     view.show(QStringLiteral("PDFComparisonView.qml"), {{"job", job}}, {900, 650});
 
-    EXPECT_EQ(view.text("pageLine"), "Si no lo encuentras, hemos ganado. Página 1 de 1");
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return view.read("beforePreview/previewFallback", "visible").toBool(); }, 10000));
+    EXPECT_EQ(view.text("pageLine"), pageLine.arg(1).arg(1));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return view.visible("beforePreview/previewFallback"); }, 10000));
     EXPECT_EQ(view.text("beforePreview/previewFallback"), "No se ha podido abrir esta página.");
     // No output at all: the right side has nothing to show either.
-    EXPECT_TRUE(view.read("afterPreview/previewFallback", "visible").toBool());
+    EXPECT_TRUE(view.visible("afterPreview/previewFallback"));
     EXPECT_EQ(view.text("afterPreview/previewLabel"), "DESPUÉS · 0 kB");
 }
 
