@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace zurbo::testing {
@@ -24,9 +26,7 @@ QString writeSizedFile(const TestFolder& folder, const QString& relativePath, st
 QList<QUrl> fileUrls(const QStringList& paths)
 {
     QList<QUrl> urls;
-    for (const QString& path : paths) {
-        urls.append(QUrl::fromLocalFile(path));
-    }
+    std::ranges::transform(paths, std::back_inserter(urls), &QUrl::fromLocalFile);
     return urls;
 }
 
@@ -38,18 +38,14 @@ bool waitForBatch(const CompressorModel& model, int seconds)
 QStringList fileNames(const QList<PDFJob>& jobs)
 {
     QStringList names;
-    for (const PDFJob& job : jobs) {
-        names.append(job.fileName());
-    }
+    std::ranges::transform(jobs, std::back_inserter(names), &PDFJob::fileName);
     return names;
 }
 
 QList<JobState> states(const QList<PDFJob>& jobs)
 {
     QList<JobState> result;
-    for (const PDFJob& job : jobs) {
-        result.append(job.state);
-    }
+    std::ranges::transform(jobs, std::back_inserter(result), &PDFJob::state);
     return result;
 }
 
