@@ -1,6 +1,6 @@
 #include "GhostscriptRunner.h"
 
-#include "PageCount.h"
+#include "PageSurvey.h"
 #include "ToolRunner.h"
 
 #include <cstdlib>
@@ -31,13 +31,27 @@ std::string escapePercent(const std::string& path)
 }
 
 // Ghostscript exits with 0 even when it cannot read the source, leaving a
-// blank document; installed over the original, that would lose it. Its pages
-// must match the source's one for one, as libqpdf counts them.
+// blank document; installed over the original, that would lose it. The
+// output must have the source's pages, as libqpdf reads them, and every
+// source page that paints something must still paint something.
+bool pagesKept(const std::filesystem::path& source, const std::filesystem::path& output)
+{
+    const auto sourcePages = surveyPages(source);
+    const auto outputPages = surveyPages(output);
+    if (!sourcePages || !outputPages || sourcePages->size() != outputPages->size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < sourcePages->size(); ++i) {
+        if ((*sourcePages)[i] && !(*outputPages)[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void requirePagesKept(const std::filesystem::path& source, const std::filesystem::path& output)
 {
-    const std::optional<int> sourcePages = pdfPageCount(source);
-    const std::optional<int> outputPages = pdfPageCount(output);
-    if (!sourcePages || !outputPages || *outputPages != *sourcePages) {
+    if (!pagesKept(source, output)) {
         std::error_code ignored;
         std::filesystem::remove(output, ignored);
         throw PDFEngine::EngineError::compressionFailed({});

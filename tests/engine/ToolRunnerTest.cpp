@@ -112,18 +112,29 @@ TEST_F(ToolRunnerTest, QPDFReceivesItsExactArgumentList)
                                         output.string()}));
 }
 
-TEST_F(ToolRunnerTest, GhostscriptOutputWithoutPagesIsAFailure)
+TEST_F(ToolRunnerTest, GhostscriptOutputThatLostThePagesIsAFailure)
 {
     FixtureDocument noPages;
-    writeFixturePdf(folder / "empty.pdf", noPages);
-    const StandInExecutable gs(folder.path(), "gs", {.outputFrom = folder / "empty.pdf"});
-    try {
-        engine::runGhostscript(gs.path().string(), source, output, balanced, false);
-        FAIL() << "a run that lost every page succeeded";
-    } catch (const PDFEngine::EngineError& error) {
-        EXPECT_STREQ(error.what(), "El PDF se ha puesto digno y no se ha dejado comprimir.");
+    writeFixturePdf(folder / "no-pages.pdf", noPages);
+    // What Ghostscript writes for a source it cannot open: one page, no ink.
+    writeFile(folder / "blank-page.pdf",
+              "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+              "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
+              "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] "
+              "/Resources << /ProcSet [/PDF] >> /Contents 4 0 R >> endobj\n"
+              "4 0 obj << /Length 24 >> stream\nq 0.1 0 0 0.1 0 0 cm\nQ\nendstream endobj\n"
+              "trailer << /Root 1 0 R >>\n%%EOF\n");
+    for (const char* written : {"no-pages.pdf", "blank-page.pdf"}) {
+        SCOPED_TRACE(written);
+        const StandInExecutable gs(folder.path(), "gs", {.outputFrom = folder / written});
+        try {
+            engine::runGhostscript(gs.path().string(), source, output, balanced, false);
+            ADD_FAILURE() << "a run that lost the page succeeded";
+        } catch (const PDFEngine::EngineError& error) {
+            EXPECT_STREQ(error.what(), "El PDF se ha puesto digno y no se ha dejado comprimir.");
+        }
+        EXPECT_FALSE(fs::exists(output));
     }
-    EXPECT_FALSE(fs::exists(output));
 }
 
 TEST_F(ToolRunnerTest, ExitStatusDecidesSuccess)
