@@ -36,9 +36,10 @@ std::optional<fs::path> copyLargestCorpusFile(const fs::path& folder)
     if (files.empty()) {
         return std::nullopt;
     }
-    const fs::path largest = *std::max_element(
-        files.begin(), files.end(),
-        [](const fs::path& a, const fs::path& b) { return fs::file_size(a) < fs::file_size(b); });
+    const fs::path largest =
+        *std::max_element(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+            return fs::file_size(a) < fs::file_size(b);
+        });
     const fs::path copy = folder / largest.filename();
     fs::copy_file(largest, copy);
     fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);

@@ -30,7 +30,8 @@ constexpr int jobCount = 10;
 constexpr auto engineTimePerJob = 300ms;
 
 // Milliseconds since this process was started by the kernel (10 ms resolution).
-double millisecondsSinceProcessStart() {
+double millisecondsSinceProcessStart()
+{
     std::ifstream stat("/proc/self/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), {});
     // Field 22, counted after the command name's closing parenthesis (field 2).
@@ -55,7 +56,8 @@ struct FrameTimes {
     qint64 longestGapNs = 0;
     int frames = 0;
 
-    void watch(QQuickWindow* window) {
+    void watch(QQuickWindow* window)
+    {
         clock.start();
         QObject::connect(
             window, &QQuickWindow::beforeSynchronizing, window,
@@ -79,7 +81,8 @@ struct FrameTimes {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

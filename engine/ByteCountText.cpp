@@ -21,7 +21,10 @@ long long roundedSteps(double count, const Unit& unit)
     return std::llround(count / unit.size * std::pow(10.0, unit.fractionDigits));
 }
 
-long long stepsPerUnit(const Unit& unit) { return std::llround(std::pow(10.0, unit.fractionDigits)); }
+long long stepsPerUnit(const Unit& unit)
+{
+    return std::llround(std::pow(10.0, unit.fractionDigits));
+}
 
 } // namespace
 

@@ -16,7 +16,8 @@ extern std::vector<std::string> ghostscriptCandidates;
 
 // The first candidate that is an executable file, or none. None as well when
 // ZURBO_FORCE_SYSTEM_ENGINE is exactly "1".
-std::optional<std::string> ghostscriptPath(std::span<const std::string> candidates = ghostscriptCandidates);
+std::optional<std::string>
+ghostscriptPath(std::span<const std::string> candidates = ghostscriptCandidates);
 
 // The argument list Ghostscript receives: 29 arguments, or 33 when metadata is cleaned.
 std::vector<std::string> ghostscriptArguments(const std::filesystem::path& source,

@@ -45,7 +45,12 @@ public:
     // The engine's own failures. what() is the user-facing Spanish text.
     class EngineError : public std::exception {
     public:
-        enum class Kind { compressionFailed, documentUnreadable, systemFilterUnavailable, outputMissing };
+        enum class Kind {
+            compressionFailed,
+            documentUnreadable,
+            systemFilterUnavailable,
+            outputMissing
+        };
 
         static EngineError compressionFailed(std::string message);
         static EngineError documentUnreadable();

@@ -9,11 +9,11 @@
 
 namespace zurbo {
 
-BatchRun::BatchRun(JobListModel* jobs, QHash<QUuid, QString> destinations,
-                   BatchSettings settings, CompressFunction compress,
-                   std::chrono::milliseconds tickInterval, QObject* parent)
-    : QObject(parent), m_jobs(jobs), m_destinations(std::move(destinations)),
-      m_settings(settings), m_compress(std::move(compress)), m_tickInterval(tickInterval)
+BatchRun::BatchRun(JobListModel* jobs, QHash<QUuid, QString> destinations, BatchSettings settings,
+                   CompressFunction compress, std::chrono::milliseconds tickInterval,
+                   QObject* parent)
+    : QObject(parent), m_jobs(jobs), m_destinations(std::move(destinations)), m_settings(settings),
+      m_compress(std::move(compress)), m_tickInterval(tickInterval)
 {
     connect(&m_engineCall, &QFutureWatcher<CompressOutcome>::finished, this,
             [this] { finishJob(m_engineCall.result()); });

@@ -42,8 +42,7 @@ CompressOutcome runCompress(const CompressFunction& compress, const CompressRequ
     }
 }
 
-QFuture<CompressOutcome> runCompressInBackground(CompressFunction compress,
-                                                 CompressRequest request)
+QFuture<CompressOutcome> runCompressInBackground(CompressFunction compress, CompressRequest request)
 {
     return QtConcurrent::run([compress = std::move(compress), request = std::move(request)] {
         return runCompress(compress, request);

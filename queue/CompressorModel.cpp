@@ -30,8 +30,7 @@ const QString nothingSlimmedMessage =
 const QString saveMessage = QStringLiteral("Ponle el nombre que quieras. Si eliges el original, "
                                            "macOS te pedirá confirmar la sustitución.");
 const QString savePrompt = QStringLiteral("GUARDAR PDF");
-const QString openMessage =
-    QStringLiteral("Elige los PDFs que necesitan adelgazar urgentemente.");
+const QString openMessage = QStringLiteral("Elige los PDFs que necesitan adelgazar urgentemente.");
 
 // The path with "." and ".." segments worked out, as duplicates are judged.
 QString standardizedPath(const QString& path)
@@ -247,8 +246,8 @@ void CompressorModel::setTargetEnabled(bool enabled)
 
 void CompressorModel::setTargetMegabytes(double megabytes)
 {
-    const bool same = m_targetMegabytes == megabytes ||
-                      (std::isnan(m_targetMegabytes) && std::isnan(megabytes));
+    const bool same =
+        m_targetMegabytes == megabytes || (std::isnan(m_targetMegabytes) && std::isnan(megabytes));
     if (!same) {
         m_targetMegabytes = megabytes;
         emit targetMegabytesChanged();
@@ -398,9 +397,10 @@ void CompressorModel::chooseFiles()
     if (!m_openPanel) {
         return;
     }
-    const std::optional<QList<QUrl>> chosen = m_openPanel->run(
-        {.message = openMessage, .multipleSelection = true, .pdfOnly = true,
-         .canChooseFolders = false});
+    const std::optional<QList<QUrl>> chosen = m_openPanel->run({.message = openMessage,
+                                                                .multipleSelection = true,
+                                                                .pdfOnly = true,
+                                                                .canChooseFolders = false});
     if (chosen) {
         add(*chosen);
     }
@@ -416,7 +416,8 @@ bool CompressorModel::acceptDrop(const QList<QUrl>& urls)
     }
     setDropTargeted(false);
     // Queued so that the drop is answered before the files are looked at.
-    QMetaObject::invokeMethod(this, [this, files] { add(files); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, files] { add(files); }, Qt::QueuedConnection);
     return true;
 }
 

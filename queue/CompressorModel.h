@@ -43,18 +43,18 @@ class CompressorModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(zurbo::JobListModel* queue READ queue CONSTANT)
     Q_PROPERTY(QString profile READ profileName WRITE setProfileName NOTIFY profileChanged)
-    Q_PROPERTY(bool isDropTargeted READ isDropTargeted WRITE setDropTargeted NOTIFY
-                   isDropTargetedChanged)
+    Q_PROPERTY(
+        bool isDropTargeted READ isDropTargeted WRITE setDropTargeted NOTIFY isDropTargetedChanged)
     Q_PROPERTY(QString globalMessage READ globalMessage NOTIFY globalMessageChanged)
     Q_PROPERTY(bool isWorking READ isWorking NOTIFY isWorkingChanged)
-    Q_PROPERTY(bool targetEnabled READ targetEnabled WRITE setTargetEnabled NOTIFY
-                   targetEnabledChanged)
+    Q_PROPERTY(
+        bool targetEnabled READ targetEnabled WRITE setTargetEnabled NOTIFY targetEnabledChanged)
     Q_PROPERTY(double targetMegabytes READ targetMegabytes WRITE setTargetMegabytes NOTIFY
                    targetMegabytesChanged)
-    Q_PROPERTY(bool cleanMetadata READ cleanMetadata WRITE setCleanMetadata NOTIFY
-                   cleanMetadataChanged)
-    Q_PROPERTY(QString exportMode READ exportModeName WRITE setExportModeName NOTIFY
-                   exportModeChanged)
+    Q_PROPERTY(
+        bool cleanMetadata READ cleanMetadata WRITE setCleanMetadata NOTIFY cleanMetadataChanged)
+    Q_PROPERTY(
+        QString exportMode READ exportModeName WRITE setExportModeName NOTIFY exportModeChanged)
     // Lists of jobs as maps keyed like the queue's roles.
     Q_PROPERTY(QVariantList completedJobs READ completedJobsForQml NOTIFY jobsChanged)
     Q_PROPERTY(QVariant activeJob READ activeJobForQml NOTIFY jobsChanged)

@@ -26,11 +26,11 @@ public:
         IdRole = Qt::UserRole, // text, without braces
         SourceRole,
         FileNameRole,
-        OutputRole,        // undefined until a run succeeded
+        OutputRole, // undefined until a run succeeded
         OriginalBytesRole,
-        OutputBytesRole,   // undefined until a run succeeded
-        StateRole,         // "waiting", "compressing", "complete" or "failed"
-        MessageRole,       // the failure's text, otherwise empty
+        OutputBytesRole, // undefined until a run succeeded
+        StateRole,       // "waiting", "compressing", "complete" or "failed"
+        MessageRole,     // the failure's text, otherwise empty
         ProgressRole,
         TargetReachedRole, // undefined when the run had no target
         SavingsRole,       // undefined when there is no figure

@@ -39,7 +39,8 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-std::int64_t targetBytesFromMegabytes(const std::string& text) {
+std::int64_t targetBytesFromMegabytes(const std::string& text)
+{
     std::size_t used = 0;
     double megabytes = 0;
     try {
@@ -57,7 +58,8 @@ std::int64_t targetBytesFromMegabytes(const std::string& text) {
     return static_cast<std::int64_t>(bytes);
 }
 
-Options parseOptions(const std::vector<std::string>& arguments) {
+Options parseOptions(const std::vector<std::string>& arguments)
+{
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -106,7 +108,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     return options;
 }
 
-fs::path destinationFor(const Options& options, const fs::path& source) {
+fs::path destinationFor(const Options& options, const fs::path& source)
+{
     if (options.output) {
         return *options.output;
     }
@@ -118,7 +121,8 @@ fs::path destinationFor(const Options& options, const fs::path& source) {
     return destination;
 }
 
-std::string jsonString(const std::string& text) {
+std::string jsonString(const std::string& text)
+{
     std::string quoted = "\"";
     for (unsigned char c : text) {
         switch (c) {
@@ -144,13 +148,15 @@ std::string jsonString(const std::string& text) {
     return quoted + "\"";
 }
 
-std::int64_t sizeOf(const fs::path& file) {
+std::int64_t sizeOf(const fs::path& file)
+{
     std::error_code error;
     const auto size = fs::file_size(file, error);
     return error ? 0 : static_cast<std::int64_t>(size);
 }
 
-int savingsPercent(std::int64_t original, std::int64_t result) {
+int savingsPercent(std::int64_t original, std::int64_t result)
+{
     if (original < 1) {
         return 0;
     }
@@ -166,7 +172,8 @@ struct Outcome {
     std::string error;
 };
 
-void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& err) {
+void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& err)
+{
     if (json) {
         out << "{\"source\":" << jsonString(outcome.source.string())
             << ",\"destination\":" << jsonString(outcome.destination.string())
@@ -191,7 +198,8 @@ void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& 
     }
 }
 
-Outcome compressOne(const Options& options, const fs::path& source) {
+Outcome compressOne(const Options& options, const fs::path& source)
+{
     Outcome outcome{source, destinationFor(options, source), sizeOf(source), std::nullopt, {}};
     try {
         outcome.result = PDFEngine::compress(source, outcome.destination, options.profile,
@@ -205,7 +213,8 @@ Outcome compressOne(const Options& options, const fs::path& source) {
 } // namespace
 
 int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err)
+{
     Options options;
     try {
         options = parseOptions(arguments);

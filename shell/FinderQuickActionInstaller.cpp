@@ -21,13 +21,15 @@ const char* const resourceName = "FinderQuickAction.workflow";
 const char* const installedName = "Zurbo.workflow";
 const char* const olderName = "Comprimir con ZURBO.workflow";
 
-std::string failureReason(const std::error_code& error, const fs::path& path) {
+std::string failureReason(const std::error_code& error, const fs::path& path)
+{
     return error.message() + ": " + path.string();
 }
 
 // File managers read a cache of which entry opens which type; without a fresh
 // one the action would appear only after the next time something rebuilt it.
-void refreshApplications(const fs::path& folder) {
+void refreshApplications(const fs::path& folder)
+{
     const QString program =
         QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
     if (program.isEmpty()) {
@@ -46,15 +48,19 @@ FinderQuickActionInstaller::FinderQuickActionInstaller(
     std::optional<std::filesystem::path> resourceDirectory, std::filesystem::path servicesDirectory,
     SystemLog& log)
     : m_resourceDirectory(std::move(resourceDirectory)),
-      m_servicesDirectory(std::move(servicesDirectory)), m_log(log) {}
+      m_servicesDirectory(std::move(servicesDirectory)), m_log(log)
+{
+}
 
-std::filesystem::path FinderQuickActionInstaller::userServicesDirectory() {
+std::filesystem::path FinderQuickActionInstaller::userServicesDirectory()
+{
     return fs::path(
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))
             .toStdString());
 }
 
-void FinderQuickActionInstaller::install() const {
+void FinderQuickActionInstaller::install() const
+{
     if (!m_resourceDirectory) {
         return;
     }

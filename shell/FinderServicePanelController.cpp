@@ -19,15 +19,18 @@ namespace {
 const QUrl
     viewUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/FinderServiceProgressView.qml"));
 
-QColor ink() {
+QColor ink()
+{
     return QColor::fromRgbF(0.059f, 0.059f, 0.059f);
 }
 
-QColor acid() {
+QColor acid()
+{
     return QColor::fromRgbF(0.78f, 1.0f, 0.18f);
 }
 
-void centreOnScreen(QWindow& window) {
+void centreOnScreen(QWindow& window)
+{
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return;
@@ -40,11 +43,14 @@ void centreOnScreen(QWindow& window) {
 } // namespace
 
 FinderServicePanelController::FinderServicePanelController(Tools tools, QObject* parent)
-    : QObject(parent), m_tools(std::move(tools)) {}
+    : QObject(parent), m_tools(std::move(tools))
+{
+}
 
 FinderServicePanelController::~FinderServicePanelController() = default;
 
-void FinderServicePanelController::show(const QList<QUrl>& urls, std::function<void()> onClose) {
+void FinderServicePanelController::show(const QList<QUrl>& urls, std::function<void()> onClose)
+{
     m_onClose = std::move(onClose);
     auto model =
         std::make_unique<FinderServiceProgressModel>(urls, m_tools.savePanel, m_tools.compress);
@@ -60,7 +66,8 @@ void FinderServicePanelController::show(const QList<QUrl>& urls, std::function<v
 }
 
 std::unique_ptr<QQuickView>
-FinderServicePanelController::makePanel(FinderServiceProgressModel* model) {
+FinderServicePanelController::makePanel(FinderServiceProgressModel* model)
+{
     auto panel = std::make_unique<QQuickView>();
     // A tool window: no taskbar entry of its own, never minimised, above
     // ordinary windows, only a close button.
@@ -87,14 +94,16 @@ FinderServicePanelController::makePanel(FinderServiceProgressModel* model) {
     return panel;
 }
 
-bool FinderServicePanelController::eventFilter(QObject* watched, QEvent* event) {
+bool FinderServicePanelController::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == m_panel.get() && event->type() == QEvent::Close) {
         windowWillClose();
     }
     return QObject::eventFilter(watched, event);
 }
 
-void FinderServicePanelController::windowWillClose() {
+void FinderServicePanelController::windowWillClose()
+{
     // The panel is still delivering its close event; it goes from the event
     // loop, and the run it shows goes with it.
     if (m_panel) {

@@ -2,7 +2,8 @@
 
 namespace zurbo {
 
-QString FinderServicePhase::rawValue() const {
+QString FinderServicePhase::rawValue() const
+{
     switch (m_kind) {
     case Kind::working:
         return QStringLiteral("working");

@@ -21,7 +21,8 @@ public:
 
     static FinderServicePhase working() { return FinderServicePhase(Kind::working, {}); }
     static FinderServicePhase complete() { return FinderServicePhase(Kind::complete, {}); }
-    static FinderServicePhase failed(QString message) {
+    static FinderServicePhase failed(QString message)
+    {
         return FinderServicePhase(Kind::failed, std::move(message));
     }
 

@@ -19,7 +19,8 @@ constexpr double tickerFirstFraction = 0.05;
 constexpr double tickerStep = 0.045;
 constexpr double tickerLastFraction = 0.9;
 
-const std::array<QString, 5>& progressPhrases() {
+const std::array<QString, 5>& progressPhrases()
+{
     static const std::array<QString, 5> phrases{
         QStringLiteral("Calentando la prensa de megas..."),
         QStringLiteral("Las tipografías quedan a salvo."),
@@ -30,7 +31,8 @@ const std::array<QString, 5>& progressPhrases() {
     return phrases;
 }
 
-qint64 totalSize(const QList<QUrl>& urls) {
+qint64 totalSize(const QList<QUrl>& urls)
+{
     qint64 total = 0;
     for (const QUrl& url : urls) {
         const QFileInfo file(url.toLocalFile());
@@ -39,7 +41,8 @@ qint64 totalSize(const QList<QUrl>& urls) {
     return total;
 }
 
-SavePanel::Settings savePanelSettings(const QFileInfo& source) {
+SavePanel::Settings savePanelSettings(const QFileInfo& source)
+{
     SavePanel::Settings settings;
     settings.message =
         QStringLiteral("Mantén el nombre para sustituirlo o escribe otro. Tú mandas.");
@@ -57,7 +60,8 @@ FinderServiceProgressModel::FinderServiceProgressModel(QList<QUrl> urls,
                                                        std::shared_ptr<SavePanel> savePanel,
                                                        CompressFunction compress, QObject* parent)
     : QObject(parent), m_sourceURLs(std::move(urls)), m_savePanel(std::move(savePanel)),
-      m_compress(std::move(compress)), m_originalBytes(totalSize(m_sourceURLs)) {
+      m_compress(std::move(compress)), m_originalBytes(totalSize(m_sourceURLs))
+{
     m_ticker.setInterval(tickInterval);
     connect(&m_ticker, &QTimer::timeout, this, &FinderServiceProgressModel::tick);
     connect(&m_engineCall, &QFutureWatcher<CompressOutcome>::finished, this,
@@ -66,7 +70,8 @@ FinderServiceProgressModel::FinderServiceProgressModel(QList<QUrl> urls,
 
 FinderServiceProgressModel::~FinderServiceProgressModel() = default;
 
-QString FinderServiceProgressModel::statusTitle() const {
+QString FinderServiceProgressModel::statusTitle() const
+{
     switch (m_phase.kind()) {
     case FinderServicePhase::Kind::working:
         return m_sourceURLs.size() == 1
@@ -80,7 +85,8 @@ QString FinderServiceProgressModel::statusTitle() const {
     return {};
 }
 
-QString FinderServiceProgressModel::statusPhrase() const {
+QString FinderServiceProgressModel::statusPhrase() const
+{
     switch (m_phase.kind()) {
     case FinderServicePhase::Kind::working:
         return progressPhrase(m_progress);
@@ -92,7 +98,8 @@ QString FinderServiceProgressModel::statusPhrase() const {
     return {};
 }
 
-QStringList FinderServiceProgressModel::outputPaths() const {
+QStringList FinderServiceProgressModel::outputPaths() const
+{
     QStringList paths;
     for (const QUrl& url : m_outputURLs) {
         paths.append(url.toLocalFile());
@@ -100,12 +107,14 @@ QStringList FinderServiceProgressModel::outputPaths() const {
     return paths;
 }
 
-QString FinderServiceProgressModel::progressPhrase(double progress) {
+QString FinderServiceProgressModel::progressPhrase(double progress)
+{
     const int index = std::clamp(static_cast<int>(progress * 5.0), 0, 4);
     return progressPhrases().at(static_cast<std::size_t>(index));
 }
 
-void FinderServiceProgressModel::start() {
+void FinderServiceProgressModel::start()
+{
     setPhase(FinderServicePhase::working());
     setProgress(0.03);
     setCompletedCount(0);
@@ -121,7 +130,8 @@ void FinderServiceProgressModel::start() {
     QTimer::singleShot(0, this, &FinderServiceProgressModel::compressNext);
 }
 
-std::optional<QStringList> FinderServiceProgressModel::chooseDestinations() const {
+std::optional<QStringList> FinderServiceProgressModel::chooseDestinations() const
+{
     QStringList destinations;
     for (const QUrl& source : m_sourceURLs) {
         const std::optional<QString> chosen =
@@ -135,7 +145,8 @@ std::optional<QStringList> FinderServiceProgressModel::chooseDestinations() cons
     return destinations;
 }
 
-void FinderServiceProgressModel::compressNext() {
+void FinderServiceProgressModel::compressNext()
+{
     const int index = m_completedCount;
     if (index >= m_sourceURLs.size()) {
         setProgress(1.0);
@@ -152,7 +163,8 @@ void FinderServiceProgressModel::compressNext() {
                                     std::nullopt, false}));
 }
 
-void FinderServiceProgressModel::finishFile(const CompressOutcome& outcome) {
+void FinderServiceProgressModel::finishFile(const CompressOutcome& outcome)
+{
     m_ticker.stop();
     if (!outcome.result) {
         setPhase(FinderServicePhase::failed(outcome.errorMessage));
@@ -166,14 +178,16 @@ void FinderServiceProgressModel::finishFile(const CompressOutcome& outcome) {
     compressNext();
 }
 
-void FinderServiceProgressModel::tick() {
+void FinderServiceProgressModel::tick()
+{
     const double share = 1.0 / m_sourceURLs.size();
     const double base = m_completedCount * share;
     setProgress(std::min(base + m_tickFraction * share, tickerCeiling));
     m_tickFraction = std::min(m_tickFraction + tickerStep, tickerLastFraction);
 }
 
-void FinderServiceProgressModel::setPhase(FinderServicePhase phase) {
+void FinderServiceProgressModel::setPhase(FinderServicePhase phase)
+{
     if (m_phase == phase) {
         return;
     }
@@ -185,7 +199,8 @@ void FinderServiceProgressModel::setPhase(FinderServicePhase phase) {
     }
 }
 
-void FinderServiceProgressModel::setProgress(double progress) {
+void FinderServiceProgressModel::setProgress(double progress)
+{
     if (m_progress == progress) {
         return;
     }
@@ -197,21 +212,24 @@ void FinderServiceProgressModel::setProgress(double progress) {
     }
 }
 
-void FinderServiceProgressModel::setActiveFile(const QString& name) {
+void FinderServiceProgressModel::setActiveFile(const QString& name)
+{
     if (m_activeFile != name) {
         m_activeFile = name;
         emit activeFileChanged();
     }
 }
 
-void FinderServiceProgressModel::setCompletedCount(int count) {
+void FinderServiceProgressModel::setCompletedCount(int count)
+{
     if (m_completedCount != count) {
         m_completedCount = count;
         emit completedCountChanged();
     }
 }
 
-void FinderServiceProgressModel::setOutputs(QList<QUrl> urls, qint64 bytes) {
+void FinderServiceProgressModel::setOutputs(QList<QUrl> urls, qint64 bytes)
+{
     if (m_outputURLs != urls || m_outputBytes != bytes) {
         m_outputURLs = std::move(urls);
         m_outputBytes = bytes;

@@ -8,7 +8,8 @@ namespace zurbo::quickaction {
 
 namespace {
 
-bool isLineBreak(QChar character) {
+bool isLineBreak(QChar character)
+{
     switch (character.unicode()) {
     case 0x000A:
     case 0x000B:
@@ -23,7 +24,8 @@ bool isLineBreak(QChar character) {
     }
 }
 
-QString readUtf8(const QString& path) {
+QString readUtf8(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
@@ -39,11 +41,13 @@ QString readUtf8(const QString& path) {
 
 } // namespace
 
-bool hasFlag(const QStringList& arguments) {
+bool hasFlag(const QStringList& arguments)
+{
     return arguments.contains(flag, Qt::CaseSensitive);
 }
 
-std::optional<QString> pathListFile(const QStringList& arguments) {
+std::optional<QString> pathListFile(const QStringList& arguments)
+{
     const qsizetype at = arguments.indexOf(flag);
     if (at < 0 || at + 1 >= arguments.size()) {
         return std::nullopt;
@@ -51,7 +55,8 @@ std::optional<QString> pathListFile(const QStringList& arguments) {
     return arguments.at(at + 1);
 }
 
-QStringList splitPathList(const QString& text) {
+QStringList splitPathList(const QString& text)
+{
     QStringList lines;
     qsizetype lineStart = 0;
     for (qsizetype at = 0; at <= text.size(); ++at) {
@@ -66,13 +71,15 @@ QStringList splitPathList(const QString& text) {
     return lines;
 }
 
-QStringList takePathList(const QString& file) {
+QStringList takePathList(const QString& file)
+{
     const QString text = readUtf8(file);
     QFile::remove(file);
     return splitPathList(text);
 }
 
-QList<QUrl> pdfUrls(const QList<QUrl>& urls) {
+QList<QUrl> pdfUrls(const QList<QUrl>& urls)
+{
     QList<QUrl> pdfs;
     for (const QUrl& url : urls) {
         if (QFileInfo(url.path()).suffix().toLower() == QLatin1String("pdf")) {
@@ -82,7 +89,8 @@ QList<QUrl> pdfUrls(const QList<QUrl>& urls) {
     return pdfs;
 }
 
-QList<QUrl> fileUrls(const QStringList& paths) {
+QList<QUrl> fileUrls(const QStringList& paths)
+{
     QList<QUrl> urls;
     for (const QString& path : paths) {
         urls.append(QUrl::fromLocalFile(path));
@@ -90,7 +98,8 @@ QList<QUrl> fileUrls(const QStringList& paths) {
     return urls;
 }
 
-QList<QUrl> takeHandedOverPdfs(const QStringList& arguments) {
+QList<QUrl> takeHandedOverPdfs(const QStringList& arguments)
+{
     const std::optional<QString> list = pathListFile(arguments);
     return list ? pdfUrls(fileUrls(takePathList(*list))) : QList<QUrl>();
 }

@@ -6,7 +6,8 @@
 
 namespace zurbo {
 
-void SyslogSystemLog::write(std::string_view line) {
+void SyslogSystemLog::write(std::string_view line)
+{
     const std::string text(line);
     // The text goes in as an argument, never as the format.
     syslog(LOG_USER | LOG_ERR, "%s", text.c_str());

@@ -12,7 +12,8 @@ constexpr QSize usualMinimumSize{860, 650};
 
 } // namespace
 
-WindowFitting WindowFitting::forAvailableGeometry(const QRect& available) {
+WindowFitting WindowFitting::forAvailableGeometry(const QRect& available)
+{
     const QRect inset = available.adjusted(screenInset, screenInset, -screenInset, -screenInset);
     const QSize size = inset.size().boundedTo(largestSize);
     QRect frame({0, 0}, size);

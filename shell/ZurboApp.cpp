@@ -26,7 +26,8 @@ const QUrl mainWindowUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/MainW
 ZurboApp::ZurboApp(QObject* parent)
     : QObject(parent), m_model(std::make_unique<CompressorModel>()),
       m_fileBrowser(std::make_unique<DesktopFileBrowserReveal>()),
-      m_delegate(new ZurboAppDelegate(QCoreApplication::arguments(), this)) {
+      m_delegate(new ZurboAppDelegate(QCoreApplication::arguments(), this))
+{
     BundledFonts::registerBundledFonts();
     m_model->setOpenPanel(std::make_shared<FileDialogOpenPanel>());
     m_model->setSavePanel(std::make_shared<FileDialogSavePanel>());
@@ -35,7 +36,8 @@ ZurboApp::ZurboApp(QObject* parent)
 
 ZurboApp::~ZurboApp() = default;
 
-void ZurboApp::start() {
+void ZurboApp::start()
+{
     m_engine.setInitialProperties(
         {{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
          {QStringLiteral("fileBrowser"), QVariant::fromValue(m_fileBrowser.get())},
@@ -44,7 +46,8 @@ void ZurboApp::start() {
     QTimer::singleShot(0, m_delegate, &ZurboAppDelegate::applicationDidFinishLaunching);
 }
 
-QQuickWindow* ZurboApp::mainWindow() const {
+QQuickWindow* ZurboApp::mainWindow() const
+{
     const QList<QObject*> roots = m_engine.rootObjects();
     return roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(roots.first());
 }

@@ -34,7 +34,8 @@ constexpr std::chrono::milliseconds fittingDelays[] = {80ms, 350ms};
 // the panel is brought forward again until it surely stays in front.
 constexpr std::chrono::milliseconds panelRaisingDelays[] = {0ms, 120ms, 350ms, 800ms};
 
-QWindow* firstVisibleMainWindow() {
+QWindow* firstVisibleMainWindow()
+{
     for (QWindow* window : QGuiApplication::topLevelWindows()) {
         if (window->isVisible() && window->type() != Qt::Tool) {
             return window;
@@ -47,29 +48,34 @@ QWindow* firstVisibleMainWindow() {
 
 ZurboAppDelegate::ZurboAppDelegate(QStringList arguments, QObject* parent)
     : QObject(parent), m_arguments(std::move(arguments)),
-      m_fileBrowser(std::make_unique<DesktopFileBrowserReveal>()) {
+      m_fileBrowser(std::make_unique<DesktopFileBrowserReveal>())
+{
     m_panelTools.savePanel = std::make_shared<FileDialogSavePanel>();
     m_panelTools.fileBrowser = m_fileBrowser.get();
 }
 
 ZurboAppDelegate::~ZurboAppDelegate() = default;
 
-void ZurboAppDelegate::applicationDidFinishLaunching() {
+void ZurboAppDelegate::applicationDidFinishLaunching()
+{
     registerServicesProvider();
     installFinderQuickAction();
     runQuickActionLaunch();
     runWindowModeStep();
 }
 
-bool ZurboAppDelegate::showsMainWindowAtLaunch() const {
+bool ZurboAppDelegate::showsMainWindowAtLaunch() const
+{
     return !quickaction::pathListFile(m_arguments);
 }
 
-void ZurboAppDelegate::setPanelTools(FinderServicePanelController::Tools tools) {
+void ZurboAppDelegate::setPanelTools(FinderServicePanelController::Tools tools)
+{
     m_panelTools = std::move(tools);
 }
 
-void ZurboAppDelegate::registerServicesProvider() {
+void ZurboAppDelegate::registerServicesProvider()
+{
     auto* services =
         new ZurboServices([this](const QList<QUrl>& urls) { showServicePanel(urls, false); }, this);
     if (!services->registerOn(QDBusConnection::sessionBus())) {
@@ -77,14 +83,16 @@ void ZurboAppDelegate::registerServicesProvider() {
     }
 }
 
-void ZurboAppDelegate::installFinderQuickAction() {
+void ZurboAppDelegate::installFinderQuickAction()
+{
     SyslogSystemLog log;
     FinderQuickActionInstaller(applicationResourceDirectory(),
                                FinderQuickActionInstaller::userServicesDirectory(), log)
         .install();
 }
 
-void ZurboAppDelegate::runQuickActionLaunch() {
+void ZurboAppDelegate::runQuickActionLaunch()
+{
     if (showsMainWindowAtLaunch()) {
         return;
     }
@@ -103,7 +111,8 @@ void ZurboAppDelegate::runQuickActionLaunch() {
     }
 }
 
-void ZurboAppDelegate::showServicePanel(const QList<QUrl>& urls, bool terminateWhenClosed) {
+void ZurboAppDelegate::showServicePanel(const QList<QUrl>& urls, bool terminateWhenClosed)
+{
     auto* controller = new FinderServicePanelController(m_panelTools, this);
     m_servicePanelController = controller;
     const QPointer<ZurboAppDelegate> delegate(this);
@@ -121,7 +130,8 @@ void ZurboAppDelegate::showServicePanel(const QList<QUrl>& urls, bool terminateW
     });
 }
 
-void ZurboAppDelegate::raiseServicePanel() {
+void ZurboAppDelegate::raiseServicePanel()
+{
     for (QWindow* window : QGuiApplication::topLevelWindows()) {
         if (window->isVisible() && window->type() != Qt::Tool) {
             window->hide();
@@ -134,7 +144,8 @@ void ZurboAppDelegate::raiseServicePanel() {
     }
 }
 
-void ZurboAppDelegate::runWindowModeStep() {
+void ZurboAppDelegate::runWindowModeStep()
+{
     if (quickaction::hasFlag(m_arguments)) {
         return;
     }
@@ -144,7 +155,8 @@ void ZurboAppDelegate::runWindowModeStep() {
     }
 }
 
-void ZurboAppDelegate::fitMainWindowToVisibleScreen() {
+void ZurboAppDelegate::fitMainWindowToVisibleScreen()
+{
     QWindow* window = firstVisibleMainWindow();
     if (window == nullptr) {
         return;

@@ -35,7 +35,8 @@ public:
     bool showsMainWindowAtLaunch() const;
 
     // The panel shown last, while it is open; null otherwise.
-    FinderServicePanelController* servicePanelController() const {
+    FinderServicePanelController* servicePanelController() const
+    {
         return m_servicePanelController;
     }
     // Replaces the real save dialogs, engine and file browser of later panels.

@@ -12,9 +12,12 @@ const QString ZurboServices::serviceName = QStringLiteral("app.zurbo.Zurbo");
 const QString ZurboServices::objectPath = QStringLiteral("/app/zurbo/Zurbo");
 
 ZurboServices::ZurboServices(std::function<void(const QList<QUrl>&)> showPanel, QObject* parent)
-    : QObject(parent), m_showPanel(std::move(showPanel)) {}
+    : QObject(parent), m_showPanel(std::move(showPanel))
+{
+}
 
-bool ZurboServices::registerOn(QDBusConnection connection) {
+bool ZurboServices::registerOn(QDBusConnection connection)
+{
     if (!connection.isConnected()) {
         return false;
     }
@@ -28,7 +31,8 @@ bool ZurboServices::registerOn(QDBusConnection connection) {
     return true;
 }
 
-QString ZurboServices::compressPDFs(const QStringList& uris) {
+QString ZurboServices::compressPDFs(const QStringList& uris)
+{
     QList<QUrl> files;
     for (const QString& uri : uris) {
         const QUrl url(uri);

@@ -23,7 +23,8 @@ constexpr BundledFace bundledFaces[] = {
 
 } // namespace
 
-void BundledFonts::registerFrom(const std::filesystem::path& resourceDirectory) {
+void BundledFonts::registerFrom(const std::filesystem::path& resourceDirectory)
+{
     for (const BundledFace& face : bundledFaces) {
         const std::filesystem::path file = resourceDirectory / "Fonts" / face.fileName;
         const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file.string()));
@@ -34,7 +35,8 @@ void BundledFonts::registerFrom(const std::filesystem::path& resourceDirectory) 
     }
 }
 
-void BundledFonts::registerBundledFonts() {
+void BundledFonts::registerBundledFonts()
+{
     if (const auto directory = applicationResourceDirectory()) {
         registerFrom(*directory);
     }

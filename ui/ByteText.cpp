@@ -6,7 +6,8 @@
 
 namespace zurbo {
 
-QString ByteText::format(qint64 bytes) const {
+QString ByteText::format(qint64 bytes) const
+{
     const std::string separator = QLocale().decimalPoint().toStdString();
     return QString::fromStdString(byteCountText(bytes, separator));
 }

@@ -14,16 +14,20 @@ namespace zurbo {
 
 namespace {
 
-void openContainingFolder(const QString& path) {
+void openContainingFolder(const QString& path)
+{
     QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }
 
 } // namespace
 
 DesktopFileBrowserReveal::DesktopFileBrowserReveal(QDBusConnection bus, QObject* parent)
-    : FileBrowserReveal(parent), m_bus(std::move(bus)) {}
+    : FileBrowserReveal(parent), m_bus(std::move(bus))
+{
+}
 
-void DesktopFileBrowserReveal::reveal(const QString& path) {
+void DesktopFileBrowserReveal::reveal(const QString& path)
+{
     if (!m_bus.isConnected()) {
         openContainingFolder(path);
         return;

@@ -19,7 +19,8 @@ struct PageRequest {
     int pageIndex = -1;
 };
 
-PageRequest parseId(const QString& id) {
+PageRequest parseId(const QString& id)
+{
     const qsizetype slash = id.indexOf(QLatin1Char('/'));
     bool ok = false;
     const int page = id.left(slash).toInt(&ok);
@@ -30,7 +31,8 @@ PageRequest parseId(const QString& id) {
 }
 
 // The page fitted into the preview box, or a null image with `error` set.
-QImage renderPage(const PageRequest& request, QString& error) {
+QImage renderPage(const PageRequest& request, QString& error)
+{
     QPdfDocument document;
     if (request.path.isEmpty() || document.load(request.path) != QPdfDocument::Error::None) {
         error = QStringLiteral("unreadable document");
@@ -60,17 +62,20 @@ QImage renderPage(const PageRequest& request, QString& error) {
 
 class PagePreviewResponse : public QQuickImageResponse, public QRunnable {
 public:
-    explicit PagePreviewResponse(PageRequest request) : m_request(std::move(request)) {
+    explicit PagePreviewResponse(PageRequest request) : m_request(std::move(request))
+    {
         setAutoDelete(false);
     }
 
-    QQuickTextureFactory* textureFactory() const override {
+    QQuickTextureFactory* textureFactory() const override
+    {
         return QQuickTextureFactory::textureFactoryForImage(m_image);
     }
 
     QString errorString() const override { return m_error; }
 
-    void run() override {
+    void run() override
+    {
         m_image = renderPage(m_request, m_error);
         emit finished();
     }
@@ -83,11 +88,13 @@ private:
 
 } // namespace
 
-void PagePreviewProvider::installInto(QQmlEngine& engine) {
+void PagePreviewProvider::installInto(QQmlEngine& engine)
+{
     engine.addImageProvider(QStringLiteral("pdfpage"), new PagePreviewProvider);
 }
 
-QQuickImageResponse* PagePreviewProvider::requestImageResponse(const QString& id, const QSize&) {
+QQuickImageResponse* PagePreviewProvider::requestImageResponse(const QString& id, const QSize&)
+{
     auto* response = new PagePreviewResponse(parseId(id));
     QThreadPool::globalInstance()->start(response);
     return response;

@@ -4,7 +4,8 @@
 
 namespace zurbo {
 
-int PdfPageCounter::pageCount(const QString& path) const {
+int PdfPageCounter::pageCount(const QString& path) const
+{
     QPdfDocument document;
     if (path.isEmpty() || document.load(path) != QPdfDocument::Error::None) {
         return 1;

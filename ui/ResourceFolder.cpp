@@ -4,7 +4,8 @@
 
 namespace zurbo {
 
-QUrl ResourceFolder::fileUrl(const QString& name) const {
+QUrl ResourceFolder::fileUrl(const QString& name) const
+{
     const auto directory = applicationResourceDirectory();
     if (!directory) {
         return {};

@@ -1,5 +1,5 @@
-#include "ChildProcess.h"
 #include "CompressCommand.h"
+#include "ChildProcess.h"
 #include "PdfFixtures.h"
 #include "TestFolder.h"
 
@@ -78,8 +78,8 @@ TEST(CompressCommandTest, JsonLinesAndFailuresKeepGoing)
     writeFixturePdf(folder / "c.pdf", imageHeavyDocument());
 
     const CommandRun run = runCommand({"--json", "--target-mb", "0.5", "--profile", "demolition",
-                                (folder / "a.pdf").string(), (folder / "b.pdf").string(),
-                                (folder / "c.pdf").string()});
+                                       (folder / "a.pdf").string(), (folder / "b.pdf").string(),
+                                       (folder / "c.pdf").string()});
 
     EXPECT_EQ(run.status, 1);
     std::istringstream lines(run.out);
@@ -92,7 +92,8 @@ TEST(CompressCommandTest, JsonLinesAndFailuresKeepGoing)
                              "\"originalBytes\":[0-9]+,\"bytes\":[0-9]+,\"targetReached\":true,"
                              "\"error\":null\\}");
     EXPECT_TRUE(std::regex_match(objects[0], success)) << objects[0];
-    EXPECT_NE(objects[1].find("\"bytes\":null,\"targetReached\":null,\"error\":\""), std::string::npos)
+    EXPECT_NE(objects[1].find("\"bytes\":null,\"targetReached\":null,\"error\":\""),
+              std::string::npos)
         << objects[1];
     EXPECT_NE(run.err.find("b.pdf: "), std::string::npos);
     EXPECT_TRUE(fs::exists(folder / "c.zurbo.pdf")) << "a failure does not stop the run";
@@ -105,10 +106,12 @@ TEST(CompressCommandTest, OutputAndInPlace)
     fs::copy_file(folder / "a.pdf", folder / "b.pdf");
     const auto before = fs::file_size(folder / "b.pdf");
 
-    EXPECT_EQ(runCommand({"--output", (folder / "chosen.pdf").string(), (folder / "a.pdf").string()})
-                  .status,
+    EXPECT_EQ(
+        runCommand({"--output", (folder / "chosen.pdf").string(), (folder / "a.pdf").string()})
+            .status,
+        0);
+    EXPECT_EQ(runCommand({"--in-place", "--clean-metadata", (folder / "b.pdf").string()}).status,
               0);
-    EXPECT_EQ(runCommand({"--in-place", "--clean-metadata", (folder / "b.pdf").string()}).status, 0);
 
     EXPECT_TRUE(fs::exists(folder / "chosen.pdf"));
     EXPECT_LT(fs::file_size(folder / "b.pdf"), before / 10);
@@ -146,7 +149,8 @@ TEST(CompressCommandTest, ExecutableRunsEndToEnd)
 {
     TestFolder folder;
     writeFixturePdf(folder / "a.pdf", imageHeavyDocument());
-    const auto exit = engine::runChildProcess(ZURBO_COMPRESS_EXECUTABLE, {(folder / "a.pdf").string()});
+    const auto exit =
+        engine::runChildProcess(ZURBO_COMPRESS_EXECUTABLE, {(folder / "a.pdf").string()});
     EXPECT_TRUE(exit.exitedWith(0)) << exit.standardError;
     EXPECT_TRUE(fs::exists(folder / "a.zurbo.pdf"));
     EXPECT_EQ(engine::runChildProcess(ZURBO_COMPRESS_EXECUTABLE, {"--nope"}).status, 2);

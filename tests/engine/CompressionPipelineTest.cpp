@@ -1,9 +1,9 @@
 #include "GhostscriptRunner.h"
-#include "ToolRunner.h"
 #include "PDFEngine.h"
 #include "PdfFixtures.h"
 #include "StandInExecutable.h"
 #include "TestFolder.h"
+#include "ToolRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -68,18 +68,29 @@ protected:
         return names;
     }
 
-    PDFEngine::Result compress(std::optional<std::int64_t> target = std::nullopt, bool clean = false)
+    PDFEngine::Result compress(std::optional<std::int64_t> target = std::nullopt,
+                               bool clean = false)
     {
-        return PDFEngine::compress(source, destination, CompressionProfile::balanced, target, clean);
+        return PDFEngine::compress(source, destination, CompressionProfile::balanced, target,
+                                   clean);
     }
 };
 
-std::int64_t sizeOf(const fs::path& file) { return static_cast<std::int64_t>(fs::file_size(file)); }
+std::int64_t sizeOf(const fs::path& file)
+{
+    return static_cast<std::int64_t>(fs::file_size(file));
+}
 
-fs::perms permissionsOf(const fs::path& file) { return fs::status(file).permissions(); }
+fs::perms permissionsOf(const fs::path& file)
+{
+    return fs::status(file).permissions();
+}
 
 // A source Ghostscript cannot shrink: its rewrite of a tiny text page is larger.
-void writeIncompressibleSource(const fs::path& path) { writeFixturePdf(path, textOnlyDocument()); }
+void writeIncompressibleSource(const fs::path& path)
+{
+    writeFixturePdf(path, textOnlyDocument());
+}
 
 } // namespace
 
@@ -100,7 +111,8 @@ TEST_F(CompressionPipelineTest, SmallerOutputIsInstalledAtANewDestination)
     EXPECT_LT(result.bytes, static_cast<std::int64_t>(original.size()) / 10);
     EXPECT_EQ(result.targetReached, std::nullopt);
     EXPECT_TRUE(readFile(source) == original) << "the source changed";
-    EXPECT_EQ(permissionsOf(destination), permissionsOf(source)) << "a new file takes the source's bits";
+    EXPECT_EQ(permissionsOf(destination), permissionsOf(source))
+        << "a new file takes the source's bits";
     EXPECT_EQ(folderEntries(), (std::vector<std::string>{"in.pdf", "out.pdf"}));
 }
 
@@ -140,9 +152,8 @@ TEST_F(CompressionPipelineTest, OutputNotSmallerInPlaceLeavesTheSourceUntouched)
     const auto modified = fs::last_write_time(source) - std::chrono::hours(1);
     fs::last_write_time(source, modified);
 
-    const PDFEngine::Result result =
-        PDFEngine::compress(source, folder / "." / "in.pdf", CompressionProfile::balanced,
-                            std::nullopt, false);
+    const PDFEngine::Result result = PDFEngine::compress(
+        source, folder / "." / "in.pdf", CompressionProfile::balanced, std::nullopt, false);
 
     EXPECT_EQ(result.bytes, static_cast<std::int64_t>(original.size()));
     EXPECT_TRUE(readFile(source) == original) << "the source changed";
@@ -299,39 +310,42 @@ TEST_P(CompressionFailureTest, LeavesEverythingAsItWas)
     EXPECT_EQ(folder.entries(), entries) << "something was left behind";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BadInput, CompressionFailureTest,
-    ::testing::Values(
-        FailureCase{"MissingSource",
-                    [](const TestFolder& f, fs::path& source) {
-                        source = f / "absent.pdf";
-                        return f / "out.pdf";
-                    }},
-        FailureCase{"NotAPDF",
-                    [](const TestFolder& f, fs::path& source) {
-                        writeFile(source, "just some text, not a PDF\n");
-                        return f / "out.pdf";
-                    }},
-        FailureCase{"DamagedPDF",
-                    [](const TestFolder& f, fs::path& source) {
-                        const std::string bytes = readFile(source);
-                        writeFile(source, bytes.substr(0, 100));
-                        writeFile(f / "out.pdf", "previous result");
-                        return f / "out.pdf";
-                    }},
-        FailureCase{"DestinationFolderMissing",
-                    [](const TestFolder& f, fs::path&) { return f / "no-such-folder" / "out.pdf"; }},
-        FailureCase{"DestinationInsideAFile",
-                    [](const TestFolder& f, fs::path&) {
-                        writeFile(f / "plain.txt", "text");
-                        return f / "plain.txt" / "out.pdf";
-                    }},
-        FailureCase{"DestinationIsAFolder",
-                    [](const TestFolder& f, fs::path&) {
-                        fs::create_directories(f / "out.pdf");
-                        return f / "out.pdf";
-                    }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BadInput, CompressionFailureTest,
+                         ::testing::Values(FailureCase{"MissingSource",
+                                                       [](const TestFolder& f, fs::path& source) {
+                                                           source = f / "absent.pdf";
+                                                           return f / "out.pdf";
+                                                       }},
+                                           FailureCase{"NotAPDF",
+                                                       [](const TestFolder& f, fs::path& source) {
+                                                           writeFile(source,
+                                                                     "just some text, not a PDF\n");
+                                                           return f / "out.pdf";
+                                                       }},
+                                           FailureCase{"DamagedPDF",
+                                                       [](const TestFolder& f, fs::path& source) {
+                                                           const std::string bytes =
+                                                               readFile(source);
+                                                           writeFile(source, bytes.substr(0, 100));
+                                                           writeFile(f / "out.pdf",
+                                                                     "previous result");
+                                                           return f / "out.pdf";
+                                                       }},
+                                           FailureCase{"DestinationFolderMissing",
+                                                       [](const TestFolder& f, fs::path&) {
+                                                           return f / "no-such-folder" / "out.pdf";
+                                                       }},
+                                           FailureCase{"DestinationInsideAFile",
+                                                       [](const TestFolder& f, fs::path&) {
+                                                           writeFile(f / "plain.txt", "text");
+                                                           return f / "plain.txt" / "out.pdf";
+                                                       }},
+                                           FailureCase{"DestinationIsAFolder",
+                                                       [](const TestFolder& f, fs::path&) {
+                                                           fs::create_directories(f / "out.pdf");
+                                                           return f / "out.pdf";
+                                                       }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CompressionPipelineTest, FailureOnTheThirdLadderStepStopsTheCall)
 {

@@ -24,22 +24,34 @@ std::vector<std::string> expectedGhostscriptArguments(const std::string& output,
 {
     const std::string preserve = clean ? "false" : "true";
     std::vector<std::string> arguments{"-sDEVICE=pdfwrite", "-dCompatibilityLevel=1.6",
-                                       "-dNOPAUSE", "-dQUIET", "-dBATCH", "-dSAFER"};
+                                       "-dNOPAUSE",         "-dQUIET",
+                                       "-dBATCH",           "-dSAFER"};
     if (clean) {
         arguments.insert(arguments.end(), {"-dOmitInfoDate=true", "-dOmitID=true"});
     }
-    arguments.insert(arguments.end(),
-                     {"-dDetectDuplicateImages=true", "-dCompressFonts=true", "-dSubsetFonts=true",
-                      "-dPreserveAnnots=true", "-dPreserveMarkedContent=true",
-                      "-dPreserveDocumentInfo=" + preserve, "-dPreserveMetadata=" + preserve,
-                      "-dDownsampleColorImages=true", "-dColorImageDownsampleType=/Bicubic",
-                      "-dColorImageResolution=150", "-dDownsampleGrayImages=true",
-                      "-dGrayImageDownsampleType=/Bicubic", "-dGrayImageResolution=150",
-                      "-dDownsampleMonoImages=true", "-dMonoImageDownsampleType=/Subsample",
-                      "-dMonoImageResolution=300", "-dAutoFilterColorImages=false",
-                      "-dColorImageFilter=/DCTEncode", "-dAutoFilterGrayImages=false",
-                      "-dGrayImageFilter=/DCTEncode", "-dJPEGQ=82", "-sOutputFile=" + output,
-                      source});
+    arguments.insert(arguments.end(), {"-dDetectDuplicateImages=true",
+                                       "-dCompressFonts=true",
+                                       "-dSubsetFonts=true",
+                                       "-dPreserveAnnots=true",
+                                       "-dPreserveMarkedContent=true",
+                                       "-dPreserveDocumentInfo=" + preserve,
+                                       "-dPreserveMetadata=" + preserve,
+                                       "-dDownsampleColorImages=true",
+                                       "-dColorImageDownsampleType=/Bicubic",
+                                       "-dColorImageResolution=150",
+                                       "-dDownsampleGrayImages=true",
+                                       "-dGrayImageDownsampleType=/Bicubic",
+                                       "-dGrayImageResolution=150",
+                                       "-dDownsampleMonoImages=true",
+                                       "-dMonoImageDownsampleType=/Subsample",
+                                       "-dMonoImageResolution=300",
+                                       "-dAutoFilterColorImages=false",
+                                       "-dColorImageFilter=/DCTEncode",
+                                       "-dAutoFilterGrayImages=false",
+                                       "-dGrayImageFilter=/DCTEncode",
+                                       "-dJPEGQ=82",
+                                       "-sOutputFile=" + output,
+                                       source});
     if (clean) {
         arguments.insert(arguments.end(),
                          {"-c", "[/Title () /Author () /Subject () /Keywords () /Creator () "
@@ -105,11 +117,11 @@ TEST_F(ToolRunnerTest, QPDFReceivesItsExactArgumentList)
               (std::vector<std::string>{"--object-streams=generate", "--compress-streams=y",
                                         "--optimize-images", "--jpeg-quality=68", "--",
                                         source.string(), output.string()}));
-    EXPECT_EQ(qpdfArguments(source, output, {110, 72}, true),
-              (std::vector<std::string>{"--object-streams=generate", "--compress-streams=y",
-                                        "--optimize-images", "--jpeg-quality=32", "--remove-info",
-                                        "--remove-metadata", "--", source.string(),
-                                        output.string()}));
+    EXPECT_EQ(
+        qpdfArguments(source, output, {110, 72}, true),
+        (std::vector<std::string>{"--object-streams=generate", "--compress-streams=y",
+                                  "--optimize-images", "--jpeg-quality=32", "--remove-info",
+                                  "--remove-metadata", "--", source.string(), output.string()}));
 }
 
 TEST_F(ToolRunnerTest, GhostscriptOutputThatLostThePagesIsAFailure)
@@ -140,7 +152,8 @@ TEST_F(ToolRunnerTest, GhostscriptOutputThatLostThePagesIsAFailure)
 TEST_F(ToolRunnerTest, ExitStatusDecidesSuccess)
 {
     const StandInExecutable qpdfWithWarnings(folder.path(), "qpdf3", {.exitStatus = 3});
-    EXPECT_NO_THROW(engine::runQPDF(qpdfWithWarnings.path().string(), source, output, balanced, false));
+    EXPECT_NO_THROW(
+        engine::runQPDF(qpdfWithWarnings.path().string(), source, output, balanced, false));
     EXPECT_TRUE(fs::exists(output));
 
     const StandInExecutable gsExit3(folder.path(), "gs3", {.exitStatus = 3});
@@ -160,9 +173,9 @@ TEST_F(ToolRunnerTest, GhostscriptFailureKeepsTheLastTwoNonEmptyLines)
 
 TEST_F(ToolRunnerTest, QPDFFailureKeepsTheLastThreeNonEmptyLines)
 {
-    EXPECT_EQ(failureMessage(engine::runQPDF,
-                             {.exitStatus = 2, .standardError = "a\nb\n\nc\nd\n\n"}),
-              "b c d");
+    EXPECT_EQ(
+        failureMessage(engine::runQPDF, {.exitStatus = 2, .standardError = "a\nb\n\nc\nd\n\n"}),
+        "b c d");
     EXPECT_EQ(failureMessage(engine::runQPDF, {.exitStatus = 2, .standardError = "qpdf: bad\n"}),
               "qpdf: bad");
 }
@@ -185,17 +198,16 @@ TEST_F(ToolRunnerTest, UnreadableOrEmptyErrorTextGivesTheFixedDescription)
 TEST_F(ToolRunnerTest, ChattyChildDoesNotBlock)
 {
     const std::string eightMegabytes(8 << 20, 'x');
-    const std::string message =
-        failureMessage(engine::runGhostscript,
-                       {.exitStatus = 1, .standardError = eightMegabytes + "\nthe end\n"});
+    const std::string message = failureMessage(
+        engine::runGhostscript, {.exitStatus = 1, .standardError = eightMegabytes + "\nthe end\n"});
     EXPECT_EQ(message.size(), eightMegabytes.size() + std::string(" the end").size());
 }
 
 TEST_F(ToolRunnerTest, MissingExecutableIsALaunchError)
 {
-    EXPECT_THROW(engine::runGhostscript((folder / "no-such-gs").string(), source, output, balanced,
-                                        false),
-                 std::system_error);
+    EXPECT_THROW(
+        engine::runGhostscript((folder / "no-such-gs").string(), source, output, balanced, false),
+        std::system_error);
 }
 
 TEST_F(ToolRunnerTest, GhostscriptDiscoveryTakesTheFirstExecutableCandidate)
@@ -221,7 +233,8 @@ TEST_F(ToolRunnerTest, ForcingTheSystemEngineHidesGhostscriptOnlyForExactlyOne)
     for (const auto& [value, found] : std::vector<std::pair<std::string, bool>>{
              {"1", false}, {"0", true}, {"true", true}, {" 1", true}, {"", true}}) {
         ScopedEnvironment force("ZURBO_FORCE_SYSTEM_ENGINE", value);
-        EXPECT_EQ(engine::ghostscriptPath(candidates).has_value(), found) << "value '" << value << "'";
+        EXPECT_EQ(engine::ghostscriptPath(candidates).has_value(), found)
+            << "value '" << value << "'";
     }
 }
 

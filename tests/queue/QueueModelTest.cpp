@@ -82,17 +82,16 @@ TEST_F(QueueModelTest, AddQueuesReadablePdfsOnly)
         QStringList given;    // names inside the folder, or whole URLs
         QStringList queued;
         QString message;
-    } cases[] = {
-        {{"A.PDF"}, {"A.PDF"}, {"A.PDF"}, ""},
-        {{"a.pdf.zip"}, {"a.pdf.zip"}, {}, notAPdf},
-        {{"notes.txt"}, {"notes.txt"}, {}, notAPdf},
-        {{"dir.pdf/"}, {"dir.pdf"}, {}, notAPdf},
-        {{"b.pdf"}, {"missing.pdf", "b.pdf"}, {"b.pdf"}, ""},
-        {{}, {"missing.pdf"}, {}, notAPdf},
-        {{"a.pdf"}, {"a.pdf", "a.pdf"}, {"a.pdf", "a.pdf"}, ""},
-        {{"b.pdf", "a.pdf"}, {"b.pdf", "a.pdf"}, {"b.pdf", "a.pdf"}, ""},
-        {{}, {"https://example.org/a.pdf"}, {}, notAPdf},
-        {{}, {}, {}, notAPdf}};
+    } cases[] = {{{"A.PDF"}, {"A.PDF"}, {"A.PDF"}, ""},
+                 {{"a.pdf.zip"}, {"a.pdf.zip"}, {}, notAPdf},
+                 {{"notes.txt"}, {"notes.txt"}, {}, notAPdf},
+                 {{"dir.pdf/"}, {"dir.pdf"}, {}, notAPdf},
+                 {{"b.pdf"}, {"missing.pdf", "b.pdf"}, {"b.pdf"}, ""},
+                 {{}, {"missing.pdf"}, {}, notAPdf},
+                 {{"a.pdf"}, {"a.pdf", "a.pdf"}, {"a.pdf", "a.pdf"}, ""},
+                 {{"b.pdf", "a.pdf"}, {"b.pdf", "a.pdf"}, {"b.pdf", "a.pdf"}, ""},
+                 {{}, {"https://example.org/a.pdf"}, {}, notAPdf},
+                 {{}, {}, {}, notAPdf}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.given.join(", ").toStdString());
         const testing::TestFolder own;
@@ -187,9 +186,9 @@ TEST_F(QueueModelTest, ADropIsAcceptedAtOnceAndQueuedFromTheEventLoop)
     model.setDropTargeted(true);
     EXPECT_TRUE(model.isDropTargeted());
     QSignalSpy announced(&model, &CompressorModel::jobsChanged);
-    EXPECT_TRUE(model.acceptDrop({QUrl::fromLocalFile(file("a.pdf")),
-                                  QUrl("https://example.org/b.pdf"),
-                                  QUrl::fromLocalFile(file("c.pdf"))}));
+    EXPECT_TRUE(
+        model.acceptDrop({QUrl::fromLocalFile(file("a.pdf")), QUrl("https://example.org/b.pdf"),
+                          QUrl::fromLocalFile(file("c.pdf"))}));
     EXPECT_FALSE(model.isDropTargeted());
     EXPECT_TRUE(model.jobs().isEmpty());
     QCoreApplication::processEvents();
@@ -206,9 +205,9 @@ TEST_F(QueueModelTest, OneFailureNeverStopsTheBatchAndTheEngineRunsOffTheMainThr
     QSignalSpy working(&model, &CompressorModel::isWorkingChanged);
     runBatch();
 
-    EXPECT_EQ(states(model.jobs()), (QList<JobState>{JobState::complete(),
-                                                     JobState::failed("gs: se rompió"),
-                                                     JobState::complete()}));
+    EXPECT_EQ(states(model.jobs()),
+              (QList<JobState>{JobState::complete(), JobState::failed("gs: se rompió"),
+                               JobState::complete()}));
     const PDFJob& first = model.jobs().at(0);
     EXPECT_EQ(first.output, first.source);
     EXPECT_EQ(first.outputBytes, 250);
@@ -322,9 +321,9 @@ TEST_F(QueueModelTest, ReplacingAsksNothingAndChoosingNamesAsksForEveryJobInQueu
     model.setExportMode(ExportMode::replaceOriginal);
     runBatch();
     EXPECT_TRUE(savePanel->shown.isEmpty());
-    EXPECT_EQ(calledDestinations(), (QStringList{pathIn(folder, "a.pdf"),
-                                                 pathIn(folder, "in/b.pdf"),
-                                                 pathIn(folder, "c.pdf")}));
+    EXPECT_EQ(calledDestinations(),
+              (QStringList{pathIn(folder, "a.pdf"), pathIn(folder, "in/b.pdf"),
+                           pathIn(folder, "c.pdf")}));
     model.setExportMode(ExportMode::chooseName);
     const QStringList chosen{pathIn(folder, "out/1.pdf"), pathIn(folder, "out/2.pdf"),
                              pathIn(folder, "out/1.pdf")};
@@ -381,9 +380,8 @@ TEST_F(QueueModelTest, AFileQueuedWhileThePanelsAreUpWaitsForTheNextBatch)
     runBatch();
     EXPECT_EQ(savePanel->shown.size(), 3);
     EXPECT_EQ(engine.calledFiles(), (QStringList{"a.pdf", "b.pdf", "c.pdf"}));
-    EXPECT_EQ(states(model.jobs()),
-              (QList<JobState>{JobState::complete(), JobState::complete(), JobState::complete(),
-                               JobState::waiting()}));
+    EXPECT_EQ(states(model.jobs()), (QList<JobState>{JobState::complete(), JobState::complete(),
+                                                     JobState::complete(), JobState::waiting()}));
 }
 
 // The window drives the model from QML: what it reads and calls must get

@@ -64,8 +64,9 @@ TEST(JobRecordsTest, SavingsAreTruncatedAndNeverNegative)
         std::int64_t original;
         std::optional<std::int64_t> output;
         std::optional<int> savings;
-    } cases[] = {{1'000'000, 250'000, 75}, {3, 2, 33},          {1000, 1000, 0},
-                 {1000, 1500, 0},          {1, INT64_MAX, 0},   {1000, 0, 100},
+    } cases[] = {{1'000'000, 250'000, 75}, {3, 2, 33},
+                 {1000, 1000, 0},          {1000, 1500, 0},
+                 {1, INT64_MAX, 0},        {1000, 0, 100},
                  {0, 10, std::nullopt},    {1000, std::nullopt, std::nullopt}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.original << " -> " << c.output.value_or(-1));
@@ -105,10 +106,9 @@ TEST(QueueFiguresTest, ProgressAveragesBarsAndTotalsCountOnlyCompleteJobs)
                                       jobOf(1, JobState::complete(), 1.0)}),
                      (0.415 + 1.0) / 3.0);
 
-    const QList<PDFJob> jobs{jobOf(1000, JobState::complete(), 1.0, 250),
-                             jobOf(3000, JobState::complete(), 1.0, 750),
-                             jobOf(5000, JobState::failed("x"), 0.0, 10),
-                             jobOf(7000, JobState::compressing(), 0.3, 10)};
+    const QList<PDFJob> jobs{
+        jobOf(1000, JobState::complete(), 1.0, 250), jobOf(3000, JobState::complete(), 1.0, 750),
+        jobOf(5000, JobState::failed("x"), 0.0, 10), jobOf(7000, JobState::compressing(), 0.3, 10)};
     EXPECT_EQ(totalOutputBytes(jobs), 1000);
     EXPECT_EQ(totalCompletedOriginalBytes(jobs), 4000);
     EXPECT_EQ(totalSavings(jobs), 75);
@@ -123,10 +123,17 @@ TEST(BatchSettingsTest, TargetByteCountsAreBoundedAndTruncated)
     constexpr std::int64_t smallest = 10'485;
     constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
     const std::pair<double, std::int64_t> cases[] = {
-        {10.0, 10'485'760},           {2.5, 2'621'440},       {0.0, smallest},
-        {0.005, smallest},            {-3.0, smallest},       {std::nan(""), smallest},
-        {-INFINITY, smallest},        {1e300, largest},       {INFINITY, largest},
-        {8'796'093'022'207.0, 9'223'372'036'853'727'232},     {8'796'093'022'208.0, largest}};
+        {10.0, 10'485'760},
+        {2.5, 2'621'440},
+        {0.0, smallest},
+        {0.005, smallest},
+        {-3.0, smallest},
+        {std::nan(""), smallest},
+        {-INFINITY, smallest},
+        {1e300, largest},
+        {INFINITY, largest},
+        {8'796'093'022'207.0, 9'223'372'036'853'727'232},
+        {8'796'093'022'208.0, largest}};
     for (const auto& [megabytes, bytes] : cases) {
         SCOPED_TRACE(::testing::Message() << megabytes << " MB");
         EXPECT_EQ(BatchSettings::targetByteCount(megabytes), bytes);
@@ -237,9 +244,9 @@ protected:
 
 TEST_F(ProgressTickerTest, GrowsFastThenSlowlyAndHoldsAtTheCap)
 {
-    const double expected[] = {0.115, 0.19,  0.265, 0.34,  0.415, 0.49,  0.565, 0.59,
-                               0.615, 0.64,  0.665, 0.69,  0.715, 0.74,  0.765, 0.79,
-                               0.815, 0.84,  0.865, 0.89,  0.915, 0.93,  0.93,  0.93};
+    const double expected[] = {0.115, 0.19, 0.265, 0.34, 0.415, 0.49, 0.565, 0.59,
+                               0.615, 0.64, 0.665, 0.69, 0.715, 0.74, 0.765, 0.79,
+                               0.815, 0.84, 0.865, 0.89, 0.915, 0.93, 0.93,  0.93};
     ticker.start();
     for (std::size_t tick = 0; tick < std::size(expected); ++tick) {
         ticker.tick();
@@ -250,8 +257,8 @@ TEST_F(ProgressTickerTest, GrowsFastThenSlowlyAndHoldsAtTheCap)
 
 TEST_F(ProgressTickerTest, ATickAfterTheOutcomeLeavesTheFinalBarAloneAndStops)
 {
-    for (const auto& outcome : {std::pair{JobState::complete(), 1.0},
-                                std::pair{JobState::failed("x"), 0.0}}) {
+    for (const auto& outcome :
+         {std::pair{JobState::complete(), 1.0}, std::pair{JobState::failed("x"), 0.0}}) {
         SCOPED_TRACE(outcome.first.rawValue().toStdString());
         jobs->update(0, [&](PDFJob& job) { job = initial; });
         ticker.start();

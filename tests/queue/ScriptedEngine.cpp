@@ -38,8 +38,8 @@ CompressFunction ScriptedEngine::function() const
         if (!answer.error.empty()) {
             throw PDFEngine::EngineError::compressionFailed(answer.error);
         }
-        return PDFEngine::Result{QFile::encodeName(request.destination).toStdString(),
-                                 answer.bytes, answer.targetReached};
+        return PDFEngine::Result{QFile::encodeName(request.destination).toStdString(), answer.bytes,
+                                 answer.targetReached};
     };
 }
 

@@ -27,7 +27,8 @@ public:
 
 class FinderQuickActionInstallerTest : public ::testing::Test {
 protected:
-    FinderQuickActionInstallerTest() {
+    FinderQuickActionInstallerTest()
+    {
         fs::create_directories(workflow);
         writeFile(workflow / "entry.desktop", fresh);
         writeFile(workflow / "launcher", "#!/bin/sh\n");
@@ -35,7 +36,8 @@ protected:
 
     void install() { FinderQuickActionInstaller(resources, services, log).install(); }
 
-    void expectOneFailureLine() const {
+    void expectOneFailureLine() const
+    {
         const std::string prefix = "ZURBO no pudo instalar la acción rápida: ";
         ASSERT_EQ(log.lines.size(), 1u);
         EXPECT_EQ(log.lines.front().rfind(prefix, 0), 0u) << log.lines.front();
@@ -51,14 +53,16 @@ protected:
     RecordingLog log;
 };
 
-TEST_F(FinderQuickActionInstallerTest, AFirstLaunchCreatesTheFolderAndCopiesTheWholeAction) {
+TEST_F(FinderQuickActionInstallerTest, AFirstLaunchCreatesTheFolderAndCopiesTheWholeAction)
+{
     install();
     EXPECT_EQ(readFile(installed / "entry.desktop"), fresh);
     EXPECT_TRUE(fs::exists(installed / "launcher"));
     EXPECT_TRUE(log.lines.empty());
 }
 
-TEST_F(FinderQuickActionInstallerTest, TheOlderNameGoesAndAnEditedCopyIsReplacedWhole) {
+TEST_F(FinderQuickActionInstallerTest, TheOlderNameGoesAndAnEditedCopyIsReplacedWhole)
+{
     fs::create_directories(services / "Comprimir con ZURBO.workflow");
     writeFile(services / "Comprimir con ZURBO.workflow/entry.desktop", "old");
     fs::create_directories(installed);
@@ -72,13 +76,15 @@ TEST_F(FinderQuickActionInstallerTest, TheOlderNameGoesAndAnEditedCopyIsReplaced
 }
 
 // A file where a folder should be fails for any user, root included.
-TEST_F(FinderQuickActionInstallerTest, AFolderThatCannotBeMadeLogsOneLineAndStops) {
+TEST_F(FinderQuickActionInstallerTest, AFolderThatCannotBeMadeLogsOneLineAndStops)
+{
     writeFile(folder / "home", "not a folder");
     install();
     expectOneFailureLine();
 }
 
-TEST_F(FinderQuickActionInstallerTest, AMissingResourceLeavesNoActionInstalled) {
+TEST_F(FinderQuickActionInstallerTest, AMissingResourceLeavesNoActionInstalled)
+{
     install();
     fs::remove_all(workflow);
     install();
@@ -86,7 +92,8 @@ TEST_F(FinderQuickActionInstallerTest, AMissingResourceLeavesNoActionInstalled) 
     expectOneFailureLine();
 }
 
-TEST_F(FinderQuickActionInstallerTest, WithoutAResourceFolderNothingIsTouched) {
+TEST_F(FinderQuickActionInstallerTest, WithoutAResourceFolderNothingIsTouched)
+{
     fs::create_directories(services / "Comprimir con ZURBO.workflow");
     FinderQuickActionInstaller(std::nullopt, services, log).install();
     EXPECT_TRUE(fs::exists(services / "Comprimir con ZURBO.workflow"));
@@ -95,7 +102,8 @@ TEST_F(FinderQuickActionInstallerTest, WithoutAResourceFolderNothingIsTouched) {
 
 // The built action as file managers see it: a valid entry that, installed as a
 // folder, is listed for PDFs under the folder-prefixed desktop file id.
-TEST(BuiltQuickActionTest, IsListedForPdfsOnceInstalled) {
+TEST(BuiltQuickActionTest, IsListedForPdfsOnceInstalled)
+{
     const QString refresh = QStandardPaths::findExecutable("update-desktop-database");
     const QString validate = QStandardPaths::findExecutable("desktop-file-validate");
     if (refresh.isEmpty() || validate.isEmpty()) {

@@ -22,7 +22,8 @@ using Answer = testing::ScriptedEngine::Answer;
 
 using FinderServiceProgressModelTest = testing::ShellTest;
 
-TEST_F(FinderServiceProgressModelTest, NamesTheSourcesWhileWorking) {
+TEST_F(FinderServiceProgressModelTest, NamesTheSourcesWhileWorking)
+{
     for (const auto& [names, title] :
          {std::pair{QStringList{"a.pdf"}, "APLASTANDO\nTU PDF"},
           std::pair{QStringList{"a.pdf", "b.pdf", "c.pdf"}, "APLASTANDO\n3 PDFS"}}) {
@@ -36,7 +37,8 @@ TEST_F(FinderServiceProgressModelTest, NamesTheSourcesWhileWorking) {
     }
 }
 
-TEST(FinderServicePhraseTest, FollowsTheBarInFifths) {
+TEST(FinderServicePhraseTest, FollowsTheBarInFifths)
+{
     for (const auto& [progress, phrase] :
          {std::pair{0.03, "Calentando la prensa de megas..."},
           std::pair{0.2, "Las tipografías quedan a salvo."},
@@ -47,7 +49,8 @@ TEST(FinderServicePhraseTest, FollowsTheBarInFifths) {
     }
 }
 
-TEST_F(FinderServiceProgressModelTest, AsksWhereEachSourceGoesAndCompressesItWithFixedSettings) {
+TEST_F(FinderServiceProgressModelTest, AsksWhereEachSourceGoesAndCompressesItWithFixedSettings)
+{
     engine.script("a.pdf", Answer::succeeds(400));
     engine.script("b.pdf", Answer::succeeds(100));
     const auto model = makeModel({"a.pdf", "b.pdf"});
@@ -73,7 +76,8 @@ TEST_F(FinderServiceProgressModelTest, AsksWhereEachSourceGoesAndCompressesItWit
     EXPECT_EQ(calls.at(1).request.destination, pathIn(folder, "out/b.pdf"));
 }
 
-TEST_F(FinderServiceProgressModelTest, BackingOutOfTheSecondPanelCompressesNothing) {
+TEST_F(FinderServiceProgressModelTest, BackingOutOfTheSecondPanelCompressesNothing)
+{
     const QString cancelled = "Guardado cancelado. Aquí no sustituimos nada a traición.";
     const auto model = makeModel({"a.pdf", "b.pdf", "c.pdf"});
     panel->answers[1] = std::nullopt;
@@ -88,7 +92,8 @@ TEST_F(FinderServiceProgressModelTest, BackingOutOfTheSecondPanelCompressesNothi
     EXPECT_EQ(model->completedCount(), 0);
 }
 
-TEST_F(FinderServiceProgressModelTest, AFailingFileStopsTheRunAndKeepsWhatWasSaved) {
+TEST_F(FinderServiceProgressModelTest, AFailingFileStopsTheRunAndKeepsWhatWasSaved)
+{
     engine.script("a.pdf", Answer::succeeds(300));
     engine.script("b.pdf", Answer::fails("gs: la página 2 está rota"));
     const auto model = makeModel({"a.pdf", "b.pdf", "c.pdf"});
@@ -107,7 +112,8 @@ TEST_F(FinderServiceProgressModelTest, AFailingFileStopsTheRunAndKeepsWhatWasSav
 
 // The ticker's share of the bar per file, read at every change while that
 // file is in the engine.
-TEST_F(FinderServiceProgressModelTest, TheTickerStaysInsideEachFilesShare) {
+TEST_F(FinderServiceProgressModelTest, TheTickerStaysInsideEachFilesShare)
+{
     engine.script("a.pdf", Answer::succeeds(1, {}, 900ms));
     engine.script("b.pdf", Answer::succeeds(1, {}, 900ms));
     const auto model = makeModel({"a.pdf", "b.pdf"});
@@ -136,7 +142,8 @@ TEST_F(FinderServiceProgressModelTest, TheTickerStaysInsideEachFilesShare) {
 
 // The real engine keeps the source when its output would be larger, and
 // reports the source's size; the run counts exactly that.
-TEST_F(FinderServiceProgressModelTest, AnOutputLargerThanItsSourceCountsTheOriginalSize) {
+TEST_F(FinderServiceProgressModelTest, AnOutputLargerThanItsSourceCountsTheOriginalSize)
+{
     const QString source = pathIn(folder, "text.pdf");
     testing::writeFixturePdf(source.toStdString(), testing::textOnlyDocument());
     panel->answers.push_back(pathIn(folder, "text-small.pdf"));
@@ -159,7 +166,8 @@ public:
 class FinderServiceProgressViewTest : public testing::ShellTest {
 protected:
     // A run over sources of one size, shown in the view.
-    void makeRun(const QStringList& names, qint64 bytes) {
+    void makeRun(const QStringList& names, qint64 bytes)
+    {
         model = makeModel(names, bytes);
         view.setInitialProperties({{"model", QVariant::fromValue(model.get())},
                                    {"fileBrowser", QVariant::fromValue(&fileBrowser)}});
@@ -169,7 +177,8 @@ protected:
         view.show();
     }
 
-    QQuickItem* item(const char* name) const {
+    QQuickItem* item(const char* name) const
+    {
         auto* found = view.rootObject()->findChild<QQuickItem*>(name);
         EXPECT_NE(found, nullptr) << name;
         return found;
@@ -177,7 +186,8 @@ protected:
     QString text(const char* name) const { return item(name)->property("text").toString(); }
     bool shown(const char* name) const { return item(name)->isVisible(); }
 
-    void saveScreenshot(const QString& phase) {
+    void saveScreenshot(const QString& phase)
+    {
         QTest::qWait(300); // the bar's animation
         QDir().mkpath(ZURBO_SCREENSHOT_DIR);
         EXPECT_TRUE(view.grabWindow().save(QString(ZURBO_SCREENSHOT_DIR) + "/quick-action-" +
@@ -189,7 +199,8 @@ protected:
     QQuickView view;
 };
 
-TEST_F(FinderServiceProgressViewTest, OneSourceShowsWholePercentsAndNamesTheProfile) {
+TEST_F(FinderServiceProgressViewTest, OneSourceShowsWholePercentsAndNamesTheProfile)
+{
     makeRun({"a.pdf"}, 10);
     EXPECT_EQ(text("percentText"), "3%");
     EXPECT_EQ(text("workingNote"), "PERFIL SIN PIEDAD · 150 PPP");
@@ -202,7 +213,8 @@ TEST_F(FinderServiceProgressViewTest, OneSourceShowsWholePercentsAndNamesTheProf
     }
 }
 
-TEST_F(FinderServiceProgressViewTest, WhileWorkingCountsTheTamedFilesAndNamesTheCurrentOne) {
+TEST_F(FinderServiceProgressViewTest, WhileWorkingCountsTheTamedFilesAndNamesTheCurrentOne)
+{
     engine.script("b.pdf", Answer::succeeds(5, {}, 1500ms));
     makeRun({"a.pdf", "b.pdf", "c.pdf"}, 10);
     EXPECT_EQ(text("workingNote"), "0/3 PDFS DOMADOS");
@@ -218,7 +230,8 @@ TEST_F(FinderServiceProgressViewTest, WhileWorkingCountsTheTamedFilesAndNamesThe
     ASSERT_TRUE(QTest::qWaitFor([this] { return model->completedCount() == 3; }, 5000));
 }
 
-TEST_F(FinderServiceProgressViewTest, ACompleteRunShowsItsSavingsAndRevealsEveryOutput) {
+TEST_F(FinderServiceProgressViewTest, ACompleteRunShowsItsSavingsAndRevealsEveryOutput)
+{
     engine.script("big.pdf", Answer::succeeds(2621440));
     makeRun({"big.pdf"}, 10485760);
     ASSERT_TRUE(runToEnd(*model));
@@ -238,7 +251,8 @@ TEST_F(FinderServiceProgressViewTest, ACompleteRunShowsItsSavingsAndRevealsEvery
     EXPECT_TRUE(view.isVisible());
 }
 
-TEST_F(FinderServiceProgressViewTest, ALargerResultShowsNoSaving) {
+TEST_F(FinderServiceProgressViewTest, ALargerResultShowsNoSaving)
+{
     engine.script("a.pdf", Answer::succeeds(3000));
     engine.script("b.pdf", Answer::succeeds(3000));
     makeRun({"a.pdf", "b.pdf"}, 2000);
@@ -247,7 +261,8 @@ TEST_F(FinderServiceProgressViewTest, ALargerResultShowsNoSaving) {
     EXPECT_EQ(text("readyNote"), "PDFS LISTOS PARA SALIR");
 }
 
-TEST_F(FinderServiceProgressViewTest, AFailedRunSaysWhyAndOffersOnlyToClose) {
+TEST_F(FinderServiceProgressViewTest, AFailedRunSaysWhyAndOffersOnlyToClose)
+{
     makeRun({"a.pdf"}, 10);
     panel->answers.clear();
     ASSERT_TRUE(runToEnd(*model));
@@ -268,7 +283,8 @@ protected:
     int closes = 0;
 };
 
-TEST_F(FinderServicePanelControllerTest, ShowsAFloatingToolPanelAndAsksForEveryDestination) {
+TEST_F(FinderServicePanelControllerTest, ShowsAFloatingToolPanelAndAsksForEveryDestination)
+{
     controller.show(sources, [this] { ++closes; });
     QQuickView* shown = controller.panel();
     ASSERT_NE(shown, nullptr);
@@ -288,7 +304,8 @@ TEST_F(FinderServicePanelControllerTest, ShowsAFloatingToolPanelAndAsksForEveryD
 }
 
 // Closing the window itself is checked through the delegate's panels.
-TEST_F(FinderServicePanelControllerTest, TheViewsCloseButtonClosesThePanelOnce) {
+TEST_F(FinderServicePanelControllerTest, TheViewsCloseButtonClosesThePanelOnce)
+{
     controller.show(sources, [this] { ++closes; });
     QPointer<QQuickView> shown = controller.panel();
     QMetaObject::invokeMethod(shown->rootObject(), "closeRequested");

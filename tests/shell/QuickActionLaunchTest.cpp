@@ -19,7 +19,8 @@ using testing::fileUrls;
 using testing::pathIn;
 using testing::readFile;
 
-TEST(PathListSplitTest, CutsAtEveryLineBreakAndDropsEmptyLines) {
+TEST(PathListSplitTest, CutsAtEveryLineBreakAndDropsEmptyLines)
+{
     const struct {
         const char* name;
         QString text;
@@ -28,7 +29,9 @@ TEST(PathListSplitTest, CutsAtEveryLineBreakAndDropsEmptyLines) {
         {"example", "a.pdf\n\nb.PDF\nc.txt\n", {"a.pdf", "b.PDF", "c.txt"}},
         {"crlf", "/x/a.pdf\r\n/x/b.pdf\r\n", {"/x/a.pdf", "/x/b.pdf"}},
         {"lineSeparator", QString::fromUtf8("a.pdf\u2028b.pdf"), {"a.pdf", "b.pdf"}},
-        {"everyOtherBreak", QString::fromUtf8("a\vb\fc\rd\u0085e\u2029f"), {"a", "b", "c", "d", "e", "f"}},
+        {"everyOtherBreak",
+         QString::fromUtf8("a\vb\fc\rd\u0085e\u2029f"),
+         {"a", "b", "c", "d", "e", "f"}},
         {"spacesKept", " a.pdf\nb.pdf \n \n", {" a.pdf", "b.pdf ", " "}},
         {"tabIsNoBreak", "a\tb.pdf", {"a\tb.pdf"}},
         {"empty", "", {}},
@@ -39,7 +42,8 @@ TEST(PathListSplitTest, CutsAtEveryLineBreakAndDropsEmptyLines) {
     }
 }
 
-TEST(QuickActionArgumentsTest, TakesTheArgumentAfterTheFirstFlag) {
+TEST(QuickActionArgumentsTest, TakesTheArgumentAfterTheFirstFlag)
+{
     const QString flag = "--finder-quick-action";
     const struct {
         const char* name;
@@ -60,7 +64,8 @@ TEST(QuickActionArgumentsTest, TakesTheArgumentAfterTheFirstFlag) {
     }
 }
 
-TEST(PathListFileTest, TextThatIsNotUtf8ReadsAsNothingAndIsDeletedAnyway) {
+TEST(PathListFileTest, TextThatIsNotUtf8ReadsAsNothingAndIsDeletedAnyway)
+{
     testing::TestFolder folder;
     const QString list = pathIn(folder, "list");
     testing::writeFile(list.toStdString(), "/d/caf\xe9.pdf\n");
@@ -69,20 +74,23 @@ TEST(PathListFileTest, TextThatIsNotUtf8ReadsAsNothingAndIsDeletedAnyway) {
     EXPECT_TRUE(quickaction::takePathList(list).isEmpty()) << "a missing list is an empty one";
 }
 
-TEST(PdfUrlsTest, KeepsNamesEndingInPdfInAnyCase) {
+TEST(PdfUrlsTest, KeepsNamesEndingInPdfInAnyCase)
+{
     EXPECT_EQ(quickaction::pdfUrls(fileUrls({"/d/a.pdf", "/d/b.PDF", "/d/c.txt", "/d/folder",
                                              "/d/d.pdf.txt", "/d/e.tar.Pdf"})),
               fileUrls({"/d/a.pdf", "/d/b.PDF", "/d/e.tar.Pdf"}));
 }
 
-QString qPath(const fs::path& path) {
+QString qPath(const fs::path& path)
+{
     return QFile::decodeName(path.c_str());
 }
 
 // A process whose temporary files go to "tmp" inside the test's folder.
 class QuickActionLauncherTest : public ::testing::Test {
 protected:
-    QuickActionLauncherTest() {
+    QuickActionLauncherTest()
+    {
         fs::create_directory(folder / "tmp");
         environment.insert("TMPDIR", qPath(folder / "tmp"));
     }
@@ -94,7 +102,8 @@ protected:
 
 // The launcher in a tree of its own, beside a stand-in program that keeps
 // what it was handed.
-TEST_F(QuickActionLauncherTest, ListsTheSelectedPathsAndLeavesOutThoseWithLineBreaks) {
+TEST_F(QuickActionLauncherTest, ListsTheSelectedPathsAndLeavesOutThoseWithLineBreaks)
+{
     const fs::path workflow = folder / "resources/FinderQuickAction.workflow";
     fs::create_directories(workflow);
     fs::copy_file(ZURBO_QUICK_ACTION_LAUNCHER, workflow / "zurbo-quick-action");
@@ -123,7 +132,8 @@ TEST_F(QuickActionLauncherTest, ListsTheSelectedPathsAndLeavesOutThoseWithLineBr
 // The built launcher run as a file manager runs it: the application starts in
 // quick-action mode and takes the list. It then waits in its first save
 // dialog, so the test ends it there.
-TEST_F(QuickActionLauncherTest, StartsTheApplicationInQuickActionModeWithTheListConsumed) {
+TEST_F(QuickActionLauncherTest, StartsTheApplicationInQuickActionModeWithTheListConsumed)
+{
     ZURBO_REQUIRE_CORPUS();
     const std::vector<fs::path> corpus = testing::corpusFiles();
     ASSERT_GE(corpus.size(), 2u);
@@ -152,8 +162,8 @@ TEST_F(QuickActionLauncherTest, StartsTheApplicationInQuickActionModeWithTheList
 
     // The launcher replaced itself with the application: same process.
     const QList<QByteArray> commandLine =
-        QByteArray::fromStdString(readFile("/proc/" + std::to_string(process.processId()) +
-                                           "/cmdline"))
+        QByteArray::fromStdString(
+            readFile("/proc/" + std::to_string(process.processId()) + "/cmdline"))
             .split('\0');
     ASSERT_GE(commandLine.size(), 3);
     EXPECT_TRUE(commandLine.at(0).endsWith("/zurbo")) << commandLine.at(0).toStdString();

@@ -10,7 +10,8 @@ Q_IMPORT_QML_PLUGIN(ZurboPlugin)
 // Windows, views and file dialogs without a display (the offscreen platform
 // and the software renderer, unless the caller chose otherwise); the models
 // need the event loop to bring engine outcomes and ticks back.
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -17,7 +17,8 @@ namespace zurbo::testing {
 // "out/" under its own name, and a scripted engine.
 class ShellTest : public ::testing::Test {
 protected:
-    QList<QUrl> addSources(const QStringList& names, qint64 bytes = 1000) {
+    QList<QUrl> addSources(const QStringList& names, qint64 bytes = 1000)
+    {
         QStringList paths;
         for (const QString& name : names) {
             paths.append(writeSizedFile(folder, name, bytes));
@@ -27,12 +28,14 @@ protected:
     }
 
     std::unique_ptr<FinderServiceProgressModel> makeModel(const QStringList& names,
-                                                          qint64 bytes = 1000) {
+                                                          qint64 bytes = 1000)
+    {
         return std::make_unique<FinderServiceProgressModel>(addSources(names, bytes), panel,
                                                             engine.function());
     }
 
-    static bool runToEnd(FinderServiceProgressModel& model) {
+    static bool runToEnd(FinderServiceProgressModel& model)
+    {
         model.start();
         return QTest::qWaitFor(
             [&model] { return !model.phase().is(FinderServicePhase::Kind::working); }, 10000);

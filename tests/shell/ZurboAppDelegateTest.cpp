@@ -23,13 +23,15 @@ const QSize untouched(300, 200);
 // applications folder inside the test's own folder.
 class ZurboAppDelegateTest : public testing::ShellTest {
 protected:
-    ZurboAppDelegateTest() {
+    ZurboAppDelegateTest()
+    {
         qputenv("XDG_DATA_HOME", pathIn(folder, "data").toUtf8());
         mainWindow.resize(untouched);
     }
     ~ZurboAppDelegateTest() override { qunsetenv("XDG_DATA_HOME"); }
 
-    std::unique_ptr<ZurboAppDelegate> launch(const QStringList& arguments) {
+    std::unique_ptr<ZurboAppDelegate> launch(const QStringList& arguments)
+    {
         auto delegate = std::make_unique<ZurboAppDelegate>(QStringList{"zurbo"} + arguments);
         delegate->setPanelTools({panel, engine.function(), nullptr});
         if (delegate->showsMainWindowAtLaunch()) {
@@ -41,7 +43,8 @@ protected:
     }
 
     // A list file naming files of the test's folder, one a line.
-    QString writeList(QStringList names) {
+    QString writeList(QStringList names)
+    {
         for (QString& name : names) {
             name = name.isEmpty() ? name : pathIn(folder, name);
         }
@@ -52,20 +55,23 @@ protected:
     // Closes the panel with the application's own event loop running (quit()
     // means nothing outside it): 0 when the application was asked to quit,
     // 1 when it went on.
-    static int closeAndWatchForQuit(QQuickView* shown) {
+    static int closeAndWatchForQuit(QQuickView* shown)
+    {
         QTimer::singleShot(0, shown, &QWindow::close);
         QTimer::singleShot(400ms, qApp, [] { QCoreApplication::exit(1); });
         return QCoreApplication::exec();
     }
 
     // The main window alone, fitted to the screen or as it was.
-    void expectMainWindow(const ZurboAppDelegate& delegate, bool fitted) const {
+    void expectMainWindow(const ZurboAppDelegate& delegate, bool fitted) const
+    {
         EXPECT_EQ(delegate.servicePanelController(), nullptr);
         EXPECT_TRUE(mainWindow.isVisible());
         EXPECT_EQ(mainWindow.size() != untouched, fitted);
     }
 
-    bool installed() const {
+    bool installed() const
+    {
         return std::filesystem::exists(folder / "data/applications/Zurbo.workflow");
     }
 
@@ -73,7 +79,8 @@ protected:
     QWindow mainWindow;
 };
 
-TEST_F(ZurboAppDelegateTest, TheQuickActionOpensThePanelForTheListedPdfsOnly) {
+TEST_F(ZurboAppDelegateTest, TheQuickActionOpensThePanelForTheListedPdfsOnly)
+{
     const QList<QUrl> sources = addSources({"a.pdf", "b.PDF", "c.txt"}, 10);
     const auto delegate = launch({flag, writeList({"a.pdf", "", "b.PDF", "c.txt"})});
 
@@ -91,23 +98,27 @@ TEST_F(ZurboAppDelegateTest, TheQuickActionOpensThePanelForTheListedPdfsOnly) {
     EXPECT_EQ(delegate->servicePanelController(), nullptr);
 }
 
-TEST_F(ZurboAppDelegateTest, WindowModeInstallsTheActionAndFitsTheWindow) {
+TEST_F(ZurboAppDelegateTest, WindowModeInstallsTheActionAndFitsTheWindow)
+{
     const auto delegate = launch({});
     EXPECT_TRUE(installed());
     expectMainWindow(*delegate, true);
 }
 
-TEST_F(ZurboAppDelegateTest, AnUnwritableApplicationsFolderStillStartsAsUsual) {
+TEST_F(ZurboAppDelegateTest, AnUnwritableApplicationsFolderStillStartsAsUsual)
+{
     testing::writeFile(folder / "data", "a file where the folder should be");
     expectMainWindow(*launch({}), true);
 }
 
-TEST_F(ZurboAppDelegateTest, AListWithoutPdfsBringsOutTheMainWindowUnfitted) {
+TEST_F(ZurboAppDelegateTest, AListWithoutPdfsBringsOutTheMainWindowUnfitted)
+{
     expectMainWindow(*launch({flag, writeList({"notes.txt"})}), false);
     EXPECT_FALSE(QFile::exists(list));
 }
 
-TEST_F(ZurboAppDelegateTest, TheFlagLastReadsNothingAndLeavesTheWindowUnfitted) {
+TEST_F(ZurboAppDelegateTest, TheFlagLastReadsNothingAndLeavesTheWindowUnfitted)
+{
     expectMainWindow(*launch({writeList({"a.pdf"}), flag}), false);
     EXPECT_TRUE(installed());
     EXPECT_TRUE(QFile::exists(list));
@@ -115,7 +126,8 @@ TEST_F(ZurboAppDelegateTest, TheFlagLastReadsNothingAndLeavesTheWindowUnfitted) 
 
 // A second request while a panel is open gets a panel of its own; closing
 // the first leaves the second, and neither ends the application.
-TEST_F(ZurboAppDelegateTest, EachServicesPanelLivesUntilItIsClosed) {
+TEST_F(ZurboAppDelegateTest, EachServicesPanelLivesUntilItIsClosed)
+{
     const QList<QUrl> sources = addSources({"first.pdf", "second.pdf"}, 10);
     const auto delegate = launch({});
 

@@ -18,21 +18,24 @@ using testing::pathIn;
 // another process, as a file manager's would.
 class ZurboServicesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (!QDBusConnection::sessionBus().isConnected()) {
             GTEST_SKIP() << "no session bus; run under dbus-run-session";
         }
         ASSERT_TRUE(services.registerOn(QDBusConnection::sessionBus()));
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         QDBusConnection::sessionBus().unregisterObject(ZurboServices::objectPath);
         QDBusConnection::sessionBus().unregisterService(ZurboServices::serviceName);
     }
 
     // The method's answer as dbus-send prints it, once the event loop has
     // had a moment to open whatever the request opens.
-    QString request(const QStringList& uris) {
+    QString request(const QStringList& uris)
+    {
         QProcess client;
         client.start("dbus-send",
                      {"--session", "--print-reply=literal", "--dest=" + ZurboServices::serviceName,
@@ -50,14 +53,16 @@ protected:
     ZurboServices services{[this](const QList<QUrl>& urls) { panels.append(urls); }};
 };
 
-TEST_F(ZurboServicesTest, ARequestWithoutPdfsGetsTheErrorTextAndOpensNothing) {
+TEST_F(ZurboServicesTest, ARequestWithoutPdfsGetsTheErrorTextAndOpensNothing)
+{
     const QString notes = testing::writeSizedFile(folder, "notes.txt", 10);
     EXPECT_EQ(request({QUrl::fromLocalFile(notes).toString()}),
               "ZURBO no ha recibido ningún PDF. El Finder se ha hecho el sueco.");
     EXPECT_TRUE(panels.isEmpty());
 }
 
-TEST_F(ZurboServicesTest, OnlyThePdfsOfARequestReachThePanel) {
+TEST_F(ZurboServicesTest, OnlyThePdfsOfARequestReachThePanel)
+{
     QDir().mkpath(pathIn(folder, "scans"));
     const QString report = testing::writeSizedFile(folder, "report.PDF", 10);
     EXPECT_EQ(request({QUrl::fromLocalFile(pathIn(folder, "scans")).toString(),

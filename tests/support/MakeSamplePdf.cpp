@@ -11,6 +11,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const int pages = argc == 3 ? std::atoi(argv[2]) : 3;
-    zurbo::testing::writeFixturePdf(argv[1], zurbo::testing::imageHeavyDocument(pages > 0 ? pages : 1));
+    zurbo::testing::writeFixturePdf(argv[1],
+                                    zurbo::testing::imageHeavyDocument(pages > 0 ? pages : 1));
     return 0;
 }

@@ -30,7 +30,8 @@ StandInExecutable::StandInExecutable(const fs::path& folder, const std::string& 
     } else {
         if (behaviour.outputFrom) {
             script << "out=''; last=''\n"
-                   << "for a in \"$@\"; do case \"$a\" in -sOutputFile=*) out=\"${a#-sOutputFile=}\";; "
+                   << "for a in \"$@\"; do case \"$a\" in -sOutputFile=*) "
+                      "out=\"${a#-sOutputFile=}\";; "
                       "esac; last=\"$a\"; done\n"
                    << "[ -n \"$out\" ] || out=\"$last\"\n"
                    << "cp '" << behaviour.outputFrom->string() << "' \"$out\"\n";

@@ -44,7 +44,8 @@ std::vector<std::string> TestFolder::entries() const
 fs::path corpusDirectory()
 {
     const char* overridden = std::getenv("ZURBO_CORPUS_DIR");
-    const fs::path folder = overridden != nullptr ? fs::path(overridden) : fs::path(ZURBO_CORPUS_DIR);
+    const fs::path folder =
+        overridden != nullptr ? fs::path(overridden) : fs::path(ZURBO_CORPUS_DIR);
     std::error_code error;
     return fs::is_directory(folder, error) ? folder.lexically_normal() : fs::path();
 }

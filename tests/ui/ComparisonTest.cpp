@@ -9,20 +9,23 @@
 namespace zurbo::testing {
 namespace {
 
-FixtureDocument pagesOfText(int pages) {
+FixtureDocument pagesOfText(int pages)
+{
     FixtureDocument document;
     document.pages.resize(static_cast<std::size_t>(pages));
     return document;
 }
 
-QString pathText(const std::filesystem::path& path) {
+QString pathText(const std::filesystem::path& path)
+{
     return QString::fromStdString(path.string());
 }
 
 const QString pageLine = QStringLiteral("Si no lo encuentras, hemos ganado. Página %1 de %2");
 
 // A 5-page source whose result has 3 pages, queued and compressed.
-TEST(Comparison, PagesThroughTheShorterDocument) {
+TEST(Comparison, PagesThroughTheShorterDocument)
+{
     QueueScenario scenario;
     ViewHarness view;
     writeFixturePdf(scenario.folder / "largo.pdf", pagesOfText(5));
@@ -57,7 +60,8 @@ TEST(Comparison, PagesThroughTheShorterDocument) {
     EXPECT_TRUE(view.isShown("previousPage"));
 }
 
-TEST(Comparison, UnreadableFilesShowTheFallbackText) {
+TEST(Comparison, UnreadableFilesShowTheFallbackText)
+{
     TestFolder folder;
     writeFile(folder / "roto.pdf", "esto no es un PDF");
     ViewHarness view;

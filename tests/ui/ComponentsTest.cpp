@@ -18,7 +18,8 @@ namespace zurbo::testing {
 namespace {
 
 // Only a waiting job can be removed; only a complete one compared and revealed.
-TEST(Components, JobTilesShowTheirStateAndItsControls) {
+TEST(Components, JobTilesShowTheirStateAndItsControls)
+{
     struct Row {
         QString state;
         QVariantMap fields;
@@ -68,7 +69,8 @@ TEST(Components, JobTilesShowTheirStateAndItsControls) {
     }
 }
 
-TEST(Components, ByteTextFollowsTheDefaultLocale) {
+TEST(Components, ByteTextFollowsTheDefaultLocale)
+{
     const std::tuple<QLocale, qint64, QString> rows[] = {
         {QLocale(QLocale::German), 1'234'567, "1,2 MB"},
         {QLocale(QLocale::Spanish), 12'400'000, "12,4 MB"},
@@ -81,7 +83,8 @@ TEST(Components, ByteTextFollowsTheDefaultLocale) {
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(Components, BundledFacesResolveByTheirNames) {
+TEST(Components, BundledFacesResolveByTheirNames)
+{
     const std::tuple<QString, QString, bool> rows[] = {
         {"SinkRegular", "Bebas Neue", true},
         {"RobotoCondensed-Regular", "Roboto Condensed", false},
@@ -96,7 +99,8 @@ TEST(Components, BundledFacesResolveByTheirNames) {
     }
 }
 
-TEST(Components, DisabledActionButtonIgnoresClicksButLooksTheSame) {
+TEST(Components, DisabledActionButtonIgnoresClicksButLooksTheSame)
+{
     ViewHarness view;
     const auto showButton = [&](const QString& title, bool disabled) {
         return view.show(QStringLiteral("PhysicalActionButton.qml"),
@@ -120,7 +124,8 @@ TEST(Components, DisabledActionButtonIgnoresClicksButLooksTheSame) {
     EXPECT_EQ(view.text("actionTitle"), "APRETANDO TU PDF");
 }
 
-TEST(Components, MascotErrorShowsTheBottomRightQuarterAtTheFramesSize) {
+TEST(Components, MascotErrorShowsTheBottomRightQuarterAtTheFramesSize)
+{
     ViewHarness view;
     QQuickItem* mascot =
         view.show(QStringLiteral("MascotSprite.qml"), {{"mascotState", 3}, {"size", 64}}, {64, 64});
@@ -132,7 +137,8 @@ TEST(Components, MascotErrorShowsTheBottomRightQuarterAtTheFramesSize) {
     EXPECT_EQ(sheet->property("status").toInt(), 1) << "the sheet is part of the build";
 }
 
-TEST(Window, CanvasShrinksToTheWindowAndStaysCentred) {
+TEST(Window, CanvasShrinksToTheWindowAndStaysCentred)
+{
     const std::pair<QSize, double> rows[] = {
         {{590, 930}, 0.5}, {{1180, 465}, 0.5}, {{1180, 930}, 1.0}, {{1600, 1100}, 1.0}};
     QueueScenario scenario;
@@ -151,7 +157,8 @@ TEST(Window, CanvasShrinksToTheWindowAndStaysCentred) {
 }
 
 // Sizes and centres the window on the inset screen.
-TEST(Window, FittingFollowsTheAvailableGeometry) {
+TEST(Window, FittingFollowsTheAvailableGeometry)
+{
     const std::tuple<QRect, QRect, QSize> rows[] = {
         {{0, 0, 1000, 700}, {20, 20, 960, 660}, {860, 650}},
         {{0, 0, 800, 600}, {20, 20, 760, 560}, {760, 560}},
@@ -164,7 +171,8 @@ TEST(Window, FittingFollowsTheAvailableGeometry) {
     }
 }
 
-TEST(Window, LaunchFitsTheWindowUnlessStartedByTheQuickAction) {
+TEST(Window, LaunchFitsTheWindowUnlessStartedByTheQuickAction)
+{
     const std::pair<QStringList, bool> rows[] = {
         {{"zurbo"}, true},
         {{"zurbo", "--finder-quick-action", "/tmp/list"}, false},

@@ -41,7 +41,8 @@ const QList<QUrl> containingFolder{QUrl::fromLocalFile("/home/ana/informes")};
 class Reveal : public ::testing::Test {
 protected:
     void SetUp() override { QDesktopServices::setUrlHandler("file", &urls, "open"); }
-    void TearDown() override {
+    void TearDown() override
+    {
         QDesktopServices::unsetUrlHandler("file");
         daemon.kill();
         daemon.waitForFinished();
@@ -51,7 +52,8 @@ protected:
     QProcess daemon;
 };
 
-TEST_F(Reveal, WithoutABusOpensTheContainingFolder) {
+TEST_F(Reveal, WithoutABusOpensTheContainingFolder)
+{
     DesktopFileBrowserReveal reveal(
         QDBusConnection::connectToBus("unix:path=/nonexistent", "none"));
     reveal.reveal(revealedPath);
@@ -59,7 +61,8 @@ TEST_F(Reveal, WithoutABusOpensTheContainingFolder) {
 }
 
 // On a private session bus: the folder while no file manager answers, then the file itself.
-TEST_F(Reveal, AsksTheFileManagerToShowTheFileAndFallsBackToTheFolder) {
+TEST_F(Reveal, AsksTheFileManagerToShowTheFileAndFallsBackToTheFolder)
+{
     if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) {
         GTEST_SKIP() << "no dbus-daemon";
     }

@@ -26,7 +26,8 @@ struct QueueScenario::Engine {
     std::map<QString, ScriptedOutcome> outcomes;
 };
 
-QueueScenario::QueueScenario() : m_engine(std::make_shared<Engine>()) {
+QueueScenario::QueueScenario() : m_engine(std::make_shared<Engine>())
+{
     model.setCompressFunction([engine = m_engine](const CompressRequest& request) {
         std::unique_lock lock(engine->mutex);
         engine->released.wait(lock, [&] { return !engine->held; });
@@ -43,17 +44,20 @@ QueueScenario::QueueScenario() : m_engine(std::make_shared<Engine>()) {
     model.setExportModeName(QStringLiteral("replaceOriginal"));
 }
 
-QueueScenario::~QueueScenario() {
+QueueScenario::~QueueScenario()
+{
     hold(false);
     QTRY_VERIFY_WITH_TIMEOUT(!model.isWorking(), 5000);
 }
 
-void QueueScenario::script(const QString& fileName, ScriptedOutcome outcome) {
+void QueueScenario::script(const QString& fileName, ScriptedOutcome outcome)
+{
     const std::lock_guard lock(m_engine->mutex);
     m_engine->outcomes[fileName] = std::move(outcome);
 }
 
-void QueueScenario::hold(bool held) {
+void QueueScenario::hold(bool held)
+{
     {
         const std::lock_guard lock(m_engine->mutex);
         m_engine->held = held;
@@ -61,27 +65,32 @@ void QueueScenario::hold(bool held) {
     m_engine->released.notify_all();
 }
 
-void QueueScenario::queueFile(const QString& name, std::int64_t bytes) {
+void QueueScenario::queueFile(const QString& name, std::int64_t bytes)
+{
     writeFile(folder / name.toStdString(), std::string(static_cast<std::size_t>(bytes), 'x'));
     queuePath(folder / name.toStdString());
 }
 
-void QueueScenario::queuePath(const std::filesystem::path& path) {
+void QueueScenario::queuePath(const std::filesystem::path& path)
+{
     model.add({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
 }
 
-void QueueScenario::runBatch() {
+void QueueScenario::runBatch()
+{
     model.compressAll();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !model.isWorking(); }, 5000));
 }
 
-void QueueScenario::startHeldBatch() {
+void QueueScenario::startHeldBatch()
+{
     hold();
     model.compressAll();
     EXPECT_TRUE(QTest::qWaitFor([this] { return model.activeJob().has_value(); }, 5000));
 }
 
-void QueueScenario::setActiveProgress(double progress) {
+void QueueScenario::setActiveProgress(double progress)
+{
     const auto active = model.activeJob();
     ASSERT_TRUE(active.has_value());
     model.queue()->update(model.queue()->indexOf(active->id),
@@ -90,11 +99,13 @@ void QueueScenario::setActiveProgress(double progress) {
 
 namespace {
 
-QUrl moduleFile(const QString& fileName) {
+QUrl moduleFile(const QString& fileName)
+{
     return QUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/") + fileName);
 }
 
-QQuickItem* findItem(QQuickItem* item, const QString& objectName) {
+QQuickItem* findItem(QQuickItem* item, const QString& objectName)
+{
     if (item == nullptr || item->objectName() == objectName) {
         return item;
     }
@@ -107,7 +118,8 @@ QQuickItem* findItem(QQuickItem* item, const QString& objectName) {
 }
 
 // Scrolls every scroll area around `item` so that the item is on screen, as a user would.
-void scrollIntoView(QQuickItem* item) {
+void scrollIntoView(QQuickItem* item)
+{
     for (QQuickItem* area = item->parentItem(); area != nullptr; area = area->parentItem()) {
         if (area->inherits("QQuickFlickable")) {
             auto* content = area->property("contentItem").value<QQuickItem*>();
@@ -119,7 +131,8 @@ void scrollIntoView(QQuickItem* item) {
     }
 }
 
-void reportErrors(const QList<QQmlError>& errors) {
+void reportErrors(const QList<QQmlError>& errors)
+{
     for (const QQmlError& error : errors) {
         ADD_FAILURE() << error.toString().toStdString();
     }
@@ -127,7 +140,8 @@ void reportErrors(const QList<QQmlError>& errors) {
 
 } // namespace
 
-QQuickItem* ViewHarness::show(const QString& fileName, const QVariantMap& properties, QSize size) {
+QQuickItem* ViewHarness::show(const QString& fileName, const QVariantMap& properties, QSize size)
+{
     m_view = std::make_unique<QQuickView>();
     PagePreviewProvider::installInto(*m_view->engine());
     m_view->setInitialProperties(properties);
@@ -141,14 +155,16 @@ QQuickItem* ViewHarness::show(const QString& fileName, const QVariantMap& proper
     return m_view->rootObject();
 }
 
-QQuickItem* ViewHarness::showContentView(CompressorModel& model, QSize size) {
+QQuickItem* ViewHarness::showContentView(CompressorModel& model, QSize size)
+{
     return show(QStringLiteral("ContentView.qml"),
                 {{"model", QVariant::fromValue(&model)},
                  {"fileBrowser", QVariant::fromValue(&fileBrowser)}},
                 size);
 }
 
-QQuickWindow* ViewHarness::showMainWindow(CompressorModel& model) {
+QQuickWindow* ViewHarness::showMainWindow(CompressorModel& model)
+{
     m_windowEngine = std::make_unique<QQmlEngine>();
     QQmlComponent component(m_windowEngine.get(), moduleFile(QStringLiteral("MainWindow.qml")));
     QObject* created =
@@ -163,11 +179,13 @@ QQuickWindow* ViewHarness::showMainWindow(CompressorModel& model) {
     return m_mainWindow.get();
 }
 
-QQuickWindow* ViewHarness::window() const {
+QQuickWindow* ViewHarness::window() const
+{
     return m_mainWindow ? m_mainWindow.get() : static_cast<QQuickWindow*>(m_view.get());
 }
 
-QQuickItem* ViewHarness::find(const QString& objectName) const {
+QQuickItem* ViewHarness::find(const QString& objectName) const
+{
     QQuickItem* item = m_mainWindow ? m_mainWindow->contentItem() : m_view->rootObject();
     for (const QString& name : objectName.split(QLatin1Char('/'))) {
         item = findItem(item, name);
@@ -176,17 +194,20 @@ QQuickItem* ViewHarness::find(const QString& objectName) const {
     return item;
 }
 
-QVariant ViewHarness::read(const QString& objectName, const char* property) const {
+QVariant ViewHarness::read(const QString& objectName, const char* property) const
+{
     const QQuickItem* item = find(objectName);
     return item ? item->property(property) : QVariant();
 }
 
-bool ViewHarness::isShown(const QString& objectName) const {
+bool ViewHarness::isShown(const QString& objectName) const
+{
     const QQuickItem* item = find(objectName);
     return item && item->isVisible() && item->isEnabled();
 }
 
-void ViewHarness::click(const QString& objectName) {
+void ViewHarness::click(const QString& objectName)
+{
     if (QQuickItem* item = find(objectName)) {
         scrollIntoView(item);
         const QPointF centre = item->mapToScene({item->width() / 2, item->height() / 2});
@@ -195,11 +216,13 @@ void ViewHarness::click(const QString& objectName) {
     }
 }
 
-void ViewHarness::settle(int milliseconds) {
+void ViewHarness::settle(int milliseconds)
+{
     QTest::qWait(milliseconds);
 }
 
-void ViewHarness::saveScreenshot(const QString& name) {
+void ViewHarness::saveScreenshot(const QString& name)
+{
     settle(400);
     QDir().mkpath(QStringLiteral(ZURBO_SCREENSHOT_DIR));
     const QImage picture = window()->grabWindow();

@@ -22,7 +22,8 @@ struct WindowState {
     QString actionTitle, actionSubtitle;
     bool actionIgnoresClicks, clickStartsBatch, resultCardShown;
 };
-void PrintTo(const WindowState& row, std::ostream* out) {
+void PrintTo(const WindowState& row, std::ostream* out)
+{
     *out << row.name;
 }
 
@@ -58,7 +59,8 @@ protected:
     ViewHarness view;
 };
 
-TEST_P(WindowStates, ShowWhatTheStateTablesSay) {
+TEST_P(WindowStates, ShowWhatTheStateTablesSay)
+{
     const WindowState& state = GetParam();
     for (int file = 0; file < state.files; ++file) {
         const QString name = QStringLiteral("%1.pdf").arg(file);
@@ -103,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(Window, WindowStates, ::testing::ValuesIn(windowStates)
 enum Mascot { idle, compressing, success, error };
 
 // One job in the queue, so that the overall progress is the active job's.
-TEST(Console, PhrasesAndMascotFollowTheBatch) {
+TEST(Console, PhrasesAndMascotFollowTheBatch)
+{
     struct Row {
         double progress;
         QString phrase, percentage;
@@ -140,7 +143,8 @@ TEST(Console, PhrasesAndMascotFollowTheBatch) {
     EXPECT_EQ(view.read("consoleMascot", "mascotState").toInt(), success);
 }
 
-TEST(ResultCard, AdmitsDefeatOnlyForAnExplicitMiss) {
+TEST(ResultCard, AdmitsDefeatOnlyForAnExplicitMiss)
+{
     const QString dignity = QStringLiteral("Las letras conservan la dignidad. Los vectores, sus "
                                            "curvas. Los megas absurdos, la puerta.");
     const QString missed =
@@ -165,7 +169,8 @@ TEST(ResultCard, AdmitsDefeatOnlyForAnExplicitMiss) {
 }
 
 // A failed job first, then two completed ones.
-TEST(ResultCard, CompareOpensTheFirstCompletedJobAndClearEmptiesTheQueue) {
+TEST(ResultCard, CompareOpensTheFirstCompletedJobAndClearEmptiesTheQueue)
+{
     QueueScenario scenario;
     ViewHarness view;
     scenario.script("roto.pdf", {.failure = "no"});
@@ -194,7 +199,8 @@ TEST(ResultCard, CompareOpensTheFirstCompletedJobAndClearEmptiesTheQueue) {
 }
 
 // A file manager's drag: hovering anywhere lights the drop zone, dropping queues the PDFs.
-TEST(WindowInput, DroppedFilesJoinTheQueue) {
+TEST(WindowInput, DroppedFilesJoinTheQueue)
+{
     QueueScenario scenario;
     ViewHarness view;
     view.showContentView(scenario.model);
@@ -217,7 +223,8 @@ TEST(WindowInput, DroppedFilesJoinTheQueue) {
     EXPECT_EQ(view.text("queueSubtitle"), "1 archivo esperando su destino.");
 }
 
-TEST(WindowInput, MenuOffersCompressOnlyWithAQueueAndNoBatch) {
+TEST(WindowInput, MenuOffersCompressOnlyWithAQueueAndNoBatch)
+{
     QueueScenario scenario;
     ViewHarness view;
     QQuickWindow* window = view.showMainWindow(scenario.model);
