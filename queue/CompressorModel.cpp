@@ -1,6 +1,7 @@
 #include "CompressorModel.h"
 
 #include "BatchRun.h"
+#include "ChangeNotification.h"
 #include "JobListModel.h"
 #include "OpenPanel.h"
 #include "ProgressTicker.h"
@@ -194,10 +195,7 @@ QVariantMap CompressorModel::estimates() const
 
 void CompressorModel::setProfile(CompressionProfile profile)
 {
-    if (m_profile != profile) {
-        m_profile = profile;
-        emit profileChanged();
-    }
+    assignAndNotify(this, m_profile, profile, &CompressorModel::profileChanged);
 }
 
 QString CompressorModel::profileName() const
@@ -214,34 +212,22 @@ void CompressorModel::setProfileName(const QString& name)
 
 void CompressorModel::setDropTargeted(bool targeted)
 {
-    if (m_dropTargeted != targeted) {
-        m_dropTargeted = targeted;
-        emit isDropTargetedChanged();
-    }
+    assignAndNotify(this, m_dropTargeted, targeted, &CompressorModel::isDropTargetedChanged);
 }
 
 void CompressorModel::setGlobalMessage(const QString& message)
 {
-    if (m_globalMessage != message) {
-        m_globalMessage = message;
-        emit globalMessageChanged();
-    }
+    assignAndNotify(this, m_globalMessage, message, &CompressorModel::globalMessageChanged);
 }
 
 void CompressorModel::setWorking(bool working)
 {
-    if (m_working != working) {
-        m_working = working;
-        emit isWorkingChanged();
-    }
+    assignAndNotify(this, m_working, working, &CompressorModel::isWorkingChanged);
 }
 
 void CompressorModel::setTargetEnabled(bool enabled)
 {
-    if (m_targetEnabled != enabled) {
-        m_targetEnabled = enabled;
-        emit targetEnabledChanged();
-    }
+    assignAndNotify(this, m_targetEnabled, enabled, &CompressorModel::targetEnabledChanged);
 }
 
 void CompressorModel::setTargetMegabytes(double megabytes)
@@ -256,18 +242,12 @@ void CompressorModel::setTargetMegabytes(double megabytes)
 
 void CompressorModel::setCleanMetadata(bool clean)
 {
-    if (m_cleanMetadata != clean) {
-        m_cleanMetadata = clean;
-        emit cleanMetadataChanged();
-    }
+    assignAndNotify(this, m_cleanMetadata, clean, &CompressorModel::cleanMetadataChanged);
 }
 
 void CompressorModel::setExportMode(ExportMode mode)
 {
-    if (m_exportMode != mode) {
-        m_exportMode = mode;
-        emit exportModeChanged();
-    }
+    assignAndNotify(this, m_exportMode, mode, &CompressorModel::exportModeChanged);
 }
 
 QString CompressorModel::exportModeName() const

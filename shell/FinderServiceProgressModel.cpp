@@ -1,5 +1,6 @@
 #include "FinderServiceProgressModel.h"
 
+#include "ChangeNotification.h"
 #include "SavePanel.h"
 
 #include <QFile>
@@ -214,18 +215,13 @@ void FinderServiceProgressModel::setProgress(double progress)
 
 void FinderServiceProgressModel::setActiveFile(const QString& name)
 {
-    if (m_activeFile != name) {
-        m_activeFile = name;
-        emit activeFileChanged();
-    }
+    assignAndNotify(this, m_activeFile, name, &FinderServiceProgressModel::activeFileChanged);
 }
 
 void FinderServiceProgressModel::setCompletedCount(int count)
 {
-    if (m_completedCount != count) {
-        m_completedCount = count;
-        emit completedCountChanged();
-    }
+    assignAndNotify(this, m_completedCount, count,
+                    &FinderServiceProgressModel::completedCountChanged);
 }
 
 void FinderServiceProgressModel::setOutputs(QList<QUrl> urls, qint64 bytes)
