@@ -15,8 +15,6 @@ namespace zurbo::testing {
 
 namespace {
 
-using ColorSpace = FixtureImage::ColorSpace;
-
 // A smooth, photo-like pattern with a little noise (the same for the same
 // size), or every pixel the image's solid colour.
 std::string pixels(const FixtureImage& image, int components)
@@ -47,15 +45,14 @@ std::string encodeJpeg(const std::string& samples, const FixtureImage& image, in
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
     const int format = components == 1 ? TJPF_GRAY : components == 3 ? TJPF_RGB : TJPF_CMYK;
-    const bool failed = tjCompress2(handle, reinterpret_cast<const unsigned char*>(samples.data()),
-                                    image.width, 0, image.height, format, &jpeg, &size,
-                                    components == 1 ? TJSAMP_GRAY : TJSAMP_444, 92, 0) != 0;
-    std::string encoded = failed ? "" : std::string(reinterpret_cast<char*>(jpeg), size);
-    tjFree(jpeg);
-    tjDestroy(handle);
-    if (failed) {
+    if (tjCompress2(handle, reinterpret_cast<const unsigned char*>(samples.data()), image.width, 0,
+                    image.height, format, &jpeg, &size, components == 1 ? TJSAMP_GRAY : TJSAMP_444,
+                    92, 0) != 0) {
         throw std::runtime_error("fixture JPEG encoding failed");
     }
+    std::string encoded(reinterpret_cast<char*>(jpeg), size);
+    tjFree(jpeg);
+    tjDestroy(handle);
     return encoded;
 }
 
@@ -73,8 +70,8 @@ QPDFObjectHandle newStream(QPDF& pdf, const std::string& dictionary, const std::
 
 QPDFObjectHandle imageXObject(QPDF& pdf, const FixtureImage& image)
 {
-    using enum ColorSpace;
-    const ColorSpace space = image.colorSpace;
+    using enum FixtureImage::ColorSpace;
+    const auto space = image.colorSpace;
     const int components = space == cmyk ? 4 : space == gray || space == iccGray ? 1 : 3;
     const std::string device = components == 1   ? "/DeviceGray"
                                : components == 3 ? "/DeviceRGB"
