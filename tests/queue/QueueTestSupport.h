@@ -8,10 +8,7 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cstdint>
 #include <iterator>
-#include <ostream>
-#include <string>
 #include <type_traits>
 
 // Readable failure messages.
@@ -19,13 +16,6 @@ inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
 }
-
-namespace zurbo {
-inline void PrintTo(const JobState& state, std::ostream* out)
-{
-    *out << state.rawValue().toStdString() << "(\"" << state.message().toStdString() << "\")";
-}
-} // namespace zurbo
 
 namespace zurbo::testing {
 
@@ -51,7 +41,6 @@ inline QList<QUrl> fileUrls(const QStringList& paths)
     return urls;
 }
 
-// Waits for the running batch to end; false when it did not within `seconds`.
 inline bool waitForBatch(const CompressorModel& model, int seconds = 10)
 {
     return QTest::qWaitFor([&model] { return !model.isWorking(); }, seconds * 1000);

@@ -13,9 +13,8 @@
 
 namespace zurbo::testing {
 
-// A stand-in for the engine: answers each source file (by file name) as
-// scripted, after an optional delay, and records every call. A file without
-// an answer succeeds with 1 byte at once.
+// Stands in for the engine: answers each source file (by file name) as scripted,
+// else with 1 byte at once, after an optional delay, and records every call.
 class ScriptedEngine {
 public:
     struct Answer {
@@ -64,7 +63,6 @@ public:
         return m_state->calls;
     }
 
-    // The file names the calls were for, in call order.
     QStringList calledFiles() const
     {
         QStringList names;

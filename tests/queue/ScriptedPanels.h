@@ -12,13 +12,13 @@ class ScriptedSavePanel : public SavePanel {
 public:
     QList<std::optional<QString>> answers;
     // Runs while each panel is "up", before it answers.
-    std::function<void()> whileShown;
+    std::function<void()> whileShown = [] {};
     QList<Settings> shown;
 
     std::optional<QString> run(const Settings& settings) override
     {
         shown.append(settings);
-        whileShown ? whileShown() : void();
+        whileShown();
         return answers.isEmpty() ? std::nullopt : answers.takeFirst();
     }
 };
