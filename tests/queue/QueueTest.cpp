@@ -247,7 +247,7 @@ TEST_F(QueueModelTest, ChosenNamesAndReplacedOriginalsThroughTheRealEngine)
     writeFixturePdf(text.toStdString(), textOnlyDocument());
     model.add(fileUrls({photo, text}));
     // Cancelling any panel, or one that gives no path, cancels the whole batch.
-    for (const auto& answers : {QList<std::optional<QString>>{photo}, {QString()}}) {
+    for (const auto& answers : {QList<std::optional<QString>>{photo}, {QString(), photo}}) {
         savePanel->answers = answers;
         QSignalSpy announced(&model, &CompressorModel::jobsChanged);
         model.compressAll();
