@@ -71,10 +71,10 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    QUrl file(const QString& name, Outcome outcome = {})
+    QUrl file(const QString& name, Outcome outcome = {}, std::size_t size = 1'000'000)
     {
         script.insert(name, outcome);
-        writeFile((dir + name).toStdString(), std::string(1'000'000, 'x'));
+        writeFile((dir + name).toStdString(), std::string(size, 'x'));
         return QUrl::fromLocalFile(dir + name);
     }
     void release()
@@ -273,13 +273,13 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
     expect(pageLine + "3 de 3; nextPage.shown=false; previousPage.shown=true");
     click("closeComparison");
 
-    // The failure beats a running batch too; only an explicit miss is admitted.
-    model.add({file("tres.pdf", {.bytes = 300'000, .targetReached = false})});
+    // The failure beats a running batch too; only an explicit miss is admitted; empty saves 0.
+    model.add({file("vacio.pdf", {.targetReached = false}, 0)});
     held = true;
     click("actionButton");
     expect("consoleTitle=TORTURA EN CURSO; consoleMascot/mascotSheet.y=-64");
     release();
-    expect("jobTile3/statusText=1.0 MB → 300 kB · −70% · objetivo no alcanzado; "
+    expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
            "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
            "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
 
