@@ -1,157 +1,229 @@
 #include "SystemPDFEngine.h"
 
+#include "Downsampler.h"
+#include "FilterDescription.h"
+#include "ImageRecompressor.h"
 #include "PdfFixtures.h"
-#include "PdfInspection.h"
+#include "PopplerCommands.h"
+#include "StructuralSimilarity.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+
+namespace fs = std::filesystem;
 
 namespace zurbo::engine {
 namespace {
 
-using testing::FixtureDocument;
-using testing::FixturePage;
-using testing::PdfInspection;
-using testing::TestFolder;
+using namespace zurbo::testing;
+using EngineError = PDFEngine::EngineError;
+using Information = std::map<std::string, std::string>;
 
 constexpr PDFEngine::Configuration balanced{150, 82};
 
-PDFEngine::EngineError::Kind failureOf(const std::filesystem::path& source,
-                                       const std::filesystem::path& output)
-{
-    try {
-        runSystemPDFEngine(source, output, balanced, false);
-    } catch (const PDFEngine::EngineError& error) {
-        return error.kind();
-    }
-    ADD_FAILURE() << "the engine did not fail";
-    return PDFEngine::EngineError::Kind::compressionFailed;
-}
-
-struct InformationCase {
-    const char* name;
-    std::map<std::string, std::string> source;
-    bool cleanMetadata;
-    std::map<std::string, std::string> expected;
+// An image XObject as a written PDF stores it.
+struct StoredImage {
+    long long width = 0;
+    long long height = 0;
+    std::string stored;
+    long long softMaskWidth = 0;
+    QPDFObjGen object;
 };
 
-class DocumentInformationTest : public ::testing::TestWithParam<InformationCase> {};
-
-TEST_P(DocumentInformationTest, CarriesTheFourAttributesOnlyWhenAskedAndAlwaysTheCreator)
+// The one image a page paints, directly or through a form.
+StoredImage imageOn(const fs::path& pdf, std::size_t pageIndex)
 {
-    const InformationCase& c = GetParam();
-    const TestFolder folder;
-    FixtureDocument document = testing::textOnlyDocument();
-    document.info = c.source;
-    testing::writeFixturePdf(folder / "in.pdf", document);
-
-    runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", balanced, c.cleanMetadata);
-
-    EXPECT_EQ(PdfInspection(folder / "out.pdf").information(), c.expected);
+    QPDF document;
+    document.processFile(pdf.c_str());
+    StoredImage stored;
+    const auto read = [&](QPDFObjectHandle& image, QPDFObjectHandle&, const std::string&) {
+        QPDFObjectHandle dictionary = image.getDict();
+        QPDFObjectHandle mask = dictionary.getKey("/SMask");
+        const auto data = image.getRawStreamData();
+        stored = {
+            dictionary.getKey("/Width").getIntValue(), dictionary.getKey("/Height").getIntValue(),
+            std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()),
+            mask.isStream() ? mask.getDict().getKey("/Width").getIntValue() : 0, image.getObjGen()};
+    };
+    QPDFPageDocumentHelper(document).getAllPages().at(pageIndex).forEachImage(true, read);
+    return stored;
 }
 
-const std::map<std::string, std::string> everything{
-    {"Title", "Informe añual"}, {"Author", "Zoë"},        {"Subject", "Cuentas"},
-    {"Keywords", "uno, dos"},   {"Producer", "Old tool"}, {"Creator", "Writer"}};
+TEST(FilterDescriptionTest, HoldsTheConfigurationsNumbersInTheirPlaces)
+{
+    const std::vector<std::tuple<std::int64_t, std::int64_t, double, std::int64_t>> rows{
+        {200, 90, 0.90, 3400}, {150, 82, 0.82, 2550}, {82, 56, 0.56, 1394}};
+    for (const auto& [resolution, jpegQuality, quality, sizeMax] : rows) {
+        const auto filter = FilterDescription::forConfiguration({resolution, jpegQuality});
+        const auto& image = filter.at("FilterData").at("ColorSettings").at("ImageSettings");
+        const auto& scale = image.at("ImageScaleSettings");
+        EXPECT_EQ(
+            std::tuple(filter.at("FilterType").integer(), filter.at("Name").text(),
+                       filter.at("Domains").at("Applications").boolean(),
+                       image.at("Compression Quality").real(), image.at("ImageCompression").text(),
+                       scale.at("ImageResolution").integer(),
+                       scale.at("ImageScaleInterpolate").boolean(),
+                       scale.at("ImageSizeMax").integer(), scale.at("ImageSizeMin").integer()),
+            std::tuple(1, "ZURBO " + std::to_string(resolution) + " ppp", true, quality,
+                       "ImageJPEGCompress", resolution, true, sizeMax, 0));
+        // The recompression takes its numbers from the description.
+        const auto settings = filter.imageSettings();
+        EXPECT_EQ(std::tuple(settings.compressionQuality, settings.resolution, settings.sizeMax,
+                             settings.sizeMin),
+                  std::tuple(quality, static_cast<double>(resolution), sizeMax, 0));
+    }
+    EXPECT_LT(ImageRecompressor::jpegQuality(0.72), ImageRecompressor::jpegQuality(0.82));
+    EXPECT_LT(ImageRecompressor::jpegQuality(0.82), ImageRecompressor::jpegQuality(0.90));
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DocumentInformationTest,
-    ::testing::Values(
-        InformationCase{"keptWhenNotCleaning",
-                        everything,
-                        false,
-                        {{"Title", "Informe añual"},
-                         {"Author", "Zoë"},
-                         {"Subject", "Cuentas"},
-                         {"Keywords", "uno, dos"},
-                         {"Creator", "ZURBO"}}},
-        InformationCase{"absentOnesStayAbsent",
-                        {{"Title", "Solo título"}, {"Keywords", "k"}},
-                        false,
-                        {{"Title", "Solo título"}, {"Keywords", "k"}, {"Creator", "ZURBO"}}},
-        InformationCase{"noInformationAtAll", {}, false, {{"Creator", "ZURBO"}}},
-        InformationCase{"droppedWhenCleaning", everything, true, {{"Creator", "ZURBO"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SystemPDFEngineTest, KeepsEveryPageMediaBoxInOrderIncludingAnInheritedOne)
+// Pages, their media boxes and four document attributes go across; nothing else does.
+TEST(SystemPDFEngineTest, WritesThePagesAndTheInformationAndNothingElse)
 {
     const TestFolder folder;
     FixtureDocument document;
-    document.pages = {FixturePage{300, 500, "one", {}}, FixturePage{842, 595, "two", {}},
-                      FixturePage{612, 792, "three", {}}};
+    document.pages = {{300, 500, "one"}, {842, 595, "two"}, {612, 792, "three"}};
     document.inheritFirstMediaBox = true;
-    testing::writeFixturePdf(folder / "in.pdf", document);
+    document.info = {{"Title", "Informe añual"}, {"Author", "Zoë"},    {"Subject", "Cuentas"},
+                     {"Keywords", "uno, dos"},   {"Producer", "Tool"}, {"Creator", "Writer"}};
+    writeFixturePdf(folder / "plain.pdf", document);
+    QPDF source;
+    source.processFile((folder / "plain.pdf").c_str());
+    QPDFObjectHandle root = source.getRoot();
+    root.replaceKey("/Outlines", source.makeIndirectObject(QPDFObjectHandle::parse("<< >>")));
+    root.replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
+    root.replaceKey("/Metadata", source.newStream(std::string("<x:xmpmeta/>")));
+    QPDFWriter(source, (folder / "in.pdf").c_str()).write();
+    writeFixturePdf(folder / "empty.pdf", FixtureDocument{});
 
+    const std::vector<std::string> boxes{"[ 0 0 300 500 ]", "[ 0 0 842 595 ]", "[ 0 0 612 792 ]"};
+    const Information creator{{"Creator", "ZURBO"}};
+    Information copied(document.info.begin(), document.info.end());
+    copied.erase("Producer");
+    copied["Creator"] = "ZURBO";
+    for (const auto& [input, clean, pages, information] :
+         std::vector<std::tuple<std::string, bool, std::vector<std::string>, Information>>{
+             {"empty.pdf", false, {}, creator},
+             {"in.pdf", true, boxes, creator},
+             {"in.pdf", false, boxes, copied}}) {
+        SCOPED_TRACE(input + (clean ? " cleaned" : ""));
+        runSystemPDFEngine(folder / input, folder / "out.pdf", balanced, clean);
+        QPDF output;
+        output.processFile((folder / "out.pdf").c_str());
+        std::vector<std::string> written;
+        for (QPDFPageObjectHelper page : QPDFPageDocumentHelper(output).getAllPages()) {
+            written.push_back(page.getAttribute("/MediaBox", false).unparseResolved());
+        }
+        EXPECT_EQ(written, pages);
+        EXPECT_EQ(output.getRoot().getKeys(), (std::set<std::string>{"/Pages", "/Type"}));
+        Information info;
+        for (auto [key, value] : output.getTrailer().getKey("/Info").ditems()) {
+            info[key.substr(1)] = value.getUTF8Value();
+        }
+        EXPECT_EQ(info, information);
+    }
+    EXPECT_EQ(bench::extractText(folder / "out.pdf"), "one\n\n\ftwo\n\n\fthree\n\n\f");
+}
+
+TEST(SystemPDFEngineTest, RefusesUnreadableSourcesAndUnwritableOutputs)
+{
+    const TestFolder folder;
+    writeFile(folder / "text.pdf", "this is not a PDF at all\n");
+    writeFile(folder / "empty.pdf", "");
+    writeFile(folder / "treeless.pdf", // a catalogue whose page tree is gone
+              "%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\ntrailer\n"
+              "<< /Root 1 0 R /Size 2 >>\n%%EOF\n");
+    writeFixturePdf(folder / "good.pdf", textOnlyDocument());
+    for (const std::string source :
+         {"text.pdf", "empty.pdf", "missing.pdf", "treeless.pdf", "good.pdf"}) {
+        const bool good = source == "good.pdf";
+        try {
+            runSystemPDFEngine(folder / source, folder / (good ? "no/out.pdf" : "out.pdf"),
+                               balanced, false);
+            ADD_FAILURE() << source << " was accepted";
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.kind(), good ? EngineError::Kind::systemFilterUnavailable
+                                         : EngineError::Kind::documentUnreadable)
+                << source;
+        }
+    }
+}
+
+// Mean grey where the fixtures show their first image, on a page rendered at 40 dpi.
+double meanGreyOfTheImage(const bench::GrayImage& page)
+{
+    double sum = 0;
+    int count = 0;
+    for (int y = page.height * 78 / 100; y < page.height * 90 / 100; ++y) {
+        for (int x = page.width * 13 / 100; x < page.width * 34 / 100; ++x, ++count) {
+            sum += page.at(x, y);
+        }
+    }
+    return sum / count;
+}
+
+// One page per image; each must come out sized for where it is shown, as a
+// smaller JPEG or untouched, and look the same.
+TEST(SystemPDFEngineTest, RecompressesEveryImageForWhereItIsShown)
+{
+    using enum FixtureImage::ColorSpace;
+    const auto photo = [](FixtureImage::ColorSpace space, bool jpeg, bool softMask = false,
+                          std::vector<int> solidColor = {}, bool invertedCmyk = false) {
+        return FixtureImage{1200, 900, space, jpeg, invertedCmyk, std::move(solidColor), softMask};
+    };
+    // 20 x 13 inches at 150 ppi want 3000 x 1950 pixels; 2550 is the largest size.
+    FixtureImage large{
+        .width = 3000, .height = 2000, .shownWidthInches = 20, .shownHeightInches = 13};
+    // A flat colour is smaller losslessly than as a JPEG.
+    const FixtureImage flat{.width = 200, .height = 150, .solidColor = {20, 120, 220}};
+    const std::vector<std::tuple<const char*, FixtureImage, double, int, int>> rows{
+        {"rgb", photo(rgb, false), 1, 300, 225},
+        {"sameRgbThroughAScalingForm", photo(rgb, false), 0.5, 300, 225},
+        {"iccRgbJpeg", photo(iccRgb, true), 1, 300, 225},
+        {"iccGray", photo(iccGray, false), 1, 300, 225},
+        {"cmykJpeg", photo(cmyk, true), 1, 300, 225},
+        {"softMasked", photo(rgb, false, true), 1, 300, 225},
+        {"red", photo(rgb, true, false, {230, 20, 20}), 1, 300, 225},
+        {"cyanAdobeInverted", photo(cmyk, true, false, {255, 0, 0, 0}, true), 1, 300, 225},
+        {"boundedByTheLargestSize", large, 1, 2550, 1658},
+        {"jpegBelowTheResolution", {.width = 250, .height = 180, .jpeg = true}, 1, 250, 180},
+        {"jpegWouldBeLarger", flat, 1, 200, 150}};
+    const TestFolder folder;
+    FixtureDocument document;
+    for (const auto& [name, image, formScale, width, height] : rows) {
+        document.pages.push_back({.text = name, .images = {image}, .formScale = formScale});
+    }
+    writeFixturePdf(folder / "in.pdf", document);
     runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", balanced, false);
 
-    const std::vector<std::array<double, 4>> expected{
-        {0, 0, 300, 500}, {0, 0, 842, 595}, {0, 0, 612, 792}};
-    EXPECT_EQ(PdfInspection(folder / "out.pdf").mediaBoxes(), expected);
-}
-
-TEST(SystemPDFEngineTest, CarriesNothingButPagesAndInformation)
-{
-    const TestFolder folder;
-    testing::writeFixturePdf(folder / "plain.pdf", testing::textOnlyDocument());
-    {
-        // Give the source an outline, a names tree and metadata to leave behind.
-        QPDF pdf;
-        pdf.processFile((folder / "plain.pdf").c_str());
-        QPDFObjectHandle root = pdf.getRoot();
-        root.replaceKey("/Outlines",
-                        pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /Count 0 >>")));
-        root.replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
-        root.replaceKey("/Metadata", pdf.newStream(std::string("<x:xmpmeta/>")));
-        const std::filesystem::path source = folder / "in.pdf";
-        QPDFWriter writer(pdf, source.c_str());
-        writer.write();
+    const auto sourcePages = bench::renderGrayPages(folder / "in.pdf", 40);
+    const auto outputPages = bench::renderGrayPages(folder / "out.pdf", 40);
+    for (std::size_t page = 0; page < rows.size(); ++page) {
+        const auto& [name, image, formScale, width, height] = rows[page];
+        SCOPED_TRACE(name);
+        const StoredImage before = imageOn(folder / "in.pdf", page);
+        const StoredImage after = imageOn(folder / "out.pdf", page);
+        EXPECT_EQ(std::tuple(after.width, after.height), std::tuple(width, height));
+        const bool untouched = before.width == width;
+        EXPECT_EQ(after.stored == before.stored, untouched);
+        EXPECT_TRUE(untouched || after.stored.starts_with("\xff\xd8")) << "not a new JPEG";
+        EXPECT_EQ(after.softMaskWidth, image.softMask ? width : 0);
+        EXPECT_GT(bench::structuralSimilarity(sourcePages.at(page), outputPages.at(page)), 0.9);
+        EXPECT_NEAR(meanGreyOfTheImage(outputPages[page]), meanGreyOfTheImage(sourcePages[page]),
+                    6);
     }
-
-    runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", balanced, false);
-
-    const PdfInspection output(folder / "out.pdf");
-    EXPECT_EQ(output.pageCount(), 1u);
-    for (const char* key : {"/Outlines", "/Names", "/Metadata", "/AcroForm"}) {
-        EXPECT_FALSE(output.catalogHas(key)) << key;
-    }
+    // Identical images on different pages become one object.
+    EXPECT_NE(imageOn(folder / "in.pdf", 0).object, imageOn(folder / "in.pdf", 1).object);
+    EXPECT_EQ(imageOn(folder / "out.pdf", 0).object, imageOn(folder / "out.pdf", 1).object);
 }
 
-TEST(SystemPDFEngineTest, ASourceWithoutPagesGivesADocumentWithoutPages)
+TEST(DownsamplerTest, AveragesWhatEachPixelCoversInsteadOfPickingOne)
 {
-    const TestFolder folder;
-    testing::writeFixturePdf(folder / "in.pdf", FixtureDocument{});
-
-    runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", balanced, false);
-
-    EXPECT_EQ(PdfInspection(folder / "out.pdf").pageCount(), 0u);
-}
-
-TEST(SystemPDFEngineTest, AnUnopenableSourceIsUnreadable)
-{
-    const TestFolder folder;
-    testing::writeFile(folder / "text.pdf", "this is not a PDF at all\n");
-    testing::writeFile(folder / "empty.pdf", "");
-    // A catalogue whose page tree is gone.
-    testing::writeFile(folder / "treeless.pdf",
-                       "%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\ntrailer\n"
-                       "<< /Root 1 0 R /Size 2 >>\n%%EOF\n");
-
-    for (const char* name : {"text.pdf", "empty.pdf", "missing.pdf", "treeless.pdf"}) {
-        EXPECT_EQ(failureOf(folder / name, folder / "out.pdf"),
-                  PDFEngine::EngineError::Kind::documentUnreadable)
-            << name;
-    }
-}
-
-TEST(SystemPDFEngineTest, AnOutputThatCannotBeWrittenMakesTheFilterUnavailable)
-{
-    const TestFolder folder;
-    testing::writeFixturePdf(folder / "in.pdf", testing::textOnlyDocument());
-
-    EXPECT_EQ(failureOf(folder / "in.pdf", folder / "no-such-folder" / "out.pdf"),
-              PDFEngine::EngineError::Kind::systemFilterUnavailable);
+    // Three pixels into two: each output covers one and a half inputs, per component.
+    EXPECT_EQ(Downsampler::downsample({3, 1, 2, {0, 10, 90, 10, 180, 10}}, 2, 1).samples,
+              (std::vector<unsigned char>{30, 10, 150, 10}));
 }
 
 } // namespace

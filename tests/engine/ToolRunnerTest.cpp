@@ -1,9 +1,7 @@
+#include "EngineTestSupport.h"
 #include "GhostscriptRunner.h"
 #include "PdfFixtures.h"
 #include "QPDFRunner.h"
-#include "ResourceLocation.h"
-#include "StandInExecutable.h"
-#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,123 +10,83 @@
 namespace fs = std::filesystem;
 using namespace zurbo;
 using namespace zurbo::testing;
-using zurbo::engine::ghostscriptArguments;
-using zurbo::engine::qpdfArguments;
+using EngineError = PDFEngine::EngineError;
 
 namespace {
 
-const PDFEngine::Configuration balanced{150, 82};
-
-std::vector<std::string> expectedGhostscriptArguments(const std::string& output,
-                                                      const std::string& source, bool clean)
-{
-    const std::string preserve = clean ? "false" : "true";
-    std::vector<std::string> arguments{"-sDEVICE=pdfwrite", "-dCompatibilityLevel=1.6",
-                                       "-dNOPAUSE",         "-dQUIET",
-                                       "-dBATCH",           "-dSAFER"};
-    if (clean) {
-        arguments.insert(arguments.end(), {"-dOmitInfoDate=true", "-dOmitID=true"});
-    }
-    arguments.insert(arguments.end(), {"-dDetectDuplicateImages=true",
-                                       "-dCompressFonts=true",
-                                       "-dSubsetFonts=true",
-                                       "-dPreserveAnnots=true",
-                                       "-dPreserveMarkedContent=true",
-                                       "-dPreserveDocumentInfo=" + preserve,
-                                       "-dPreserveMetadata=" + preserve,
-                                       "-dDownsampleColorImages=true",
-                                       "-dColorImageDownsampleType=/Bicubic",
-                                       "-dColorImageResolution=150",
-                                       "-dDownsampleGrayImages=true",
-                                       "-dGrayImageDownsampleType=/Bicubic",
-                                       "-dGrayImageResolution=150",
-                                       "-dDownsampleMonoImages=true",
-                                       "-dMonoImageDownsampleType=/Subsample",
-                                       "-dMonoImageResolution=300",
-                                       "-dAutoFilterColorImages=false",
-                                       "-dColorImageFilter=/DCTEncode",
-                                       "-dAutoFilterGrayImages=false",
-                                       "-dGrayImageFilter=/DCTEncode",
-                                       "-dJPEGQ=82",
-                                       "-sOutputFile=" + output,
-                                       source});
-    if (clean) {
-        arguments.insert(arguments.end(),
-                         {"-c", "[/Title () /Author () /Subject () /Keywords () /Creator () "
-                                "/DOCINFO pdfmark"});
-    }
-    return arguments;
-}
+const std::string dignified = "El PDF se ha puesto digno y no se ha dejado comprimir.";
 
 class ToolRunnerTest : public ::testing::Test {
 protected:
+    void SetUp() override { writeFixturePdf(source, textOnlyDocument()); }
+
     TestFolder folder;
     fs::path source = folder / "in.pdf";
     fs::path output = folder / "out.pdf";
-
-    void SetUp() override
-    {
-        writeFixturePdf(source, textOnlyDocument());
-        writeFile(output, "partial output");
-    }
-
-    std::string failureMessage(void (*runner)(const std::string&, const fs::path&, const fs::path&,
-                                              PDFEngine::Configuration, bool),
-                               const StandInBehaviour& behaviour)
-    {
-        const StandInExecutable tool(folder.path(), "tool", behaviour);
-        try {
-            runner(tool.path().string(), source, output, balanced, false);
-        } catch (const PDFEngine::EngineError& error) {
-            EXPECT_EQ(error.kind(), PDFEngine::EngineError::Kind::compressionFailed);
-            return error.what();
-        }
-        ADD_FAILURE() << "the runner did not fail";
-        return {};
-    }
 };
 
-} // namespace
-
-TEST_F(ToolRunnerTest, GhostscriptReceivesItsExactArgumentList)
+TEST_F(ToolRunnerTest, ToolsReceiveTheirExactArgumentLists)
 {
-    for (const bool clean : {false, true}) {
-        const StandInExecutable gs(folder.path(), "gs", {.outputFrom = source});
-        engine::runGhostscript(gs.path().string(), source, output, balanced, clean);
-        const auto arguments = gs.lastArguments();
-        EXPECT_EQ(arguments.size(), clean ? 33u : 29u);
-        EXPECT_EQ(arguments, expectedGhostscriptArguments(output.string(), source.string(), clean));
+    const StandInExecutable gs(folder.path(), "gs", {.outputFrom = source});
+    engine::runGhostscript(gs.path().string(), source, output, {150, 82}, false);
+    engine::runGhostscript(gs.path().string(), source, output, {150, 82}, true);
+    const std::vector<std::string> keeping = split(
+        "-sDEVICE=pdfwrite -dCompatibilityLevel=1.6 -dNOPAUSE -dQUIET -dBATCH -dSAFER "
+        "-dDetectDuplicateImages=true -dCompressFonts=true -dSubsetFonts=true "
+        "-dPreserveAnnots=true -dPreserveMarkedContent=true -dPreserveDocumentInfo=true "
+        "-dPreserveMetadata=true -dDownsampleColorImages=true -dColorImageDownsampleType=/Bicubic "
+        "-dColorImageResolution=150 -dDownsampleGrayImages=true "
+        "-dGrayImageDownsampleType=/Bicubic -dGrayImageResolution=150 "
+        "-dDownsampleMonoImages=true -dMonoImageDownsampleType=/Subsample "
+        "-dMonoImageResolution=300 -dAutoFilterColorImages=false -dColorImageFilter=/DCTEncode "
+        "-dAutoFilterGrayImages=false -dGrayImageFilter=/DCTEncode -dJPEGQ=82 -sOutputFile=" +
+        output.string() + " " + source.string());
+    // Cleaning metadata changes the list in three places.
+    std::vector<std::string> cleaning = keeping;
+    cleaning.insert(cleaning.begin() + 6, {"-dOmitInfoDate=true", "-dOmitID=true"});
+    cleaning[13] = "-dPreserveDocumentInfo=false";
+    cleaning[14] = "-dPreserveMetadata=false";
+    cleaning.insert(cleaning.end(), {"-c", "[/Title () /Author () /Subject () /Keywords () "
+                                           "/Creator () /DOCINFO pdfmark"});
+    EXPECT_EQ(gs.runs(), (std::vector{keeping, cleaning}));
+    // Ghostscript reads '%' in its output name as a page-number format.
+    EXPECT_EQ(
+        engine::ghostscriptArguments("/d/in.pdf", "/d/100% final/%d.pdf", {150, 82}, false).at(27),
+        "-sOutputFile=/d/100%% final/%%d.pdf");
+
+    const StandInExecutable qpdf(folder.path(), "qpdf", {});
+    engine::runQPDF(qpdf.path().string(), source, output, {200, 90}, false);
+    engine::runQPDF(qpdf.path().string(), source, output, {110, 72}, true);
+    const std::string options = "--object-streams=generate --compress-streams=y --optimize-images ";
+    EXPECT_EQ(qpdf.runs(),
+              (std::vector{split(options + "--jpeg-quality=68 -- " + source.string() + " " +
+                                 output.string()),
+                           split(options + "--jpeg-quality=32 --remove-info --remove-metadata -- " +
+                                 source.string() + " " + output.string())}));
+}
+
+TEST(QPDFQualityTest, ThresholdsFollowTheResolution)
+{
+    for (const auto& [resolution, quality] : std::vector<std::pair<std::int64_t, std::string>>{
+             {240, "68"}, {190, "68"}, {189, "45"}, {130, "45"}, {129, "32"}, {82, "32"}}) {
+        EXPECT_EQ(engine::qpdfArguments("in.pdf", "out.pdf", {resolution, 93}, false).at(3),
+                  "--jpeg-quality=" + quality)
+            << "resolution " << resolution;
     }
 }
 
-TEST_F(ToolRunnerTest, GhostscriptOutputPercentSignsAreDoubled)
+TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
 {
-    const auto arguments =
-        ghostscriptArguments("/docs/in.pdf", "/docs/100% final/%d.pdf", balanced, false);
-    EXPECT_EQ(arguments[27], "-sOutputFile=/docs/100%% final/%%d.pdf");
-    EXPECT_EQ(arguments[28], "/docs/in.pdf");
-}
-
-TEST_F(ToolRunnerTest, QPDFReceivesItsExactArgumentList)
-{
-    const StandInExecutable qpdf(folder.path(), "qpdf", {});
-    engine::runQPDF(qpdf.path().string(), source, output, {200, 90}, false);
-    EXPECT_EQ(qpdf.lastArguments(),
-              (std::vector<std::string>{"--object-streams=generate", "--compress-streams=y",
-                                        "--optimize-images", "--jpeg-quality=68", "--",
-                                        source.string(), output.string()}));
-    EXPECT_EQ(
-        qpdfArguments(source, output, {110, 72}, true),
-        (std::vector<std::string>{"--object-streams=generate", "--compress-streams=y",
-                                  "--optimize-images", "--jpeg-quality=32", "--remove-info",
-                                  "--remove-metadata", "--", source.string(), output.string()}));
-}
-
-TEST_F(ToolRunnerTest, GhostscriptOutputThatLostThePagesIsAFailure)
-{
-    FixtureDocument noPages;
-    writeFixturePdf(folder / "no-pages.pdf", noPages);
-    // What Ghostscript writes for a source it cannot open: one page, no ink.
+    struct Row {
+        const char* name;
+        bool qpdf;
+        int status;
+        std::string standardError;
+        std::optional<std::string> message; // none: success
+        std::string written = "in.pdf";     // what the tool leaves as its output
+    };
+    writeFixturePdf(folder / "no-pages.pdf", FixtureDocument{});
+    // What Ghostscript writes, exiting with 0, for a source it cannot open: one page, no ink.
     writeFile(folder / "blank-page.pdf",
               "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
               "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
@@ -136,120 +94,71 @@ TEST_F(ToolRunnerTest, GhostscriptOutputThatLostThePagesIsAFailure)
               "/Resources << /ProcSet [/PDF] >> /Contents 4 0 R >> endobj\n"
               "4 0 obj << /Length 24 >> stream\nq 0.1 0 0 0.1 0 0 cm\nQ\nendstream endobj\n"
               "trailer << /Root 1 0 R >>\n%%EOF\n");
-    for (const char* written : {"no-pages.pdf", "blank-page.pdf"}) {
-        SCOPED_TRACE(written);
-        const StandInExecutable gs(folder.path(), "gs", {.outputFrom = folder / written});
+    const std::string chatty(8 << 20, 'x');
+    const std::vector<Row> rows{
+        {"gsZero", false, 0, "a warning\n", std::nullopt},
+        {"gsThree", false, 3, "a\nb\nc\n", "b c"},
+        {"gsLastTwoNonEmptyLines", false, 1, "first\n\nthird\nfourth\n", "third fourth"},
+        {"gsKilled", false, -9, "", dignified},
+        {"gsInvalidUtf8", false, 1, "bad \xff\xfe bytes\n", dignified},
+        {"gsChattyDoesNotBlock", false, 1, chatty + "\nthe end\n", chatty + " the end"},
+        {"gsLostThePages", false, 0, "", dignified, "no-pages.pdf"},
+        {"gsLeftThePageBlank", false, 0, "", dignified, "blank-page.pdf"},
+        {"qpdfThreeIsWarnings", true, 3, "WARNING: odd\n", std::nullopt},
+        {"qpdfLastThreeNonEmptyLines", true, 1, "a\nb\n\nc\nd\n\n", "b c d"},
+        {"qpdfUtf8", true, 2, "años \xe2\x86\x92 fine\n", "años → fine"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const StandInExecutable tool(folder.path(), row.name,
+                                     {.exitStatus = row.status,
+                                      .standardError = row.standardError,
+                                      .outputFrom = folder / row.written});
+        const auto run = row.qpdf ? engine::runQPDF : engine::runGhostscript;
         try {
-            engine::runGhostscript(gs.path().string(), source, output, balanced, false);
-            ADD_FAILURE() << "a run that lost the page succeeded";
-        } catch (const PDFEngine::EngineError& error) {
-            EXPECT_STREQ(error.what(), "El PDF se ha puesto digno y no se ha dejado comprimir.");
+            run(tool.path().string(), source, output, {150, 82}, false);
+            EXPECT_EQ(row.message, std::nullopt) << "the run succeeded";
+            EXPECT_TRUE(fs::exists(output));
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.kind(), EngineError::Kind::compressionFailed);
+            EXPECT_EQ(error.what(), row.message.value_or("(success)"));
+            EXPECT_FALSE(fs::exists(output)) << "a failed run removes its output";
         }
-        EXPECT_FALSE(fs::exists(output));
     }
-}
-
-TEST_F(ToolRunnerTest, ExitStatusDecidesSuccess)
-{
-    const StandInExecutable qpdfWithWarnings(folder.path(), "qpdf3", {.exitStatus = 3});
-    EXPECT_NO_THROW(
-        engine::runQPDF(qpdfWithWarnings.path().string(), source, output, balanced, false));
-    EXPECT_TRUE(fs::exists(output));
-
-    const StandInExecutable gsExit3(folder.path(), "gs3", {.exitStatus = 3});
-    EXPECT_THROW(engine::runGhostscript(gsExit3.path().string(), source, output, balanced, false),
-                 PDFEngine::EngineError);
-    EXPECT_FALSE(fs::exists(output)) << "a failed run removes its output";
-}
-
-TEST_F(ToolRunnerTest, GhostscriptFailureKeepsTheLastTwoNonEmptyLines)
-{
-    EXPECT_EQ(failureMessage(engine::runGhostscript,
-                             {.exitStatus = 1, .standardError = "first\n\nthird\nfourth\n"}),
-              "third fourth");
-    EXPECT_EQ(failureMessage(engine::runGhostscript, {.exitStatus = 1, .standardError = "only"}),
-              "only");
-}
-
-TEST_F(ToolRunnerTest, QPDFFailureKeepsTheLastThreeNonEmptyLines)
-{
-    EXPECT_EQ(
-        failureMessage(engine::runQPDF, {.exitStatus = 2, .standardError = "a\nb\n\nc\nd\n\n"}),
-        "b c d");
-    EXPECT_EQ(failureMessage(engine::runQPDF, {.exitStatus = 2, .standardError = "qpdf: bad\n"}),
-              "qpdf: bad");
-}
-
-TEST_F(ToolRunnerTest, UnreadableOrEmptyErrorTextGivesTheFixedDescription)
-{
-    const std::string fixed = "El PDF se ha puesto digno y no se ha dejado comprimir.";
-    EXPECT_EQ(failureMessage(engine::runGhostscript,
-                             {.exitStatus = 1, .standardError = "bad \xff\xfe bytes\n"}),
-              fixed);
-    EXPECT_EQ(failureMessage(engine::runGhostscript,
-                             {.exitStatus = 1, .standardError = "overlong \xc0\xaf\n"}),
-              fixed);
-    EXPECT_EQ(failureMessage(engine::runQPDF, {.exitStatus = 2, .standardError = "\n\n"}), fixed);
-    EXPECT_EQ(failureMessage(engine::runQPDF,
-                             {.exitStatus = 2, .standardError = "años \xe2\x86\x92 fine\n"}),
-              "años → fine");
-}
-
-TEST_F(ToolRunnerTest, ChattyChildDoesNotBlock)
-{
-    const std::string eightMegabytes(8 << 20, 'x');
-    const std::string message = failureMessage(
-        engine::runGhostscript, {.exitStatus = 1, .standardError = eightMegabytes + "\nthe end\n"});
-    EXPECT_EQ(message.size(), eightMegabytes.size() + std::string(" the end").size());
-}
-
-TEST_F(ToolRunnerTest, MissingExecutableIsALaunchError)
-{
     EXPECT_THROW(
-        engine::runGhostscript((folder / "no-such-gs").string(), source, output, balanced, false),
+        engine::runGhostscript((folder / "absent").string(), source, output, {150, 82}, false),
         std::system_error);
 }
 
 TEST_F(ToolRunnerTest, GhostscriptDiscoveryTakesTheFirstExecutableCandidate)
 {
-    ScopedEnvironment normal("ZURBO_FORCE_SYSTEM_ENGINE", std::nullopt);
+    EXPECT_EQ(engine::ghostscriptCandidates,
+              split("/opt/homebrew/bin/gs /opt/homebrew/opt/ghostscript/bin/gs /usr/local/bin/gs "
+                    "/usr/bin/gs"));
     const StandInExecutable first(folder.path(), "first", {});
     const StandInExecutable second(folder.path(), "second", {});
-    const fs::path notExecutable = folder / "plain";
-    writeFile(notExecutable, "#!/bin/sh\n");
-    fs::permissions(notExecutable, fs::perms::owner_read | fs::perms::owner_write);
-
-    const std::vector<std::string> candidates{(folder / "absent").string(), notExecutable.string(),
-                                              folder.path().string(), first.path().string(),
-                                              second.path().string()};
-    EXPECT_EQ(engine::ghostscriptPath(candidates), first.path().string());
-    EXPECT_EQ(engine::ghostscriptPath(std::span(candidates).first(3)), std::nullopt);
-}
-
-TEST_F(ToolRunnerTest, ForcingTheSystemEngineHidesGhostscriptOnlyForExactlyOne)
-{
-    const StandInExecutable gs(folder.path(), "gs", {});
-    const std::vector<std::string> candidates{gs.path().string()};
-    for (const auto& [value, found] : std::vector<std::pair<std::string, bool>>{
-             {"1", false}, {"0", true}, {"true", true}, {" 1", true}, {"", true}}) {
-        ScopedEnvironment force("ZURBO_FORCE_SYSTEM_ENGINE", value);
-        EXPECT_EQ(engine::ghostscriptPath(candidates).has_value(), found)
-            << "value '" << value << "'";
+    writeFile(folder / "plain", "#!/bin/sh\n"); // not executable
+    const std::vector<std::string> candidates{(folder / "absent").string(),
+                                              (folder / "plain").string(), folder.path().string(),
+                                              first.path().string(), second.path().string()};
+    for (const auto& [value, found] : std::vector<std::pair<std::optional<std::string>, bool>>{
+             {std::nullopt, true}, {"1", false}, {"0", true}, {"true", true}, {" 1", true}}) {
+        const ScopedEnvironment force("ZURBO_FORCE_SYSTEM_ENGINE", value);
+        EXPECT_EQ(engine::ghostscriptPath(candidates),
+                  found ? std::optional(first.path().string()) : std::nullopt)
+            << "ZURBO_FORCE_SYSTEM_ENGINE=" << value.value_or("(unset)");
+        EXPECT_EQ(engine::ghostscriptPath(std::span(candidates).first(3)), std::nullopt);
     }
 }
 
-TEST_F(ToolRunnerTest, QPDFDiscoveryLooksUnderTheWorkingFolder)
+TEST(EngineErrorTest, DescriptionsAreTheUserFacingTexts)
 {
-    if (const auto resources = applicationResourceDirectory();
-        resources && fs::exists(*resources / "Engine/qpdf")) {
-        GTEST_SKIP() << "this build bundles qpdf, which discovery prefers";
-    }
-    const fs::path bundled = folder / "App/Resources/Engine";
-    fs::create_directories(bundled);
-    const StandInExecutable qpdf(bundled, "qpdf", {});
-    const fs::path previous = fs::current_path();
-    fs::current_path(folder.path());
-    const auto found = engine::bundledQPDFPath();
-    fs::current_path(previous);
-    EXPECT_EQ(found, folder.path().string() + "/App/Resources/Engine/qpdf");
+    EXPECT_EQ(EngineError::compressionFailed("").what(), dignified);
+    EXPECT_STREQ(EngineError::documentUnreadable().what(),
+                 "Este PDF viene con las tripas raras y macOS no consigue abrirlo.");
+    EXPECT_STREQ(EngineError::systemFilterUnavailable().what(),
+                 "El motor PDF de macOS se ha ido a fumar. Reinicia la app y volvemos al ataque.");
+    EXPECT_STREQ(EngineError::outputMissing().what(),
+                 "El motor terminó, pero el PDF nuevo se fue a por tabaco.");
 }
+
+} // namespace

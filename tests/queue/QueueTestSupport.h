@@ -3,13 +3,13 @@
 #include "CompressorModel.h"
 #include "TestFolder.h"
 
-#include <QList>
-#include <QString>
-#include <QStringList>
-#include <QUrl>
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
 
-#include <cstdint>
-#include <ostream>
+#include <algorithm>
+#include <iterator>
+#include <type_traits>
 
 // Readable failure messages.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -17,28 +17,41 @@ inline void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
-namespace zurbo {
-inline void PrintTo(const JobState& state, std::ostream* out)
-{
-    *out << state.rawValue().toStdString();
-    if (state.is(JobState::Kind::failed)) {
-        *out << "(\"" << state.message().toStdString() << "\")";
-    }
-}
-} // namespace zurbo
-
 namespace zurbo::testing {
 
+inline QString pathIn(const TestFolder& folder, const QString& relativePath)
+{
+    return QDir(QString::fromStdString(folder.path().string())).filePath(relativePath);
+}
+
 // A file of `bytes` bytes (its contents are never read by the model).
-QString writeSizedFile(const TestFolder& folder, const QString& relativePath, std::int64_t bytes);
+inline QString writeSizedFile(const TestFolder& folder, const QString& relativePath,
+                              std::int64_t bytes)
+{
+    const QString path = pathIn(folder, relativePath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    writeFile(path.toStdString(), std::string(static_cast<std::size_t>(bytes), 'x'));
+    return path;
+}
 
-QString pathIn(const TestFolder& folder, const QString& relativePath);
-QList<QUrl> fileUrls(const QStringList& paths);
+inline QList<QUrl> fileUrls(const QStringList& paths)
+{
+    QList<QUrl> urls;
+    std::ranges::transform(paths, std::back_inserter(urls), &QUrl::fromLocalFile);
+    return urls;
+}
 
-// Waits for the running batch to end; false when it did not within `seconds`.
-bool waitForBatch(const CompressorModel& model, int seconds = 10);
+inline bool waitForBatch(const CompressorModel& model, int seconds = 10)
+{
+    return QTest::qWaitFor([&model] { return !model.isWorking(); }, seconds * 1000);
+}
 
-QStringList fileNames(const QList<PDFJob>& jobs);
-QList<JobState> states(const QList<PDFJob>& jobs);
+// One field of every job, in queue order: each(jobs, &PDFJob::state).
+template <typename Field> auto each(const QList<PDFJob>& jobs, Field field)
+{
+    QList<std::decay_t<std::invoke_result_t<Field, const PDFJob&>>> values;
+    std::ranges::transform(jobs, std::back_inserter(values), field);
+    return values;
+}
 
 } // namespace zurbo::testing

@@ -2,26 +2,25 @@
 
 #include "CompressRequest.h"
 
-#include <QList>
-#include <QString>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHash>
+#include <QThread>
 
-#include <chrono>
 #include <memory>
-#include <optional>
-#include <string>
+#include <mutex>
+#include <thread>
 
 namespace zurbo::testing {
 
-// A stand-in for the engine: answers each source file (by file name) as
-// scripted, after an optional delay, and records every call.
+// Stands in for the engine: answers each source file (by file name) as scripted,
+// else with 1 byte at once, after an optional delay, and records every call.
 class ScriptedEngine {
 public:
     struct Answer {
-        // Result size; ignored when `error` is set.
         std::int64_t bytes = 1;
         std::optional<bool> targetReached;
-        // Thrown as the engine's compressionFailed error when not empty.
-        std::string error;
+        std::string error; // thrown as the engine's compressionFailed when not empty
         std::chrono::milliseconds delay{0};
 
         static Answer succeeds(std::int64_t bytes, std::optional<bool> targetReached = {},
@@ -31,24 +30,55 @@ public:
         }
         static Answer fails(std::string error) { return {1, {}, std::move(error), {}}; }
     };
-
     struct Call {
         CompressRequest request;
         bool onMainThread = false;
     };
 
-    ScriptedEngine();
+    void script(const QString& fileName, Answer answer)
+    {
+        const std::lock_guard lock(m_state->mutex);
+        m_state->answers.insert(fileName, answer);
+    }
 
-    // Files without an answer succeed with 1 byte at once.
-    void script(const QString& fileName, Answer answer);
-    CompressFunction function() const;
-    QList<Call> calls() const;
-    // The file names the calls were for, in call order.
-    QStringList calledFiles() const;
+    CompressFunction function() const
+    {
+        return [state = m_state](const CompressRequest& request) {
+            std::unique_lock lock(state->mutex);
+            state->calls.append({request, QThread::currentThread() == qApp->thread()});
+            const Answer answer = state->answers.value(QFileInfo(request.source).fileName());
+            lock.unlock();
+            std::this_thread::sleep_for(answer.delay);
+            if (!answer.error.empty()) {
+                throw PDFEngine::EngineError::compressionFailed(answer.error);
+            }
+            return PDFEngine::Result{QFile::encodeName(request.destination).toStdString(),
+                                     answer.bytes, answer.targetReached};
+        };
+    }
+
+    QList<Call> calls() const
+    {
+        const std::lock_guard lock(m_state->mutex);
+        return m_state->calls;
+    }
+
+    QStringList calledFiles() const
+    {
+        QStringList names;
+        for (const Call& call : calls()) {
+            names.append(QFileInfo(call.request.source).fileName());
+        }
+        return names;
+    }
 
 private:
-    struct State;
-    std::shared_ptr<State> m_state;
+    struct State {
+        std::mutex mutex;
+        QHash<QString, Answer> answers;
+        QList<Call> calls;
+    };
+    std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
 } // namespace zurbo::testing

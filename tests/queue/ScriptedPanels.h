@@ -3,12 +3,7 @@
 #include "OpenPanel.h"
 #include "SavePanel.h"
 
-#include <QList>
-#include <QString>
-#include <QUrl>
-
 #include <functional>
-#include <optional>
 
 namespace zurbo::testing {
 
@@ -17,10 +12,15 @@ class ScriptedSavePanel : public SavePanel {
 public:
     QList<std::optional<QString>> answers;
     // Runs while each panel is "up", before it answers.
-    std::function<void()> whileShown;
+    std::function<void()> whileShown = [] {};
     QList<Settings> shown;
 
-    std::optional<QString> run(const Settings& settings) override;
+    std::optional<QString> run(const Settings& settings) override
+    {
+        shown.append(settings);
+        whileShown();
+        return answers.isEmpty() ? std::nullopt : answers.takeFirst();
+    }
 };
 
 class ScriptedOpenPanel : public OpenPanel {
@@ -28,7 +28,7 @@ public:
     std::optional<QList<QUrl>> answer;
     QList<Settings> shown;
 
-    std::optional<QList<QUrl>> run(const Settings& settings) override;
+    std::optional<QList<QUrl>> run(const Settings& s) override { return shown.append(s), answer; }
 };
 
 } // namespace zurbo::testing

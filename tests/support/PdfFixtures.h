@@ -7,7 +7,7 @@
 
 namespace zurbo::testing {
 
-// One image painted on a fixture page.
+// One image painted on a fixture page, one inch off its lower-left corner.
 struct FixtureImage {
     enum class ColorSpace { gray, rgb, cmyk, iccGray, iccRgb };
 
@@ -16,15 +16,12 @@ struct FixtureImage {
     ColorSpace colorSpace = ColorSpace::rgb;
     // Stored as baseline JPEG (DCTDecode) rather than Flate-compressed pixels.
     bool jpeg = false;
-    // With `jpeg` and CMYK: stored the Adobe way, samples inverted in the JPEG
-    // and /Decode [1 0 1 0 1 0 1 0] turning them back.
+    // JPEG CMYK stored the Adobe way: inverted samples, /Decode [1 0 ...] turning them back.
     bool invertedCmyk = false;
     // Every pixel this colour (one value per component) instead of a photo.
     std::vector<int> solidColor = {};
-    // Adds a Flate-compressed DeviceGray soft mask of the same size.
+    // Adds a DeviceGray soft mask of the same size.
     bool softMask = false;
-    // The size at which it is shown on the page, in inches; placed at the
-    // page's lower-left corner plus one inch.
     double shownWidthInches = 2.0;
     double shownHeightInches = 1.5;
 };
@@ -34,8 +31,7 @@ struct FixturePage {
     double heightPoints = 792;
     std::string text = "Zurbo fixture page";
     std::vector<FixtureImage> images;
-    // Paints the images through a form XObject that scales them by this
-    // factor (1 paints them directly).
+    // Paints the images through a form XObject that scales them by this factor.
     double formScale = 1;
 };
 
@@ -43,8 +39,7 @@ struct FixtureDocument {
     std::vector<FixturePage> pages;
     // Document information entries without the slash: "Title", "Author", ...
     std::map<std::string, std::string> info;
-    // Puts the first page's media box on the page tree instead of the page,
-    // so that the page inherits it.
+    // Puts the first page's media box on the page tree, for the page to inherit.
     bool inheritFirstMediaBox = false;
 };
 
@@ -53,8 +48,8 @@ struct FixtureDocument {
 // behave as on real pictures.
 void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& document);
 
-// A PDF with `pages` pages of text and one large RGB photograph each, shown at
-// 2 x 1.5 inches at 600 ppi: what every engine shrinks a lot.
+// `pages` pages of text and a photograph shown at 2 x 1.5 inches at 600 ppi:
+// what every engine shrinks a lot.
 FixtureDocument imageHeavyDocument(int pages = 1);
 
 // A single page of text only: what no engine makes much smaller.

@@ -23,11 +23,11 @@ TestFolder::~TestFolder()
 {
     std::error_code ignored;
     // Tests may leave read-only folders behind; open them up so removal works.
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
     for (auto it = fs::recursive_directory_iterator(m_path, ignored);
          it != fs::recursive_directory_iterator(); it.increment(ignored)) {
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     }
-    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(m_path, ignored);
 }
 
@@ -44,8 +44,7 @@ std::vector<std::string> TestFolder::entries() const
 fs::path corpusDirectory()
 {
     const char* overridden = std::getenv("ZURBO_CORPUS_DIR");
-    const fs::path folder =
-        overridden != nullptr ? fs::path(overridden) : fs::path(ZURBO_CORPUS_DIR);
+    const fs::path folder = overridden ? overridden : ZURBO_CORPUS_DIR;
     std::error_code error;
     return fs::is_directory(folder, error) ? folder.lexically_normal() : fs::path();
 }
@@ -53,13 +52,11 @@ fs::path corpusDirectory()
 std::vector<fs::path> corpusFiles()
 {
     std::vector<fs::path> files;
-    const fs::path folder = corpusDirectory();
-    if (folder.empty()) {
-        return files;
-    }
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() == ".pdf") {
-            files.push_back(entry.path());
+    if (const fs::path folder = corpusDirectory(); !folder.empty()) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().extension() == ".pdf") {
+                files.push_back(entry.path());
+            }
         }
     }
     std::sort(files.begin(), files.end());
@@ -74,8 +71,7 @@ std::string readFile(const fs::path& path)
 
 void writeFile(const fs::path& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 } // namespace zurbo::testing

@@ -23,10 +23,8 @@ private:
     std::filesystem::path m_path;
 };
 
-// The shared corpus of real-world PDFs, or an empty path when it is absent
-// (tests that need it skip themselves then).
+// The shared corpus of real-world PDFs, or an empty path when it is absent.
 std::filesystem::path corpusDirectory();
-
 // Every PDF of the corpus, sorted by name; empty when the corpus is absent.
 std::vector<std::filesystem::path> corpusFiles();
 

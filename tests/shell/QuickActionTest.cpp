@@ -1,0 +1,386 @@
+#include "BundledFonts.h"
+#include "ByteText.h"
+#include "FileBrowserReveal.h"
+#include "FinderQuickActionInstaller.h"
+#include "FinderServicePanelController.h"
+#include "FinderServiceProgressModel.h"
+#include "QueueTestSupport.h"
+#include "ScriptedEngine.h"
+#include "ScriptedPanels.h"
+#include "SystemLog.h"
+#include "ZurboAppDelegate.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QProcess>
+#include <QQmlExtensionPlugin>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+Q_IMPORT_QML_PLUGIN(ZurboPlugin)
+
+namespace zurbo {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::pathIn;
+using testing::writeFile;
+
+const QString flag = "--finder-quick-action";
+
+struct RecordingLog : SystemLog {
+    void write(std::string_view line) override { lines.emplace_back(line); }
+    std::vector<std::string> lines;
+};
+
+TEST(FinderQuickActionInstallerTest, EveryLaunchPlacesAFreshCopyOrLogsWhyNot)
+{
+    testing::TestFolder folder;
+    const fs::path resources = folder / "resources",
+                   workflow = resources / "FinderQuickAction.workflow";
+    const fs::path services = folder / "home/applications", installed = services / "Zurbo.workflow";
+    const fs::path older = services / "Comprimir con ZURBO.workflow";
+    RecordingLog log;
+    const auto install = [&] { FinderQuickActionInstaller(resources, services, log).install(); };
+    fs::create_directories(workflow / "bin");
+    writeFile(workflow / "entry.desktop", "fresh");
+    writeFile(workflow / "bin/launcher", "#!/bin/sh\n");
+    install();
+    fs::create_directories(older);
+    writeFile(installed / "entry.desktop", "edited");
+    writeFile(installed / "added-by-hand", "x");
+    install();
+    EXPECT_FALSE(fs::exists(older) || fs::exists(installed / "added-by-hand"));
+    EXPECT_EQ(testing::readFile(installed / "entry.desktop"), "fresh");
+    EXPECT_TRUE(fs::exists(installed / "bin/launcher") && fs::exists(services / "mimeinfo.cache"));
+
+    fs::create_directories(older);
+    fs::remove_all(workflow);
+    install();
+    EXPECT_FALSE(fs::exists(older) || fs::exists(installed)) << "removals are not undone";
+    fs::remove_all(folder / "home");
+    writeFile(folder / "home", "a file where the folder goes");
+    install();
+    ASSERT_EQ(log.lines.size(), 2u);
+    for (const std::string& line : log.lines) {
+        EXPECT_EQ(line.rfind("ZURBO no pudo instalar la acción rápida: ", 0), 0u) << line;
+        EXPECT_GT(line.size(), 43u) << "a reason follows";
+    }
+}
+
+// The launcher in a tree of its own finds the stand-in program beside it.
+TEST(QuickActionLauncherTest, HandsOverThePathsOneALineInAFreshFile)
+{
+    testing::TestFolder folder;
+    const fs::path launcher = folder / "resources/FinderQuickAction.workflow/zurbo-quick-action";
+    fs::create_directories(launcher.parent_path());
+    fs::copy_file(ZURBO_QUICK_ACTION_LAUNCHER, launcher);
+    writeFile(folder / "zurbo",
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.out\"\ncat \"$2\" >> \"$0.out\"\n");
+    fs::permissions(folder / "zurbo", fs::perms::owner_all);
+    QStringList paths{"/d/a.pdf", " /d/leading space.pdf", "/d/b.PDF"};
+    for (const char* lineBreak : {"\n", "\r", "\v", "\f", "\u0085", "\u2028", "\u2029"}) {
+        paths.insert(1, "/d/two" + QString::fromUtf8(lineBreak) + "lines.pdf");
+    }
+    ASSERT_EQ(QProcess::execute(QString::fromStdString(launcher.string()), paths), 0);
+    const QString handedOver = QString::fromStdString(testing::readFile(folder / "zurbo.out"));
+    EXPECT_TRUE(handedOver.startsWith(flag + "\n" + qgetenv("TMPDIR") + "/zurbo-quick-action."));
+    EXPECT_TRUE(handedOver.endsWith("\n/d/a.pdf\n /d/leading space.pdf\n/d/b.PDF\n"));
+    EXPECT_EQ(handedOver.count('\n'), 5) << handedOver.toStdString();
+}
+
+class ZurboAppDelegateTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ZurboAppDelegate> launch(const QStringList& arguments)
+    {
+        fs::remove_all(applications);
+        auto delegate = std::make_unique<ZurboAppDelegate>(QStringList{"zurbo"} + arguments);
+        delegate->setPanelTools({std::make_shared<testing::ScriptedSavePanel>()});
+        mainWindow.setVisible(delegate->showsMainWindowAtLaunch());
+        delegate->applicationDidFinishLaunching();
+        QTest::qWait(500); // past every fitting step
+        EXPECT_TRUE(fs::exists(applications / "Zurbo.workflow"));
+        return delegate;
+    }
+    // 0 when the application quits, 1 when it goes on: quit() needs its loop.
+    static int closeAndWatchForQuit(QQuickView* shown)
+    {
+        QTimer::singleShot(0, shown, &QWindow::close);
+        QTimer::singleShot(400ms, qApp, [] { QCoreApplication::exit(1); });
+        return QCoreApplication::exec();
+    }
+
+    const fs::path applications = fs::path(qgetenv("XDG_DATA_HOME").toStdString()) / "applications";
+    testing::TestFolder folder;
+    const QString list = pathIn(folder, "list");
+    QWindow mainWindow;
+};
+
+TEST_F(ZurboAppDelegateTest, TheQuickActionShowsThePanelInPlaceOfTheMainWindow)
+{
+    const std::tuple<const char*, std::string, QStringList, QString> cases[] = {
+        {"every break",
+         "a.pdf\nb.pdf\r\nc.pdf\vd.pdf\fe.pdf\rf.pdf\u0085g.pdf\u2028h.pdf\u2029i.pdf",
+         {flag, list},
+         "a.pdf|b.pdf|c.pdf|d.pdf|e.pdf|f.pdf|g.pdf|h.pdf|i.pdf"},
+        {"whole", " a.pdf\n\nb.PDF\nc.txt\nd.pdf \n a.pdf", {flag, list}, " a.pdf|b.PDF| a.pdf"},
+        {"no PDF", "c.txt\n", {flag, list}, ""},
+        {"not UTF-8", "a.pdf\ncaf\xe9.pdf\n", {flag, list}, ""},
+        {"flag twice", "a.pdf\n", {flag, list, flag, pathIn(folder, "none")}, "a.pdf"},
+        {"flag last", "a.pdf\n", {list, flag}, ""},
+        {"window mode", "a.pdf\n", {"--Finder-Quick-Action", list}, ""},
+    };
+    for (const auto& [name, text, arguments, pdfs] : cases) {
+        SCOPED_TRACE(name);
+        writeFile(list.toStdString(), text);
+        const auto delegate = launch(arguments);
+        EXPECT_EQ(QFile::exists(list), arguments.first() != flag);
+        EXPECT_EQ(mainWindow.isVisible(), pdfs.isEmpty());
+        FinderServicePanelController* shown = delegate->servicePanelController();
+        EXPECT_EQ(shown ? shown->model()->sourceURLs() : QList<QUrl>(),
+                  testing::fileUrls(pdfs.split('|', Qt::SkipEmptyParts)));
+        if (shown) {
+            EXPECT_TRUE(shown->panel()->isVisible());
+            EXPECT_EQ(closeAndWatchForQuit(shown->panel()), 0);
+            EXPECT_EQ(delegate->servicePanelController(), nullptr);
+        }
+    }
+}
+
+using ZurboServicesTest = ZurboAppDelegateTest;
+
+TEST_F(ZurboServicesTest, EachRequestWithPdfsOpensAPanelOfItsOwn)
+{
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        GTEST_SKIP() << "no session bus; run under dbus-run-session";
+    }
+    const auto delegate = launch({});
+    const auto request = [](const QStringList& uris) {
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(
+            QDBusMessage::createMethodCall("app.zurbo.Zurbo", "/app/zurbo/Zurbo",
+                                           "app.zurbo.Services", "compressPDFs")
+            << uris);
+        QTest::qWait(50); // the panel opens right after the answer
+        return reply.arguments().value(0, reply.errorMessage()).toString();
+    };
+    EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/scans", "https://example.org/a.pdf"}),
+              "ZURBO no ha recibido ningún PDF. El Finder se ha hecho el sueco.");
+    EXPECT_EQ(delegate->servicePanelController(), nullptr);
+    EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/first.pdf"}), "");
+    QPointer<FinderServicePanelController> earlier = delegate->servicePanelController();
+    EXPECT_EQ(request({"file:///d/second.PDF"}), "");
+    QPointer<FinderServicePanelController> newer = delegate->servicePanelController();
+    ASSERT_TRUE(earlier && newer && earlier != newer);
+    EXPECT_EQ(earlier->model()->sourceURLs(), QList<QUrl>{QUrl("file:///d/first.pdf")});
+    EXPECT_EQ(newer->model()->sourceURLs(), QList<QUrl>{QUrl("file:///d/second.PDF")});
+
+    EXPECT_EQ(closeAndWatchForQuit(earlier->panel()), 1);
+    ASSERT_TRUE(newer && earlier.isNull() && delegate->servicePanelController() == newer);
+    EXPECT_EQ(closeAndWatchForQuit(newer->panel()), 1);
+}
+
+TEST(FinderServicePhraseTest, FollowsTheBarInFifths)
+{
+    const char* phrases[] = {"Calentando la prensa de megas...", "Las tipografías quedan a salvo.",
+                             "Quitando aire premium del PDF...",
+                             "Aplastando imágenes con educación...",
+                             "Guardando los restos con dignidad..."};
+    for (int index = 0; index < 5; ++index) {
+        for (const double progress : {index * 0.2, index * 0.2 + 0.199}) {
+            EXPECT_EQ(FinderServiceProgressModel::progressPhrase(progress), phrases[index]);
+        }
+    }
+    EXPECT_EQ(FinderServiceProgressModel::tickInterval, 260ms);
+}
+
+struct RecordingFileBrowser : FileBrowserReveal {
+    void reveal(const QString& path) override { revealed.append(path); }
+    QStringList revealed;
+};
+
+// Save dialogs put the first `answered` sources in "out/", then back out.
+class FinderServicePanelTest : public ::testing::Test {
+protected:
+    void open(const QStringList& names, qint64 bytes = 1000, qsizetype answered = 3)
+    {
+        QStringList paths;
+        panel->answers.clear();
+        for (const QString& name : names) {
+            paths.append(testing::writeSizedFile(folder, name, bytes));
+            panel->answers.push_back(paths.size() > answered
+                                         ? std::nullopt
+                                         : std::optional(pathIn(folder, "out/" + name)));
+        }
+        controller.show(testing::fileUrls(paths), [this] { ++closes; });
+        model = controller.model();
+        ASSERT_TRUE(controller.panel() && (view = controller.panel()->rootObject()));
+    }
+    bool runToEnd()
+    {
+        return QTest::qWaitFor([&] { return model->phaseName() != "working"; });
+    }
+    QQuickItem* item(const char* name) const { return view->findChild<QQuickItem*>(name); }
+    // Texts, and pictures by name, so one check covers a whole state.
+    QString screen() const
+    {
+        QStringList shown;
+        for (const char* name :
+             {"statusTitle", "percentText", "statusPhrase", "activeFile", "heroIllustration",
+              "mascot", "workingNote", "savingsLine", "readyNote", "failureNote", "hideButton",
+              "revealButton", "closeButton", "failedCloseButton"}) {
+            const QVariant text = item(name)->property("text");
+            if (item(name)->isVisible()) {
+                shown.append(text.isValid() ? text.toString() : name);
+            }
+        }
+        return shown.join('|');
+    }
+    void screenshot(const QString& state) const
+    {
+        QTest::qWait(300); // past the bar's animation
+        QDir().mkpath(ZURBO_SCREENSHOT_DIR);
+        EXPECT_TRUE(controller.panel()->grabWindow().save(ZURBO_SCREENSHOT_DIR "/quick-action-" +
+                                                          state + ".png"));
+    }
+    void closeWith(const char* button, const QString& state)
+    {
+        screenshot(state);
+        QPointer<QQuickView> window = controller.panel();
+        QMetaObject::invokeMethod(item(button), "clicked");
+        EXPECT_TRUE(QTest::qWaitFor([&window] { return window.isNull(); }));
+        controller.windowWillClose();
+        EXPECT_EQ(closes, 1);
+    }
+
+    testing::TestFolder folder;
+    testing::ScriptedEngine engine;
+    const std::shared_ptr<testing::ScriptedSavePanel> panel{new testing::ScriptedSavePanel};
+    RecordingFileBrowser fileBrowser;
+    FinderServicePanelController controller{{panel, engine.function(), &fileBrowser}};
+    FinderServiceProgressModel* model = nullptr;
+    QQuickItem* view = nullptr;
+    int closes = 0;
+};
+
+TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSavings)
+{
+    const QStringList names{"a.pdf", "b.pdf"};
+    engine.script("a.pdf", testing::ScriptedEngine::Answer::succeeds(1310720, {}, 900ms));
+    engine.script("b.pdf", testing::ScriptedEngine::Answer::succeeds(1310720, {}, 900ms));
+    open(names, 5242880);
+    QList<double> ticks[2];
+    QObject::connect(model, &FinderServiceProgressModel::progressChanged, [&] {
+        if (model->activeFile() == names.value(model->completedCount())) {
+            ticks[model->completedCount()].append(model->progress());
+        }
+    });
+    QQuickView* window = controller.panel();
+    EXPECT_EQ(std::tuple(window->title(), window->size(), window->maximumSize(), window->type()),
+              std::tuple(QString("ZURBO"), QSize(570, 350), QSize(570, 350), Qt::Tool));
+    EXPECT_EQ(screen(), "APLASTANDO\n2 PDFS|3%|Calentando la prensa de "
+                        "megas...||heroIllustration|0/2 PDFS DOMADOS|OCULTAR");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return model->completedCount() == 1; }));
+    EXPECT_EQ(screen(),
+              QString("APLASTANDO\n2 PDFS|%1%|%2|b.pdf|heroIllustration|1/2 PDFS DOMADOS|OCULTAR")
+                  .arg(int(model->progress() * 100))
+                  .arg(model->statusPhrase()));
+    screenshot("working");
+    ASSERT_TRUE(runToEnd());
+
+    ASSERT_EQ(panel->shown.size(), 2);
+    ASSERT_EQ(engine.calledFiles(), names);
+    for (int i = 0; i < 2; ++i) {
+        const SavePanel::Settings& dialog = panel->shown.at(i);
+        EXPECT_EQ(
+            std::tuple(dialog.message, dialog.prompt, dialog.pdfOnly, dialog.canCreateFolders,
+                       QDir(dialog.startFolder).filePath(dialog.proposedName)),
+            std::tuple(QString("Mantén el nombre para sustituirlo o escribe otro. Tú mandas."),
+                       QString("GUARDAR PDF"), true, true, pathIn(folder, names[i])));
+        const auto [request, onMainThread] = engine.calls().at(i);
+        EXPECT_EQ(
+            std::tuple(request.profile, request.targetBytes, request.cleanMetadata, onMainThread),
+            std::tuple(CompressionProfile::balanced, std::nullopt, false, false));
+        EXPECT_EQ(request.destination, pathIn(folder, "out/" + names[i]));
+        ASSERT_GE(ticks[i].size(), 3) << "the ticker should have moved the bar";
+        for (int tick = 0; tick < ticks[i].size(); ++tick) {
+            EXPECT_NEAR(ticks[i][tick], i * 0.5 + std::min(0.025 + tick * 0.0225, 0.45), 1e-9);
+        }
+    }
+    const ByteText bytes;
+    EXPECT_EQ(
+        screen(),
+        "MISIÓN\nCUMPLIDA|100%|Ya cabe donde antes daba vergüenza enviarlo.|mascot|\u221275% · " +
+            bytes.format(10485760) + " \u2192 " + bytes.format(2621440) +
+            "|PDFS LISTOS PARA SALIR|MOSTRAR EN FINDER|CERRAR");
+    QMetaObject::invokeMethod(item("revealButton"), "clicked");
+    EXPECT_EQ(fileBrowser.revealed,
+              QStringList({pathIn(folder, "out/a.pdf"), pathIn(folder, "out/b.pdf")}));
+    closeWith("closeButton", "complete");
+}
+
+TEST_F(FinderServicePanelTest, StopsAtACancelledDialogOrAFailedFile)
+{
+    engine.script("a.pdf", testing::ScriptedEngine::Answer::succeeds(5000));
+    engine.script("b.pdf", testing::ScriptedEngine::Answer::fails("gs: la página 2 está rota"));
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "failed");
+        panel->shown.clear();
+        open({"a.pdf", "b.pdf", "c.pdf"}, 1000, cancel ? 1 : 3);
+        ASSERT_TRUE(runToEnd());
+        QTest::qWait(50);
+        const QString message =
+            cancel ? "Guardado cancelado. Aquí no sustituimos nada a traición."
+                   : QString(PDFEngine::EngineError::compressionFailed("gs: la página 2 está rota")
+                                 .what());
+        EXPECT_EQ(model->phase(), FinderServicePhase::failed(message));
+        EXPECT_EQ(screen(), "EL PDF\nHA GANADO|" + QString(cancel ? "3%|" : "35%|") + message +
+                                "|mascot|EL PDF SE HA PUESTO DIGNO|CERRAR");
+        EXPECT_EQ(panel->shown.size(), cancel ? 2 : 3);
+        EXPECT_EQ(engine.calledFiles(), cancel ? QStringList() : QStringList({"a.pdf", "b.pdf"}));
+        EXPECT_EQ(model->outputPaths().join(',') + "|" + QString::number(model->outputBytes()),
+                  cancel ? "|0" : pathIn(folder, "out/a.pdf") + "|5000");
+    }
+    // A larger result saves nothing.
+    EXPECT_TRUE(item("savingsLine")->property("text").toString().startsWith("\u22120% · "));
+    closeWith("failedCloseButton", "failed");
+    open({"only.pdf"});
+    EXPECT_EQ(screen(), "APLASTANDO\nTU PDF|3%|Calentando la prensa de "
+                        "megas...||heroIllustration|PERFIL SIN PIEDAD · 150 PPP|OCULTAR");
+    QMetaObject::invokeMethod(item("hideButton"), "clicked");
+    EXPECT_EQ(closes, 2);
+}
+
+} // namespace
+} // namespace zurbo
+
+// Nothing may reach the desktop of whoever runs the tests: no display, no bus
+// but dbus-run-session's, and home, XDG and temporary folders of the run's own.
+int main(int argc, char** argv)
+{
+    const QTemporaryDir desktop;
+    for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
+                             "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"}) {
+        QDir(desktop.path()).mkdir(name, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(name, QFile::encodeName(desktop.filePath(name)));
+    }
+    if (!qEnvironmentVariableIsSet("ZURBO_PRIVATE_BUS")) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(desktop.path()));
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QUICK_BACKEND", "software");
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false); // only the tests end their event loops
+    zurbo::BundledFonts::registerBundledFonts();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

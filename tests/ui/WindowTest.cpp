@@ -1,0 +1,412 @@
+#include "BundledFonts.h"
+#include "CompressorModel.h"
+#include "DesktopFileBrowserReveal.h"
+#include "PagePreviewProvider.h"
+#include "PdfFixtures.h"
+#include "TestFolder.h"
+#include "WindowFitting.h"
+#include "ZurboAppDelegate.h"
+
+#include <QDesktopServices>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QProcess>
+#include <QQmlComponent>
+#include <QQmlExtensionPlugin>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+Q_IMPORT_QML_PLUGIN(ZurboPlugin)
+
+namespace zurbo::testing {
+namespace {
+
+// What the stand-in engine answers for one file name.
+struct Outcome {
+    std::int64_t bytes = 0;
+    std::optional<bool> targetReached;
+    std::filesystem::path output; // the request's destination when empty
+    bool fails = false;
+};
+
+struct RecordingFileBrowser : FileBrowserReveal {
+    void reveal(const QString& path) override { revealed.append(path); }
+    QStringList revealed;
+};
+
+// The main window of a real CompressorModel whose engine answers from a script, touching no
+// file, and waits while `held`. Results replace the originals: no save panel is asked.
+class Window : public ::testing::Test {
+protected:
+    ~Window() override { release(); }
+    void SetUp() override
+    {
+        PagePreviewProvider::installInto(engine);
+        model.setCompressFunction([this](const CompressRequest& request) {
+            while (held) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            const Outcome outcome = script.value(request.source.section('/', -1));
+            if (outcome.fails) {
+                throw std::runtime_error("Este PDF viene con las tripas raras.");
+            }
+            const std::filesystem::path destination = request.destination.toStdString();
+            return PDFEngine::Result{outcome.output.empty() ? destination : outcome.output,
+                                     outcome.bytes, outcome.targetReached};
+        });
+        model.setTickInterval(std::chrono::hours(1)); // the bar moves only when told
+        model.setExportModeName(QStringLiteral("replaceOriginal"));
+        QQmlComponent component(&engine, QUrl("qrc:/qt-project.org/imports/Zurbo/MainWindow.qml"));
+        window.reset(qobject_cast<QQuickWindow*>(component.createWithInitialProperties(
+            {{"model", QVariant::fromValue(&model)},
+             {"fileBrowser", QVariant::fromValue<FileBrowserReveal*>(&files)}})));
+        ASSERT_TRUE(window) << component.errorString().toStdString();
+        window->resize(1180, 1000); // unshrunk: software layers in layers are drawn a frame late
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    QUrl file(const QString& name, Outcome outcome = {}, std::size_t size = 1'000'000)
+    {
+        script.insert(name, outcome);
+        writeFile((dir + name).toStdString(), std::string(size, 'x'));
+        return QUrl::fromLocalFile(dir + name);
+    }
+    void release()
+    {
+        held = false;
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !model.isWorking(); }));
+    }
+    // The item at a path of objectNames ("jobTile0/statusText"), else the menu command so named.
+    QObject* find(const QString& path, QQuickItem* in = nullptr)
+    {
+        for (QQuickItem* child : (in ? in : window->contentItem())->childItems()) {
+            const bool named = child->objectName() == path.section('/', 0, 0);
+            const QString rest = named ? path.section('/', 1) : path; // empty once all named
+            if (QObject* found = rest.isEmpty() ? child : find(rest, child)) {
+                return found;
+            }
+        }
+        return in ? nullptr : window->findChild<QObject*>(path);
+    }
+    // "path.name" is that property, the text without a name; "shown" is visible and enabled;
+    // "face" is the font as resolved among the installed ones.
+    QString read(const QString& key)
+    {
+        const QObject* found = find(key.section('.', 0, 0));
+        const auto* item = qobject_cast<const QQuickItem*>(found);
+        const QString property = key.section('.', 1).isEmpty() ? "text" : key.section('.', 1);
+        const QFontInfo face(found ? found->property("font").value<QFont>() : QFont());
+        return property == "shown"
+                   ? (item && item->isVisible() && item->isEnabled() ? "true" : "false")
+               : property == "face" ? face.family() + ' ' + face.styleName()
+               : found              ? found->property(property.toLatin1()).toString()
+                                    : "(nothing)";
+    }
+    // "key=value" pairs separated by "; ", waiting for the frames that make lists and pages.
+    void expect(const QString& shown)
+    {
+        for (const QString& pair : shown.split("; ")) {
+            const QString key = pair.section('=', 0, 0), value = pair.section('=', 1);
+            (void)QTest::qWaitFor([&] { return read(key) == value; });
+            EXPECT_EQ(read(key).toStdString(), value.toStdString()) << key.toStdString();
+        }
+    }
+    // Scrolls the areas around the item to their end, as a user would, and clicks it.
+    void click(const QString& path)
+    {
+        QQuickItem* item = nullptr;
+        (void)QTest::qWaitFor([&] { return (item = qobject_cast<QQuickItem*>(find(path))); });
+        ASSERT_NE(item, nullptr) << path.toStdString();
+        for (QQuickItem* area = item->parentItem(); area; area = area->parentItem()) {
+            if (area->inherits("QQuickFlickable")) {
+                const qreal end = area->property("contentHeight").toReal() - area->height();
+                area->setProperty("contentY", std::max(0.0, end));
+            }
+        }
+        const QPointF middle = item->mapToScene({item->width() / 2, item->height() / 2});
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, middle.toPoint());
+    }
+    void picture(const QString& name)
+    {
+        QTest::qWait(400); // past the bar's animation
+        QDir().mkpath(QStringLiteral(ZURBO_SCREENSHOT_DIR));
+        EXPECT_TRUE(window->grabWindow().save(ZURBO_SCREENSHOT_DIR "/" + name + ".png"));
+    }
+
+    TestFolder folder;
+    const QString dir = QString::fromStdString(folder.path().string()) + '/';
+    std::atomic<bool> held = false;
+    QHash<QString, Outcome> script;
+    CompressorModel model;
+    RecordingFileBrowser files;
+    QQmlEngine engine;
+    std::unique_ptr<QQuickWindow> window;
+};
+
+const QString settings = QStringLiteral("qualityPill.shown=%1; metadataSwitch.shown=%1; "
+                                        "replacePill.shown=%1; profileKey_demolition.shown=true");
+const QString go = QStringLiteral("actionTitle=ZUUURBO THIS PDF; actionSubtitle=⌘  ENTER  ·  "
+                                  "empezar la escabechina; compressCommand.enabled=");
+const QString pageLine = QStringLiteral("pageLine=Si no lo encuentras, hemos ganado. Página ");
+
+// One PDF dropped, compressed and compared; then more with a failure, a reached and a missed
+// target and a 5-page source whose result has 3 pages; then all cleared and the window resized.
+TEST_F(Window, FollowsABatchFromTheDropToTheClear)
+{
+    const auto buttonLook = [&] {
+        auto* button = qobject_cast<QQuickItem*>(find("actionButton"));
+        return window->grabWindow().copy(button->mapRectToScene(button->boundingRect()).toRect());
+    };
+    expect("queueTitle=PDFS CON\nSOBREPESO; emptyQueue.visible=true; "
+           "queueSubtitle=Se aceptan uno, veinte o una barbaridad.; "
+           "dropTitle=ARRASTRA AQUÍ\nEL GORDITO; consoleTitle=ESPERANDO UNA VÍCTIMA; "
+           "consolePhrase=Échame un PDF,\ntengo hambre.; consolePercentage=0%; "
+           "consoleMascot.visible=false; profileKey_respectful/estimate.visible=false; "
+           "resultCard.visible=false; compressCommand=Comprimir PDFs; "
+           "chooseFilesCommand=Elegir PDFs…; chooseFilesCommand.enabled=true; "
+           "queueTitle.face=Bebas Neue Book; queueSubtitle.face=Roboto Condensed Regular; " +
+           go + "false; actionButton.disabled=true; " + settings.arg("true"));
+    const QImage ignoringClicks = buttonLook();
+    picture("window-empty");
+
+    // A file manager's drag lights the drop zone; dropping queues the PDF.
+    QMimeData dragged;
+    dragged.setUrls({file("uno.pdf", {.bytes = 400'000})});
+    QDragEnterEvent enter({10, 700}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window.get(), &enter);
+    expect("dropTitle=SUELTA ESA BESTIA");
+    QDropEvent drop({10, 700}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window.get(), &drop);
+    expect("emptyQueue.visible=false; queueTitle=LA COLA DEL\nMATADERO; moreButton.shown=true; "
+           "queueSubtitle=1 archivo esperando su destino.; dropTitle=ARRASTRA AQUÍ\nEL GORDITO; "
+           "jobTile0/statusText=1.0 MB · en el corredor; jobTile0/removeButton.shown=true; "
+           "jobTile0/compareButton.shown=false; jobTile0/progressText.shown=false; "
+           "consoleTitle=TODO LISTO PARA LIARLA; profileKey_respectful/estimate=≈ 760 kB; "
+           "consolePhrase=Tres, dos, uno… cuando tú quieras.; chooseFilesCommand.enabled=true; "
+           "profileKey_respectful/estimate.face=Roboto Condensed Bold; " +
+           go + "true; actionButton.disabled=false");
+    EXPECT_EQ(buttonLook(), ignoringClicks) << "a button that ignores clicks looks the same";
+    picture("window-queuedOne");
+
+    held = true;
+    QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+    // The mascot sheet is a 2 x 2 grid: idle, compressing / success, error.
+    expect("moreButton.shown=false; jobTile0/statusText=perdiendo kilos digitales; "
+           "jobTile0/removeButton.shown=false; consoleTitle=TORTURA EN CURSO; "
+           "console/activeFileName=uno.pdf; consoleMascot.visible=true; "
+           "consoleMascot/mascotSheet.x=-64; consoleMascot/mascotSheet.y=0; "
+           "consoleMascot/mascotSheet.width=128; actionTitle=APRETANDO TU PDF; "
+           "actionSubtitle=ahora no toques nada, artista; "
+           "actionButton.disabled=true; compressCommand.enabled=false; " +
+           settings.arg("false"));
+    picture("window-running");
+    ASSERT_TRUE(model.activeJob()) << "the bar of a batch of one is its job's";
+    const std::tuple<double, QString, QString> phrases[] = {
+        {0.0, "Calentando la trituradora de megas…", "0%"},
+        {0.857, "Comprimiendo sin convertirlo en una patata…", "85%"},
+        {0.86, "Guardando el cadáver con dignidad…", "86%"},
+        {0.999, "Guardando el cadáver con dignidad…", "99%"},
+        {1.0, "Guardando el cadáver con dignidad…", "100%"}};
+    for (const auto& [progress, phrase, percentage] : phrases) {
+        model.queue()->update(0, [&](PDFJob& job) { job.progress = progress; });
+        expect("consolePhrase=" + phrase + "; consolePercentage=" + percentage +
+               "; jobTile0/progressText=" + percentage);
+    }
+
+    release();
+    const QString kept = QStringLiteral("resultNote=Las letras conservan la dignidad. Los "
+                                        "vectores, sus curvas. Los megas absurdos, la puerta.");
+    expect(kept +
+           "; resultCard.visible=true; resultSizes=De 1.0 MB a 400 kB; "
+           "totalSavings=60%; resultMascot/mascotSheet.x=0; resultMascot/mascotSheet.y=-82; "
+           "resultMascot/mascotSheet.status=Ready; consoleTitle=TODO LISTO PARA LIARLA; "
+           "consolePhrase=PDF domado. Puedes recoger los restos.; consolePercentage=100%; "
+           "consoleMascot.visible=false; jobTile0/statusText=1.0 MB → 400 kB · −60%; "
+           "jobTile0/compareButton.shown=true; jobTile0/revealButton.shown=true; " +
+           go + "true; " + settings.arg("true"));
+    picture("window-results");
+
+    const QUrl largo = file("largo.pdf", {.targetReached = true, .output = folder / "corto.pdf"});
+    writeFixturePdf(folder / "largo.pdf", imageHeavyDocument(5));
+    writeFixturePdf(folder / "corto.pdf", imageHeavyDocument(3));
+    model.add({largo, file("roto.pdf", {.fails = true}), file("quita.pdf")});
+    click("jobTile3/removeButton");
+    expect("queueSubtitle=3 archivos esperando su destino.");
+    model.compressAll();
+    release();
+    // The failure beats the completed jobs in the console's mascot, not in the card's.
+    expect(kept + "; jobTile2/statusText=Este PDF viene con las tripas raras.; "
+                  "jobTile2/removeButton.shown=false; jobTile2/compareButton.shown=false; "
+                  "consoleMascot.visible=true; consoleMascot/mascotSheet.x=-64; "
+                  "consoleMascot/mascotSheet.y=-64; resultMascot/mascotSheet.y=-82");
+    picture("window-failure");
+
+    // COMPARAR opens the first completed job; sizes follow the locale; unreadable files say so.
+    QLocale::setDefault(QLocale(QLocale::Spanish));
+    click("compareResults");
+    QLocale::setDefault(QLocale::c());
+    expect(pageLine + "1 de 1; beforePreview/previewFallback.visible=true; "
+                      "afterPreview/previewFallback.visible=true; "
+                      "beforePreview/previewLabel=ANTES · 1,0 MB; "
+                      "afterPreview/previewLabel=DESPUÉS · 400 kB; "
+                      "beforePreview/previewFallback=No se ha podido abrir esta página.");
+    click("closeComparison");
+
+    click("jobTile1/revealButton");
+    EXPECT_EQ(files.revealed, QStringList{dir + "corto.pdf"});
+    click("jobTile1/compareButton");
+    // A US Letter page, 612 x 792, fitted into 900 x 1100 by its height.
+    expect(pageLine +
+           "1 de 3; comparisonSheet.visible=true; beforePreview/thumbnail.status=Ready; "
+           "afterPreview/thumbnail.status=Ready; beforePreview/thumbnail.implicitWidth=850; "
+           "beforePreview/thumbnail.implicitHeight=1100; previousPage.shown=false; "
+           "beforePreview/previewFallback.visible=false");
+    picture("comparison");
+    click("nextPage");
+    click("nextPage");
+    expect(pageLine + "3 de 3; nextPage.shown=false; previousPage.shown=true");
+    click("closeComparison");
+
+    // The failure beats a running batch too; only an explicit miss is admitted; empty saves 0.
+    model.add({file("vacio.pdf", {.targetReached = false}, 0)});
+    held = true;
+    click("actionButton");
+    expect("consoleTitle=TORTURA EN CURSO; consoleMascot/mascotSheet.y=-64");
+    release();
+    expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
+           "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
+           "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
+
+    click("clearResults");
+    expect("resultCard.visible=false; queueTitle=PDFS CON\nSOBREPESO");
+
+    // The canvas shrinks with the window, never grows, and stays centred on whole pixels.
+    auto* canvas = qobject_cast<QQuickItem*>(find("canvas"));
+    const int menuBar = window->height() - canvas->parentItem()->height();
+    const std::pair<QSize, double> rows[] = {
+        {{590, 930}, 0.5}, {{1180, 465}, 0.5}, {{1180, 930}, 1.0}, {{1600, 1100}, 1.0}};
+    for (const auto& [size, scale] : rows) {
+        window->resize(size + QSize(0, menuBar));
+        QTest::qWait(50);
+        const QRectF onScreen = canvas->mapRectToItem(canvas->parentItem(), canvas->boundingRect());
+        EXPECT_EQ(onScreen.size(), QSizeF(1180, 930) * scale) << size.width();
+        const QPointF offCentre = onScreen.center() - QPointF(size.width(), size.height()) / 2;
+        EXPECT_LE(offCentre.manhattanLength(), 0.5) << size.width();
+    }
+}
+
+TEST(Launch, FittingFollowsTheAvailableGeometry)
+{
+    const std::tuple<QRect, QRect, QSize> rows[] = {
+        {{0, 0, 800, 600}, {20, 20, 760, 560}, {760, 560}},
+        {{0, 30, 2560, 1410}, {690, 325, 1180, 820}, {860, 650}}};
+    for (const auto& [available, frame, minimum] : rows) {
+        const WindowFitting fitting = WindowFitting::forAvailableGeometry(available);
+        EXPECT_EQ(fitting.frame, frame) << available.width();
+        EXPECT_EQ(fitting.minimumSize, minimum) << available.width();
+    }
+}
+
+TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
+{
+    // The launch installs the quick action and asks for the session bus: a temporary home
+    // without a bus, nor one started for a display, stands in for the desktop.
+    TestFolder home; // made for its owner alone, as a runtime folder must be
+    std::vector<std::pair<const char*, QByteArray>> saved;
+    const auto set = [&](const char* name, const char* value) {
+        saved.emplace_back(name, qgetenv(name));
+        value ? qputenv(name, (home.path().string() + value).c_str()) : qunsetenv(name);
+    };
+    set("HOME", ""), set("XDG_DATA_HOME", "/data"), set("XDG_CONFIG_HOME", "/config");
+    set("XDG_RUNTIME_DIR", ""), set("DBUS_SESSION_BUS_ADDRESS", {}), set("DISPLAY", {});
+    const QString list = QString::fromStdString((home / "list").string());
+    const std::pair<QStringList, bool> rows[] = {{{"zurbo"}, true},
+                                                 {{"zurbo", "--finder-quick-action", list}, false},
+                                                 {{"zurbo", "--finder-quick-action"}, false}};
+    for (const auto& [arguments, fitted] : rows) {
+        QWindow window; // on the offscreen screen of 800 x 800
+        window.show();
+        ZurboAppDelegate delegate(arguments);
+        delegate.applicationDidFinishLaunching();
+        QTest::qWait(450); // past both fitting runs
+        EXPECT_EQ(window.geometry() == QRect(20, 20, 760, 760), fitted) << arguments.size();
+        EXPECT_EQ(window.minimumSize() == QSize(760, 650), fitted) << arguments.size();
+    }
+    EXPECT_TRUE(std::filesystem::exists(home / "data/applications/Zurbo.workflow"));
+    for (const auto& [name, value] : saved) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+}
+
+// Stands in for the desktop's file manager on a bus, and for the folder opener.
+class FileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    FileManager() { QDesktopServices::setUrlHandler("file", this, "open"); }
+    ~FileManager() override { QDesktopServices::unsetUrlHandler("file"); }
+    QStringList shown;
+    QList<QUrl> opened;
+
+public slots:
+    Q_SCRIPTABLE void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+    void open(const QUrl& url) { opened += url; }
+};
+
+// The containing folder opens until a file manager answers; then that shows the file itself.
+TEST(Reveal, AsksTheFileManagerToShowTheFileAndFallsBackToTheFolder)
+{
+    const QString path = QStringLiteral("/home/ana/informes/informe.pdf");
+    const QList<QUrl> folder{QUrl::fromLocalFile("/home/ana/informes")};
+    FileManager fileManager;
+
+    // A bus of the test's own that starts no services, so that no real file manager answers.
+    TestFolder bus;
+    writeFile(bus / "bus.conf",
+              "<busconfig><listen>unix:tmpdir=" + bus.path().string() +
+                  "</listen><auth>EXTERNAL</auth><policy context='default'><allow own='*'/>"
+                  "<allow send_destination='*'/><allow receive_sender='*'/></policy></busconfig>");
+    QProcess daemon; // killed when it goes
+    daemon.start("dbus-daemon",
+                 {QString::fromStdString("--config-file=" + (bus / "bus.conf").string()),
+                  "--nofork", "--print-address=1"});
+    ASSERT_TRUE(daemon.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    DesktopFileBrowserReveal lonely(QDBusConnection::connectToBus(address, "lonely"));
+    lonely.reveal(path);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileManager.opened == folder; }));
+
+    QDBusConnection service = QDBusConnection::connectToBus(address, "fileManager");
+    ASSERT_TRUE(service.registerService("org.freedesktop.FileManager1"));
+    ASSERT_TRUE(service.registerObject("/org/freedesktop/FileManager1", &fileManager,
+                                       QDBusConnection::ExportScriptableSlots));
+    DesktopFileBrowserReveal reveal(QDBusConnection::connectToBus(address, "window"));
+    reveal.reveal(path);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !fileManager.shown.isEmpty(); }));
+    EXPECT_EQ(fileManager.shown, QStringList{"file:///home/ana/informes/informe.pdf"});
+    EXPECT_EQ(fileManager.opened.size(), 1);
+}
+
+} // namespace
+} // namespace zurbo::testing
+
+// Offscreen and by the software renderer, so that any window can be pictured.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication application(argc, argv);
+    zurbo::BundledFonts::registerBundledFonts();
+    QLocale::setDefault(QLocale::c());
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+#include "WindowTest.moc"
