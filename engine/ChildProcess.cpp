@@ -1,96 +1,159 @@
 #include "ChildProcess.h"
 
+#include "FileDescriptor.h"
+#include "PDFEngine.h"
+
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
-#include <utility>
-
-extern char** environ;
 
 namespace zurbo::engine {
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// How often a running child is checked for an exit or a stop request.
+constexpr auto pollInterval = 50ms;
+// How long a stopped child may take to clean up after SIGTERM.
+constexpr auto terminationGrace = 300ms;
 
 [[noreturn]] void throwSystemError(int code, const std::string& what)
 {
     throw std::system_error(code, std::generic_category(), what);
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { reset(); }
+struct Pipe {
+    FileDescriptor readEnd;
+    FileDescriptor writeEnd;
 
-    int get() const { return m_fd; }
-    void reset()
+    static Pipe open()
     {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-            m_fd = -1;
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
+            throwSystemError(errno, "pipe2");
+        }
+        return Pipe{FileDescriptor(fds[0]), FileDescriptor(fds[1])};
+    }
+};
+
+// In the forked child of a threaded process: async-signal-safe calls only.
+[[noreturn]] void becomeTool(const char* path, char* const* argv, int nullDevice, int errorEnd,
+                             int launchReport, pid_t parent)
+{
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction defaults = {};
+    defaults.sa_handler = SIG_DFL;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        ::sigaction(signal, &defaults, nullptr);
+    }
+    ::setpgid(0, 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) {
+        ::_exit(127);
+    }
+    ::dup2(nullDevice, STDIN_FILENO);
+    ::dup2(nullDevice, STDOUT_FILENO);
+    ::dup2(errorEnd, STDERR_FILENO);
+    ::execv(path, argv);
+    const int code = errno;
+    [[maybe_unused]] const auto written = ::write(launchReport, &code, sizeof code);
+    ::_exit(127);
+}
+
+// A started child and its process group; whatever is left of them is killed
+// and reaped when the value goes.
+class RunningChild {
+public:
+    explicit RunningChild(pid_t pid) : m_pid(pid) {}
+    RunningChild(const RunningChild&) = delete;
+    RunningChild& operator=(const RunningChild&) = delete;
+    ~RunningChild()
+    {
+        if (m_pid > 0) {
+            ::kill(-m_pid, SIGKILL);
+            reap();
         }
     }
 
+    // Whether the child has ended; it stays unreaped, so its group id cannot be reused yet.
+    bool hasExited() const
+    {
+        siginfo_t info = {};
+        return ::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == m_pid;
+    }
+
+    void terminate()
+    {
+        ::kill(-m_pid, SIGTERM);
+        for (auto waited = 0ms; waited < terminationGrace && !hasExited(); waited += 10ms) {
+            std::this_thread::sleep_for(10ms);
+        }
+        ::kill(-m_pid, SIGKILL);
+        reap();
+    }
+
+    // Ends what the child left running in its group, then collects its exit.
+    int finish()
+    {
+        ::kill(-m_pid, SIGKILL);
+        return reap();
+    }
+
 private:
-    int m_fd;
+    int reap()
+    {
+        int waitStatus = 0;
+        while (::waitpid(m_pid, &waitStatus, 0) < 0 && errno == EINTR) {
+        }
+        m_pid = -1;
+        return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+    }
+
+    pid_t m_pid;
 };
 
-class SpawnFileActions {
-public:
-    SpawnFileActions() { posix_spawn_file_actions_init(&m_actions); }
-    SpawnFileActions(const SpawnFileActions&) = delete;
-    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-    ~SpawnFileActions() { posix_spawn_file_actions_destroy(&m_actions); }
-
-    posix_spawn_file_actions_t* get() { return &m_actions; }
-
-private:
-    posix_spawn_file_actions_t m_actions;
-};
-
-std::string readAll(int fd)
+// Reads what is there without waiting; `open` turns false at the end.
+void drain(int fd, std::string& bytes, bool& open)
 {
-    std::string bytes;
     char chunk[65536];
-    for (;;) {
+    while (open) {
         const ssize_t count = ::read(fd, chunk, sizeof chunk);
         if (count > 0) {
             bytes.append(chunk, static_cast<std::size_t>(count));
-        } else if (count == 0 || errno != EINTR) {
-            return bytes;
+        } else if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
+            open = false;
+        } else if (errno == EAGAIN) {
+            return;
         }
     }
 }
 
-int waitForExit(pid_t pid)
+// The exec's errno from the child, or 0 once the report pipe closed on a successful exec.
+int launchError(int reportEnd)
 {
-    int waitStatus = 0;
-    while (::waitpid(pid, &waitStatus, 0) < 0) {
-        if (errno != EINTR) {
-            throwSystemError(errno, "waitpid");
-        }
+    int code = 0;
+    ssize_t count;
+    while ((count = ::read(reportEnd, &code, sizeof code)) < 0 && errno == EINTR) {
     }
-    return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+    return count == sizeof code ? code : 0;
 }
 
 } // namespace
 
-ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments)
+ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments,
+                          StopToken stop)
 {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-        throwSystemError(errno, "pipe2");
-    }
-    FileDescriptor readEnd(fds[0]);
-    FileDescriptor writeEnd(fds[1]);
-
-    SpawnFileActions actions;
-    posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDERR_FILENO);
-
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(executable.c_str()));
     for (const std::string& argument : arguments) {
@@ -98,18 +161,47 @@ ChildExit runChildProcess(const std::string& executable, const std::vector<std::
     }
     argv.push_back(nullptr);
 
-    pid_t pid = 0;
-    const int spawnError =
-        ::posix_spawn(&pid, executable.c_str(), actions.get(), nullptr, argv.data(), environ);
-    if (spawnError != 0) {
-        throwSystemError(spawnError, "No se pudo lanzar " + executable);
+    const FileDescriptor nullDevice(::open("/dev/null", O_RDWR | O_CLOEXEC));
+    if (nullDevice.get() < 0) {
+        throwSystemError(errno, "/dev/null");
     }
-    // Our copy of the write end must go, or the read below never sees the end.
-    writeEnd.reset();
+    Pipe errors = Pipe::open();
+    Pipe launchReport = Pipe::open();
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        throwSystemError(errno, "fork");
+    }
+    if (pid == 0) {
+        becomeTool(executable.c_str(), argv.data(), nullDevice.get(), errors.writeEnd.get(),
+                   launchReport.writeEnd.get(), parent);
+    }
+    // Also here, so that the group exists before anything signals it.
+    ::setpgid(pid, pid);
+    RunningChild child(pid);
+    errors.writeEnd.reset();
+    launchReport.writeEnd.reset();
+    if (const int code = launchError(launchReport.readEnd.get())) {
+        throwSystemError(code, "No se pudo lanzar " + executable);
+    }
 
+    ::fcntl(errors.readEnd.get(), F_SETFL, O_NONBLOCK);
     ChildExit exit;
-    exit.standardError = readAll(readEnd.get());
-    exit.status = waitForExit(pid);
+    bool errorsOpen = true;
+    for (;;) {
+        pollfd ready{errors.readEnd.get(), POLLIN, 0};
+        ::poll(&ready, errorsOpen ? 1 : 0, static_cast<int>(pollInterval.count()));
+        drain(errors.readEnd.get(), exit.standardError, errorsOpen);
+        if (stop.stopRequested()) {
+            child.terminate();
+            throw PDFEngine::Cancelled();
+        }
+        if (child.hasExited()) {
+            break;
+        }
+    }
+    drain(errors.readEnd.get(), exit.standardError, errorsOpen);
+    exit.status = child.finish();
     return exit;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StopToken.h"
+
 #include <string>
 #include <vector>
 
@@ -16,10 +18,16 @@ struct ChildExit {
 };
 
 // Runs `executable` with `arguments` (argv[1...], no shell, no quoting) and
-// waits for it without a time limit. Standard input and output are inherited;
-// standard error is drained while the child runs, so a chatty child never
-// blocks on a full pipe. Throws std::system_error when the child cannot be
-// started.
-ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments);
+// waits for it without a time limit. Standard input and output are the null
+// device, so nothing the child prints reaches ours; standard error is drained
+// while the child runs, so a chatty child never blocks on a full pipe.
+//
+// The child runs in a process group of its own and is killed when the thread
+// that started it dies, so it never outlives us. When `stop` is requested the
+// group gets SIGTERM, then SIGKILL after a short grace, and PDFEngine::Cancelled
+// is thrown once the child is gone. Throws std::system_error when the child
+// cannot be started.
+ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments,
+                          StopToken stop = {});
 
 } // namespace zurbo::engine

@@ -1,6 +1,6 @@
 #include "GhostscriptRunner.h"
 
-#include "PageSurvey.h"
+#include "DocumentSurvey.h"
 #include "ToolRunner.h"
 
 #include <cstdlib>
@@ -28,34 +28,6 @@ std::string escapePercent(const std::string& path)
         }
     }
     return escaped;
-}
-
-// Ghostscript exits with 0 even when it cannot read the source, leaving a
-// blank document; installed over the original, that would lose it. The
-// output must have the source's pages, as libqpdf reads them, and every
-// source page that paints something must still paint something.
-bool pagesKept(const std::filesystem::path& source, const std::filesystem::path& output)
-{
-    const auto sourcePages = surveyPages(source);
-    const auto outputPages = surveyPages(output);
-    if (!sourcePages || !outputPages || sourcePages->size() != outputPages->size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < sourcePages->size(); ++i) {
-        if ((*sourcePages)[i] && !(*outputPages)[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void requirePagesKept(const std::filesystem::path& source, const std::filesystem::path& output)
-{
-    if (!pagesKept(source, output)) {
-        std::error_code ignored;
-        std::filesystem::remove(output, ignored);
-        throw PDFEngine::EngineError::compressionFailed({});
-    }
 }
 
 } // namespace
@@ -119,11 +91,11 @@ std::vector<std::string> ghostscriptArguments(const std::filesystem::path& sourc
 
 void runGhostscript(const std::string& executable, const std::filesystem::path& source,
                     const std::filesystem::path& output, PDFEngine::Configuration configuration,
-                    bool cleanMetadata)
+                    bool cleanMetadata, StopToken stop)
 {
     runTool(executable, ghostscriptArguments(source, output, configuration, cleanMetadata), output,
-            {.successStatuses = {0}, .keptErrorLines = 2});
-    requirePagesKept(source, output);
+            {.successStatuses = {0}, .keptErrorLines = 2}, stop);
+    requireDocumentKept(source, output);
 }
 
 } // namespace zurbo::engine

@@ -27,12 +27,10 @@ std::vector<std::string> ghostscriptArguments(const std::filesystem::path& sourc
 
 // Runs Ghostscript's pdfwrite device from `source` into `output`. Exit status 0
 // is success; anything else is compressionFailed with the last two lines of
-// standard error. A successful exit is compressionFailed too, with no message,
-// when the output's pages do not match a source libqpdf can read, or a page
-// that painted something comes out blank: that is Ghostscript's silent answer
-// to a source it cannot open.
+// standard error. A successful exit is compressionFailed too when the output
+// lost the document (see requireDocumentKept).
 void runGhostscript(const std::string& executable, const std::filesystem::path& source,
                     const std::filesystem::path& output, PDFEngine::Configuration configuration,
-                    bool cleanMetadata);
+                    bool cleanMetadata, StopToken stop = {});
 
 } // namespace zurbo::engine

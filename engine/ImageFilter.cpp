@@ -3,6 +3,7 @@
 #include "DuplicateImages.h"
 #include "ImagePlacement.h"
 #include "ImageStream.h"
+#include "PDFEngine.h"
 #include "WorkerPool.h"
 
 #include <qpdf/QPDF.hh>
@@ -101,11 +102,13 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
 }
 
 // Recompresses on a worker; whatever goes wrong leaves the image as it is.
-void submit(WorkerPool& pool, Task* task)
+void submit(WorkerPool& pool, Task* task, StopToken stop)
 {
-    pool.submit([task] {
+    pool.submit([task, stop] {
         try {
-            task->result = ImageRecompressor::recompress(task->job);
+            if (!stop.stopRequested()) {
+                task->result = ImageRecompressor::recompress(task->job);
+            }
         } catch (const std::exception&) {
             // Pixels that do not decode leave the image as it is.
         }
@@ -117,7 +120,7 @@ void submit(WorkerPool& pool, Task* task)
 } // namespace
 
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
-                        const FilterDescription::ImageSettings& settings)
+                        const FilterDescription::ImageSettings& settings, StopToken stop)
 {
     ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
     DuplicateImages::merge(pages, sizes);
@@ -127,13 +130,16 @@ void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
     std::list<std::unique_ptr<Task>> tasks;
     WorkerPool pool(std::thread::hardware_concurrency());
     for (const ImageStream& image : images) {
+        if (stop.stopRequested()) {
+            throw PDFEngine::Cancelled();
+        }
         if (image.softMask() && maskUses.at(image.softMask()->object().getObjGen()) > 1) {
             continue;
         }
         try {
             if (auto task = taskFor(image, sizes, settings)) {
                 tasks.push_back(std::move(task));
-                submit(pool, tasks.back().get());
+                submit(pool, tasks.back().get(), stop);
             }
         } catch (const std::exception&) {
             // Unreadable stream data: the image stays as it is.
@@ -141,6 +147,9 @@ void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
         replaceFinished(tasks);
     }
     pool.wait();
+    if (stop.stopRequested()) {
+        throw PDFEngine::Cancelled();
+    }
     replaceFinished(tasks);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilterDescription.h"
+#include "StopToken.h"
 
 #include <qpdf/QPDFObjectHandle.hh>
 
@@ -23,9 +24,10 @@ public:
 
     // Rewrites in place the images of `pages` (page objects of one document).
     // An image that cannot be read or decoded is left as it is; never throws
-    // for damaged input.
+    // for damaged input. Throws PDFEngine::Cancelled between two images once
+    // `stop` is requested.
     static void apply(const std::vector<QPDFObjectHandle>& pages,
-                      const FilterDescription::ImageSettings& settings);
+                      const FilterDescription::ImageSettings& settings, StopToken stop = {});
 };
 
 } // namespace zurbo::engine

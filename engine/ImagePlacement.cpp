@@ -1,14 +1,12 @@
 #include "ImagePlacement.h"
 
-#include <qpdf/BufferInputSource.hh>
-#include <qpdf/Pl_Buffer.hh>
+#include "ContentOperators.h"
+
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFTokenizer.hh>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <memory>
 #include <set>
 #include <string>
 
@@ -55,79 +53,49 @@ std::optional<Matrix> matrixOf(std::vector<QPDFObjectHandle> numbers)
     return Matrix{v[0], v[1], v[2], v[3], v[4], v[5]};
 }
 
-// Reads the operators that move images around straight from the tokens:
-// building objects for every operand of a long text page costs far more.
+// The operators that move images around, in the order the stream gives them.
 class OperationScanner {
 public:
     explicit OperationScanner(std::vector<Operation>& operations) : m_operations(operations) {}
 
     void scan(const std::string& content)
     {
-        const auto input = std::make_shared<BufferInputSource>("content stream", content);
-        QPDFTokenizer tokenizer;
-        tokenizer.allowEOF();
-        for (;;) {
-            const QPDFTokenizer::Token token = tokenizer.readToken(input, "content stream", true);
-            switch (token.getType()) {
-            case QPDFTokenizer::tt_eof:
-                return;
-            case QPDFTokenizer::tt_word:
-                operatorToken(token.getValue(), tokenizer, input);
-                break;
-            default:
-                operand(token);
-                break;
-            }
-        }
+        ContentOperators::scan(
+            content, [this](const std::string& op, const ContentOperators::Operands& operands) {
+                operation(op, operands);
+            });
     }
 
 private:
-    void operand(const QPDFTokenizer::Token& token)
-    {
-        ++m_operandCount;
-        // Only the last six matter; a hostile stream may hold millions.
-        if (m_operands.size() == 6) {
-            m_operands.erase(m_operands.begin());
-        }
-        m_operands.push_back(token);
-    }
-
-    void operatorToken(const std::string& op, QPDFTokenizer& tokenizer,
-                       const std::shared_ptr<InputSource>& input)
+    void operation(const std::string& op, const ContentOperators::Operands& operands)
     {
         using Kind = Operation::Kind;
-        if (op == "ID") {
-            // The inline image's bytes are no tokens.
-            tokenizer.expectInlineImage(input);
-            tokenizer.readToken(input, "content stream", true);
-        } else if (op == "q") {
+        if (op == "q") {
             m_operations.push_back({Kind::save, {}, {}});
         } else if (op == "Q") {
             m_operations.push_back({Kind::restore, {}, {}});
         } else if (op == "cm") {
-            if (const auto matrix = matrixOperands()) {
+            if (const auto matrix = matrixOperands(operands)) {
                 m_operations.push_back({Kind::concat, *matrix, {}});
             }
-        } else if (op == "Do" && m_operandCount == 1 &&
-                   m_operands.front().getType() == QPDFTokenizer::tt_name) {
-            m_operations.push_back({Kind::paint, {}, m_operands.front().getValue()});
+        } else if (op == "Do" && operands.count == 1 &&
+                   operands.last.front().getType() == QPDFTokenizer::tt_name) {
+            m_operations.push_back({Kind::paint, {}, operands.last.front().getValue()});
         }
-        m_operands.clear();
-        m_operandCount = 0;
     }
 
-    std::optional<Matrix> matrixOperands() const
+    static std::optional<Matrix> matrixOperands(const ContentOperators::Operands& operands)
     {
-        if (m_operandCount != 6) {
+        if (operands.count != 6) {
             return std::nullopt;
         }
         double v[6];
         for (std::size_t i = 0; i < 6; ++i) {
-            const auto type = m_operands[i].getType();
+            const auto type = operands.last[i].getType();
             if (type != QPDFTokenizer::tt_integer && type != QPDFTokenizer::tt_real) {
                 return std::nullopt;
             }
-            const std::string& text = m_operands[i].getValue();
+            const std::string& text = operands.last[i].getValue();
             const char* first = text.data() + (text.rfind('+', 0) == 0 ? 1 : 0);
             const auto [end, error] = std::from_chars(first, text.data() + text.size(), v[i]);
             if (error != std::errc() || !std::isfinite(v[i])) {
@@ -138,21 +106,7 @@ private:
     }
 
     std::vector<Operation>& m_operations;
-    std::vector<QPDFTokenizer::Token> m_operands;
-    std::size_t m_operandCount = 0;
 };
-
-std::string contentOf(QPDFObjectHandle content)
-{
-    if (content.isStream()) {
-        const auto data = content.getStreamData(qpdf_dl_generalized);
-        return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
-    }
-    Pl_Buffer buffer("page content");
-    QPDFPageObjectHelper(content).pipeContents(&buffer);
-    const auto data = buffer.getBufferSharedPointer();
-    return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
-}
 
 bool hasSubtype(QPDFObjectHandle stream, const char* subtype)
 {
@@ -194,7 +148,7 @@ private:
         }
         std::vector<Operation>& list = m_operations[id];
         try {
-            OperationScanner(list).scan(contentOf(content));
+            OperationScanner(list).scan(ContentOperators::contentOf(content));
         } catch (const std::exception&) {
             // What was read before the damage still counts.
         }

@@ -4,7 +4,7 @@
 #include "GhostscriptRunner.h"
 #include "QPDFRunner.h"
 #include "SystemPDFEngine.h"
-#include "Uuid.h"
+#include "WorkingFile.h"
 
 #include <limits>
 #include <system_error>
@@ -15,29 +15,6 @@ namespace zurbo {
 
 namespace {
 
-// The hidden working file beside the destination; removed on every way out
-// unless it was installed.
-class WorkingFile {
-public:
-    explicit WorkingFile(const fs::path& destination)
-        : m_path(destination.parent_path() / (".zurbo-" + engine::randomUuidText() + ".pdf"))
-    {
-    }
-    WorkingFile(const WorkingFile&) = delete;
-    WorkingFile& operator=(const WorkingFile&) = delete;
-    ~WorkingFile() { removeQuietly(); }
-
-    const fs::path& path() const { return m_path; }
-    void removeQuietly() const
-    {
-        std::error_code ignored;
-        fs::remove(m_path, ignored);
-    }
-
-private:
-    fs::path m_path;
-};
-
 // One engine run from the source into the working file, by the engine the
 // discovery found: Ghostscript, else qpdf, else the native engine.
 struct EngineChoice {
@@ -45,14 +22,15 @@ struct EngineChoice {
     std::optional<std::string> qpdf;
 
     void run(const fs::path& source, const fs::path& output, PDFEngine::Configuration configuration,
-             bool cleanMetadata) const
+             bool cleanMetadata, StopToken stop) const
     {
         if (ghostscript) {
-            engine::runGhostscript(*ghostscript, source, output, configuration, cleanMetadata);
+            engine::runGhostscript(*ghostscript, source, output, configuration, cleanMetadata,
+                                   stop);
         } else if (qpdf) {
-            engine::runQPDF(*qpdf, source, output, configuration, cleanMetadata);
+            engine::runQPDF(*qpdf, source, output, configuration, cleanMetadata, stop);
         } else {
-            engine::runSystemPDFEngine(source, output, configuration, cleanMetadata);
+            engine::runSystemPDFEngine(source, output, configuration, cleanMetadata, stop);
         }
     }
 };
@@ -64,21 +42,37 @@ std::int64_t sizeOrMaximum(const fs::path& file)
     return error ? std::numeric_limits<std::int64_t>::max() : static_cast<std::int64_t>(size);
 }
 
+bool sameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return a.lexically_normal() == b.lexically_normal() || fs::equivalent(a, b, error);
+}
+
+void throwIfStopped(StopToken stop)
+{
+    if (stop.stopRequested()) {
+        throw PDFEngine::Cancelled();
+    }
+}
+
 } // namespace
 
 PDFEngine::Result PDFEngine::compress(const fs::path& sourceGiven, const fs::path& destinationGiven,
                                       CompressionProfile profile,
-                                      std::optional<std::int64_t> targetBytes, bool cleanMetadata)
+                                      std::optional<std::int64_t> targetBytes, bool cleanMetadata,
+                                      StopToken stop)
 {
     const fs::path source = fs::absolute(sourceGiven);
     const fs::path destination = fs::absolute(destinationGiven);
+    const fs::path target = engine::installTarget(destination);
+    const engine::WorkingFile working(target);
     const EngineChoice chosenEngine{engine::ghostscriptPath(), engine::bundledQPDFPath()};
-    const WorkingFile working(destination);
 
     std::int64_t outputBytes = 0;
     for (const Configuration& configuration : attemptList(profile, targetBytes)) {
-        working.removeQuietly();
-        chosenEngine.run(source, working.path(), configuration, cleanMetadata);
+        throwIfStopped(stop);
+        working.reset();
+        chosenEngine.run(source, working.path(), configuration, cleanMetadata, stop);
         std::error_code error;
         const auto size = fs::file_size(working.path(), error);
         if (error) {
@@ -94,16 +88,16 @@ PDFEngine::Result PDFEngine::compress(const fs::path& sourceGiven, const fs::pat
     std::int64_t reportedBytes = outputBytes;
     bool installWorkingFile = true;
     if (outputBytes >= originalBytes && !cleanMetadata) {
-        fs::remove(working.path());
         reportedBytes = originalBytes;
-        if (destination.lexically_normal() == source.lexically_normal()) {
+        if (sameFile(target, source)) {
             installWorkingFile = false;
         } else {
-            fs::copy_file(source, working.path());
+            working.copyFrom(source);
         }
     }
     if (installWorkingFile) {
-        engine::installFile(working.path(), destination, source);
+        throwIfStopped(stop);
+        engine::installFile(working.path(), target, source);
     }
 
     Result result{destination, reportedBytes, std::nullopt};

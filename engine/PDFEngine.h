@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CompressionProfile.h"
+#include "StopToken.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -75,6 +76,12 @@ public:
         std::string m_description;
     };
 
+    // Thrown when a run stops because its stop token was requested.
+    class Cancelled : public std::exception {
+    public:
+        const char* what() const noexcept override { return "compression cancelled"; }
+    };
+
     // Compresses `source` into `destination` (which may be the source itself).
     //
     // Blocks for as long as the engines run; call it off the main thread.
@@ -83,13 +90,20 @@ public:
     // output fits. An output that is not smaller than the source is dropped
     // and the source is kept, unless `cleanMetadata` is set.
     //
+    // A destination that is a symbolic link is written through: the file it
+    // points to is replaced and the link stays. A destination that is a folder,
+    // or whose folder is missing or cannot be written, is refused before any
+    // engine runs. Once the outcome is renamed into place the call succeeds.
+    //
     // Throws EngineError for the engines' failures, std::filesystem::filesystem_error
-    // for file-system failures and std::system_error when a tool cannot be
-    // started. On every failure the destination is left as it was and no
-    // working file remains.
+    // for file-system failures, std::system_error when a tool cannot be started
+    // and Cancelled when `stop` is requested before the outcome is installed.
+    // On every failure the destination is left as it was and no working file
+    // remains.
     static Result compress(const std::filesystem::path& source,
                            const std::filesystem::path& destination, CompressionProfile profile,
-                           std::optional<std::int64_t> targetBytes, bool cleanMetadata);
+                           std::optional<std::int64_t> targetBytes, bool cleanMetadata,
+                           StopToken stop = {});
 
     // The configuration a profile uses when there is no target.
     static Configuration configuration(CompressionProfile profile);

@@ -1,5 +1,6 @@
 #include "QPDFRunner.h"
 
+#include "DocumentSurvey.h"
 #include "ResourceLocation.h"
 #include "ToolRunner.h"
 
@@ -46,10 +47,11 @@ std::vector<std::string> qpdfArguments(const std::filesystem::path& source,
 
 void runQPDF(const std::string& executable, const std::filesystem::path& source,
              const std::filesystem::path& output, PDFEngine::Configuration configuration,
-             bool cleanMetadata)
+             bool cleanMetadata, StopToken stop)
 {
     runTool(executable, qpdfArguments(source, output, configuration, cleanMetadata), output,
-            {.successStatuses = {0, 3}, .keptErrorLines = 3});
+            {.successStatuses = {0, 3}, .keptErrorLines = 3}, stop);
+    requireDocumentKept(source, output);
 }
 
 } // namespace zurbo::engine

@@ -24,9 +24,10 @@ std::vector<std::string> qpdfArguments(const std::filesystem::path& source,
 
 // Runs qpdf from `source` into `output`. Exit statuses 0 and 3 (warnings) are
 // success; anything else is compressionFailed with the last three lines of
-// standard error.
+// standard error. A successful exit is compressionFailed too when the output
+// lost the document (see requireDocumentKept).
 void runQPDF(const std::string& executable, const std::filesystem::path& source,
              const std::filesystem::path& output, PDFEngine::Configuration configuration,
-             bool cleanMetadata);
+             bool cleanMetadata, StopToken stop = {});
 
 } // namespace zurbo::engine

@@ -3,6 +3,7 @@
 #include "FilterDescription.h"
 #include "ImageFilter.h"
 
+#include <qpdf/Pl_StdioFile.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFExc.hh>
@@ -137,11 +138,34 @@ QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata)
     return pdf.makeIndirectObject(information);
 }
 
-void write(QPDF& document, OutputFile file)
+// Passes the written bytes on to the output file until a stop is requested.
+class StoppableOutput : public Pipeline {
+public:
+    StoppableOutput(std::FILE* file, StopToken stop)
+        : Pipeline("output", &m_file), m_file("output file", file), m_stop(stop)
+    {
+    }
+
+    void write(unsigned char const* data, size_t length) override
+    {
+        if (m_stop.stopRequested()) {
+            throw PDFEngine::Cancelled();
+        }
+        m_file.write(data, length);
+    }
+    void finish() override { m_file.finish(); }
+
+private:
+    Pl_StdioFile m_file;
+    StopToken m_stop;
+};
+
+void write(QPDF& document, OutputFile file, StopToken stop)
 {
+    StoppableOutput output(file.get(), stop);
     try {
         QPDFWriter writer(document);
-        writer.setOutputFile("output", file.get(), false);
+        writer.setOutputPipeline(&output);
         writer.setObjectStreamMode(qpdf_o_generate);
         // Streams pass through as stored; only unfiltered ones get compressed.
         writer.setDecodeLevel(qpdf_dl_none);
@@ -149,6 +173,8 @@ void write(QPDF& document, OutputFile file)
         writer.setSuppressOriginalObjectIDs(true);
         writer.setPreserveEncryption(false);
         writer.write();
+    } catch (const PDFEngine::Cancelled&) {
+        throw;
     } catch (const QPDFExc&) {
         // Source data that only turned out damaged while being copied out.
         throw EngineError::documentUnreadable();
@@ -164,7 +190,7 @@ void write(QPDF& document, OutputFile file)
 } // namespace
 
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
-                        PDFEngine::Configuration configuration, bool cleanMetadata)
+                        PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop)
 {
     QPDF document;
     openSource(document, source);
@@ -174,13 +200,15 @@ void runSystemPDFEngine(const std::filesystem::path& source, const std::filesyst
         QPDFObjectHandle information = newInformation(document, cleanMetadata);
         // Images first: appearance streams that flattening generates are
         // filled in only on their one read, when the document is written.
-        ImageFilter::apply(document.getAllPages(), filter.imageSettings());
+        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop);
         keepOnlyPages(document);
         document.getTrailer().replaceKey("/Info", information);
+    } catch (const PDFEngine::Cancelled&) {
+        throw;
     } catch (const std::exception&) {
         throw EngineError::documentUnreadable();
     }
-    write(document, std::move(file));
+    write(document, std::move(file), stop);
 }
 
 } // namespace zurbo::engine

@@ -26,9 +26,9 @@ std::optional<std::string> firstExecutable(std::span<const std::string> candidat
 }
 
 void runTool(const std::string& executable, const std::vector<std::string>& arguments,
-             const std::filesystem::path& output, ToolVerdict verdict)
+             const std::filesystem::path& output, ToolVerdict verdict, StopToken stop)
 {
-    const ChildExit exit = runChildProcess(executable, arguments);
+    const ChildExit exit = runChildProcess(executable, arguments, stop);
     const auto& ok = verdict.successStatuses;
     if (std::find(ok.begin(), ok.end(), exit.status) != ok.end()) {
         return;

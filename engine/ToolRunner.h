@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PDFEngine.h"
+#include "StopToken.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -26,8 +27,9 @@ std::optional<std::string> firstExecutable(std::span<const std::string> candidat
 
 // Runs one external engine that writes `output`. On a failing exit the output
 // is removed and EngineError::compressionFailed carries the tool's last error
-// lines; a tool that cannot be started throws std::system_error unchanged.
+// lines; a tool that cannot be started throws std::system_error unchanged, and
+// a requested `stop` ends the tool and throws PDFEngine::Cancelled.
 void runTool(const std::string& executable, const std::vector<std::string>& arguments,
-             const std::filesystem::path& output, ToolVerdict verdict);
+             const std::filesystem::path& output, ToolVerdict verdict, StopToken stop);
 
 } // namespace zurbo::engine

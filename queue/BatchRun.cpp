@@ -19,7 +19,10 @@ BatchRun::BatchRun(JobListModel* jobs, QHash<QUuid, QString> destinations, Batch
             [this] { finishJob(m_engineCall.result()); });
 }
 
-BatchRun::~BatchRun() = default;
+BatchRun::~BatchRun()
+{
+    m_stop.requestStop();
+}
 
 void BatchRun::start()
 {
@@ -38,6 +41,13 @@ void BatchRun::startNextJob()
         if (job.state.is(JobState::Kind::compressing) || destination == m_destinations.cend()) {
             continue;
         }
+        if (overwritesLaterSource(*destination, laterSources(m_next))) {
+            m_jobs->update(m_next, [](PDFJob& refused) {
+                refused.state = JobState::failed(destinationIsQueuedSourceMessage);
+                refused.progress = 0.0;
+            });
+            continue;
+        }
         m_current = m_next++;
         m_jobs->update(m_current, [](PDFJob& started) {
             started.state = JobState::compressing();
@@ -45,18 +55,37 @@ void BatchRun::startNextJob()
         });
         m_ticker = std::make_unique<ProgressTicker>(m_jobs, job.id, m_tickInterval);
         m_ticker->start();
-        const CompressRequest request{job.source, *destination, m_settings.profile,
-                                      m_settings.targetBytes, m_settings.cleanMetadata};
+        const CompressRequest request{job.source,
+                                      *destination,
+                                      m_settings.profile,
+                                      m_settings.targetBytes,
+                                      m_settings.cleanMetadata,
+                                      m_stop.token()};
         m_engineCall.setFuture(runCompressInBackground(m_compress, request));
         return;
     }
     emit finished();
 }
 
+QStringList BatchRun::laterSources(int index) const
+{
+    QStringList sources;
+    for (int later = index + 1; later < m_jobCount; ++later) {
+        const PDFJob& job = m_jobs->jobs().at(later);
+        if (m_destinations.contains(job.id)) {
+            sources.append(job.source);
+        }
+    }
+    return sources;
+}
+
 void BatchRun::finishJob(const CompressOutcome& outcome)
 {
     m_jobs->update(m_current, [&outcome](PDFJob& job) {
-        if (outcome.result) {
+        if (outcome.cancelled) {
+            job.state = JobState::waiting();
+            job.progress = 0.0;
+        } else if (outcome.result) {
             job.output = QFile::decodeName(outcome.result->url.c_str());
             job.outputBytes = outcome.result->bytes;
             job.state = JobState::complete();
@@ -68,6 +97,10 @@ void BatchRun::finishJob(const CompressOutcome& outcome)
         }
     });
     m_ticker.reset();
+    if (outcome.cancelled) {
+        emit finished();
+        return;
+    }
     startNextJob();
 }
 

@@ -25,7 +25,12 @@ class ProgressTicker;
 // keeps drawing. Each engine call runs on a worker thread and its outcome
 // comes back through the event loop. The run covers the jobs that were
 // queued when it started and have a destination; a failure marks its job
-// and the run goes on.
+// and the run goes on. A job whose destination is the source of a later job
+// fails before anything is written.
+//
+// A run that goes away (window closed, application quitting) asks the engine
+// call in progress to stop; a cancelled job goes back to waiting and no later
+// job starts.
 // ----------------------------------------------------------------------------
 class BatchRun : public QObject {
     Q_OBJECT
@@ -45,6 +50,8 @@ signals:
 private:
     void startNextJob();
     void finishJob(const CompressOutcome& outcome);
+    // The sources of the jobs after `index` that this run will compress.
+    QStringList laterSources(int index) const;
 
     JobListModel* m_jobs;
     QHash<QUuid, QString> m_destinations;
@@ -56,6 +63,7 @@ private:
     int m_current = -1;
     std::unique_ptr<ProgressTicker> m_ticker;
     QFutureWatcher<CompressOutcome> m_engineCall;
+    StopSource m_stop;
 };
 
 } // namespace zurbo

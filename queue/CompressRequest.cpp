@@ -1,8 +1,11 @@
 #include "CompressRequest.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -16,18 +19,32 @@ std::filesystem::path filePath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+// Every run may have a call in the engine at once: the main window's batch
+// and each quick-action panel; none waits behind another.
+QThreadPool& engineThreadPool()
+{
+    struct EnginePool : QThreadPool {
+        EnginePool() { setMaxThreadCount(16); }
+    };
+    static EnginePool pool;
+    return pool;
+}
+
 } // namespace
 
 PDFEngine::Result compressWithEngine(const CompressRequest& request)
 {
     return PDFEngine::compress(filePath(request.source), filePath(request.destination),
-                               request.profile, request.targetBytes, request.cleanMetadata);
+                               request.profile, request.targetBytes, request.cleanMetadata,
+                               request.stop);
 }
 
 CompressOutcome runCompress(const CompressFunction& compress, const CompressRequest& request)
 {
     try {
         return {compress(request), {}};
+    } catch (const PDFEngine::Cancelled&) {
+        return {std::nullopt, {}, true};
     } catch (const PDFEngine::EngineError& error) {
         return {std::nullopt, QString::fromUtf8(error.what())};
     } catch (const std::system_error& error) {
@@ -44,9 +61,28 @@ CompressOutcome runCompress(const CompressFunction& compress, const CompressRequ
 
 QFuture<CompressOutcome> runCompressInBackground(CompressFunction compress, CompressRequest request)
 {
-    return QtConcurrent::run([compress = std::move(compress), request = std::move(request)] {
-        return runCompress(compress, request);
-    });
+    return QtConcurrent::run(&engineThreadPool(),
+                             [compress = std::move(compress), request = std::move(request)] {
+                                 return runCompress(compress, request);
+                             });
+}
+
+void waitForEngineCalls()
+{
+    engineThreadPool().waitForDone();
+}
+
+const QString destinationIsQueuedSourceMessage =
+    QStringLiteral("Ese destino es otro PDF de la cola. Elige otro nombre.");
+
+bool overwritesLaterSource(const QString& destination, const QStringList& laterSources)
+{
+    const QString target = QFileInfo(destination).canonicalFilePath();
+    return !target.isEmpty() &&
+           std::any_of(laterSources.cbegin(), laterSources.cend(),
+                       [&target](const QString& source) {
+                           return QFileInfo(source).canonicalFilePath() == target;
+                       });
 }
 
 } // namespace zurbo

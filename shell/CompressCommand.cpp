@@ -2,6 +2,7 @@
 
 #include "ByteCountText.h"
 #include "PDFEngine.h"
+#include "StopToken.h"
 
 #include <cmath>
 #include <cstdio>
@@ -19,7 +20,7 @@ namespace {
 
 constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
-    "                      [--clean-metadata] [--in-place | --output FILE] [--json] FILE...\n"
+    "                      [--clean-metadata] [--in-place | --output FILE] [--json] [--] FILE...\n"
     "\n"
     "Compresses each PDF, one after another. Without --in-place or --output the\n"
     "result goes beside its source as NAME.zurbo.pdf. --output takes one input only.\n";
@@ -33,6 +34,7 @@ struct Options {
     bool help = false;
     std::optional<fs::path> output;
     std::vector<fs::path> sources;
+    bool optionsEnded = false;
 };
 
 struct UsageError : std::runtime_error {
@@ -69,7 +71,11 @@ Options parseOptions(const std::vector<std::string>& arguments)
             }
             return arguments[++i];
         };
-        if (argument == "--help" || argument == "-h") {
+        if (options.optionsEnded) {
+            options.sources.emplace_back(argument);
+        } else if (argument == "--") {
+            options.optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--profile") {
             const auto profile = compressionProfileFromRaw(value());
@@ -170,6 +176,7 @@ struct Outcome {
     std::int64_t originalBytes = 0;
     std::optional<PDFEngine::Result> result;
     std::string error;
+    bool cancelled = false;
 };
 
 void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& err)
@@ -198,12 +205,14 @@ void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& 
     }
 }
 
-Outcome compressOne(const Options& options, const fs::path& source)
+Outcome compressOne(const Options& options, const fs::path& source, StopToken stop)
 {
     Outcome outcome{source, destinationFor(options, source), sizeOf(source), std::nullopt, {}};
     try {
         outcome.result = PDFEngine::compress(source, outcome.destination, options.profile,
-                                             options.targetBytes, options.cleanMetadata);
+                                             options.targetBytes, options.cleanMetadata, stop);
+    } catch (const PDFEngine::Cancelled&) {
+        outcome.cancelled = true;
     } catch (const std::exception& error) {
         outcome.error = error.what();
     }
@@ -213,7 +222,7 @@ Outcome compressOne(const Options& options, const fs::path& source)
 } // namespace
 
 int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
-                       std::ostream& err)
+                       std::ostream& err, StopToken stop)
 {
     Options options;
     try {
@@ -228,7 +237,13 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
     }
     int status = 0;
     for (const fs::path& source : options.sources) {
-        const Outcome outcome = compressOne(options, source);
+        if (stop.stopRequested()) {
+            return 1;
+        }
+        const Outcome outcome = compressOne(options, source, stop);
+        if (outcome.cancelled) {
+            return 1;
+        }
         report(outcome, options.json, out, err);
         if (!outcome.result) {
             status = 1;

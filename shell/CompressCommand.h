@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StopToken.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -9,11 +11,13 @@ namespace zurbo {
 // zurbo-compress: compresses PDFs from the command line, one after another.
 //
 //   zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]
-//                  [--clean-metadata] [--in-place | --output FILE] [--json] FILE...
+//                  [--clean-metadata] [--in-place | --output FILE] [--json] [--] FILE...
 //
-// Returns the exit status: 0 when every file succeeded, 1 when any failed,
-// 2 for bad usage. Results go to `out`, errors and usage to `err`.
+// Returns the exit status: 0 when every file succeeded, 1 when any failed or
+// `stop` ended the run (the file in progress is left as it was and no later
+// one starts), 2 for bad usage. Results go to `out`, errors and usage to `err`;
+// with --json `out` holds JSON lines only.
 int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
-                       std::ostream& err);
+                       std::ostream& err, StopToken stop = {});
 
 } // namespace zurbo

@@ -69,7 +69,10 @@ FinderServiceProgressModel::FinderServiceProgressModel(QList<QUrl> urls,
             [this] { finishFile(m_engineCall.result()); });
 }
 
-FinderServiceProgressModel::~FinderServiceProgressModel() = default;
+FinderServiceProgressModel::~FinderServiceProgressModel()
+{
+    m_stop.requestStop();
+}
 
 QString FinderServiceProgressModel::statusTitle() const
 {
@@ -155,18 +158,29 @@ void FinderServiceProgressModel::compressNext()
         return;
     }
     const QString source = m_sourceURLs.at(index).toLocalFile();
+    QStringList laterSources;
+    for (const QUrl& later : m_sourceURLs.mid(index + 1)) {
+        laterSources.append(later.toLocalFile());
+    }
+    if (overwritesLaterSource(m_destinations.at(index), laterSources)) {
+        setPhase(FinderServicePhase::failed(destinationIsQueuedSourceMessage));
+        return;
+    }
     setActiveFile(QFileInfo(source).fileName());
     m_tickFraction = tickerFirstFraction;
     tick();
     m_ticker.start();
     m_engineCall.setFuture(runCompressInBackground(
         m_compress, CompressRequest{source, m_destinations.at(index), CompressionProfile::balanced,
-                                    std::nullopt, false}));
+                                    std::nullopt, false, m_stop.token()}));
 }
 
 void FinderServiceProgressModel::finishFile(const CompressOutcome& outcome)
 {
     m_ticker.stop();
+    if (outcome.cancelled) {
+        return;
+    }
     if (!outcome.result) {
         setPhase(FinderServicePhase::failed(outcome.errorMessage));
         return;

@@ -28,7 +28,8 @@ class SavePanel;
 // Lives on the main thread and is touched only there; each engine call runs
 // on a worker thread and its outcome comes back through the event loop. The
 // model is used for one run and never throws: a cancelled dialog or a failed
-// file becomes the `failed` phase with its text.
+// file becomes the `failed` phase with its text. A model that goes away (its
+// panel closed) asks the engine call in progress to stop.
 //
 // QML reads `phase` as its raw name ("working", "complete", "failed").
 // ----------------------------------------------------------------------------
@@ -120,6 +121,7 @@ private:
     QTimer m_ticker;
     // How much of the current file's share of the bar the ticker shows.
     double m_tickFraction = 0.0;
+    StopSource m_stop;
 };
 
 } // namespace zurbo

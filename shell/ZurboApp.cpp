@@ -13,6 +13,8 @@
 #include <QQuickWindow>
 #include <QTimer>
 
+#include <unistd.h>
+
 Q_IMPORT_QML_PLUGIN(ZurboPlugin)
 
 namespace zurbo {
@@ -26,8 +28,15 @@ const QUrl mainWindowUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/MainW
 ZurboApp::ZurboApp(QObject* parent)
     : QObject(parent), m_model(std::make_unique<CompressorModel>()),
       m_fileBrowser(std::make_unique<DesktopFileBrowserReveal>()),
-      m_delegate(new ZurboAppDelegate(QCoreApplication::arguments(), this))
+      m_delegate(new ZurboAppDelegate(QCoreApplication::arguments(), this)),
+      m_signalNotifier(m_signals.fd(), QSocketNotifier::Read)
 {
+    connect(&m_signalNotifier, &QSocketNotifier::activated, this, [this] {
+        char taken[16];
+        while (::read(m_signals.fd(), taken, sizeof taken) > 0) {
+        }
+        QCoreApplication::quit();
+    });
     BundledFonts::registerBundledFonts();
     m_model->setOpenPanel(std::make_shared<FileDialogOpenPanel>());
     m_model->setSavePanel(std::make_shared<FileDialogSavePanel>());

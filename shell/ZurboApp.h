@@ -1,7 +1,10 @@
 #pragma once
 
+#include "TerminationSignals.h"
+
 #include <QObject>
 #include <QQmlApplicationEngine>
+#include <QSocketNotifier>
 
 #include <memory>
 
@@ -16,7 +19,8 @@ class ZurboAppDelegate;
 // ----------------------------------------------------------------------------
 // The application in its ordinary form: owns the one CompressorModel of the
 // process, registers the bundled fonts before any view loads, shows the main
-// window and tells the delegate when launching has finished.
+// window and tells the delegate when launching has finished. SIGINT, SIGTERM
+// and SIGHUP quit it like closing does; every run stops as it goes away.
 //
 // Needs a QApplication, since the open and save panels are file dialogs.
 // ----------------------------------------------------------------------------
@@ -38,6 +42,8 @@ private:
     std::unique_ptr<CompressorModel> m_model;
     std::unique_ptr<FileBrowserReveal> m_fileBrowser;
     ZurboAppDelegate* m_delegate;
+    TerminationSignals m_signals;
+    QSocketNotifier m_signalNotifier;
     QQmlApplicationEngine m_engine;
 };
 

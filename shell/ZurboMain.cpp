@@ -1,3 +1,4 @@
+#include "CompressRequest.h"
 #include "ZurboApp.h"
 
 #include <QApplication>
@@ -7,10 +8,16 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zurbo"));
     QApplication::setDesktopFileName(QStringLiteral("zurbo"));
-    zurbo::ZurboApp app;
-    app.start();
-    if (app.mainWindow() == nullptr) {
-        return 1;
+    int status = 0;
+    {
+        zurbo::ZurboApp app;
+        app.start();
+        if (app.mainWindow() == nullptr) {
+            return 1;
+        }
+        status = QApplication::exec();
     }
-    return QApplication::exec();
+    // Every run asked its engine call to stop as it went; those end within a moment.
+    zurbo::waitForEngineCalls();
+    return status;
 }

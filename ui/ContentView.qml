@@ -19,6 +19,11 @@ Rectangle {
         root.comparisonJob = null
     }
 
+    // Starts the batch with the settings on screen.
+    function compressAll() {
+        controlCard.compressAll()
+    }
+
     DropArea {
         anchors.fill: parent
         keys: ["text/uri-list"]
@@ -102,6 +107,7 @@ Rectangle {
                         onRevealRequested: path => root.fileBrowser.reveal(path)
                     }
                     ControlCard {
+                        id: controlCard
                         objectName: "controlCard"
                         width: (parent.width - parent.spacing) / 2
                         height: parent.height

@@ -18,6 +18,22 @@ Rectangle {
         return Number(value).toLocaleString(Qt.locale(), "f", Number.isInteger(value) ? 0 : 1)
     }
 
+    // The target field's text becomes the model's target; text that is not a
+    // number leaves the target as it was and the field shows it again.
+    function commitTarget() {
+        const value = Number.fromLocaleString(Qt.locale(), targetField.text)
+        if (!isNaN(value))
+            compressor.targetMegabytes = value
+        targetField.text = megabytesText(compressor.targetMegabytes)
+    }
+
+    // What the button and the menu command do: the batch runs with the value on screen,
+    // even when the field still has the focus.
+    function compressAll() {
+        commitTarget()
+        compressor.compressAll()
+    }
+
     // The settings on top, the console and the button at the bottom, a gap of at least 4
     // between them. When the faces' metrics need more than the card's height, the whole
     // content shrinks evenly rather than letting the console cover the settings.
@@ -115,6 +131,7 @@ Rectangle {
                         }
                     }
                     TextField {
+                        id: targetField
                         objectName: "targetField"
                         anchors.verticalCenter: parent.verticalCenter
                         width: 65
@@ -130,13 +147,7 @@ Rectangle {
                             decimals: 1
                             notation: DoubleValidator.StandardNotation
                         }
-                        // Text that is not a number leaves the target as it was.
-                        onEditingFinished: {
-                            const value = Number.fromLocaleString(Qt.locale(), text)
-                            if (!isNaN(value))
-                                root.compressor.targetMegabytes = value
-                            text = root.megabytesText(root.compressor.targetMegabytes)
-                        }
+                        onEditingFinished: root.commitTarget()
                     }
                     Text {
                         id: megabytes
@@ -282,7 +293,7 @@ Rectangle {
                 subtitle: root.compressor.isWorking ? "ahora no toques nada, artista"
                                                     : "⌘  ENTER  ·  empezar la escabechina"
                 disabled: root.compressor.isWorking || root.queueEmpty
-                onActivated: root.compressor.compressAll()
+                onActivated: root.compressAll()
             }
         }
     }

@@ -42,12 +42,13 @@ ApplicationWindow {
                 text: "Comprimir PDFs"
                 shortcut: "Ctrl+Return"
                 enabled: !root.model.isWorking && root.model.queue.count > 0
-                onTriggered: root.model.compressAll()
+                onTriggered: content.compressAll()
             }
         }
     }
 
     ContentView {
+        id: content
         anchors.fill: parent
         model: root.model
         fileBrowser: root.fileBrowser

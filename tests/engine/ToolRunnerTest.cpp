@@ -115,7 +115,7 @@ TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
                                       .outputFrom = folder / row.written});
         const auto run = row.qpdf ? engine::runQPDF : engine::runGhostscript;
         try {
-            run(tool.path().string(), source, output, {150, 82}, false);
+            run(tool.path().string(), source, output, {150, 82}, false, {});
             EXPECT_EQ(row.message, std::nullopt) << "the run succeeded";
             EXPECT_TRUE(fs::exists(output));
         } catch (const EngineError& error) {

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Compresses many damaged PDFs in place, each in a process group of its own,
+# and stops any run that outlives its time limit with SIGTERM to that group,
+# as a user or a session manager would. Then checks that nothing was left
+# behind: no working file beside the documents and no engine process.
+#
+#   bench/run-hostile-stress.sh [COUNT] [SECONDS]
+#
+# The damaged files are cut and scrambled copies of the shared corpus, written
+# to build/hostile (COUNT per corpus file, 4 by default; 120 s per run).
+set -uo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${ZURBO_BUILD_DIR:-$root/build}"
+corpus="${ZURBO_CORPUS_DIR:-$root/../shared/corpus}"
+count="${1:-4}"
+limit="${2:-120}"
+work="$build/hostile"
+
+"$root/scripts/build.sh" >/dev/null || exit 1
+[ -d "$corpus" ] || { echo "no corpus at $corpus" >&2; exit 1; }
+rm -rf "$work" && mkdir -p "$work"
+
+# Cut at a random point, then overwrite a few random runs of bytes.
+for source in "$corpus"/*.pdf; do
+    size=$(stat -c %s "$source")
+    for ((i = 0; i < count; i++)); do
+        damaged="$work/$(basename "$source" .pdf)-$i.pdf"
+        head -c $((size / 2 + RANDOM * RANDOM % (size / 2 + 1))) "$source" >"$damaged"
+        cut=$(stat -c %s "$damaged")
+        for ((j = 0; j < 8; j++)); do
+            head -c $((1 + RANDOM % 64)) /dev/urandom |
+                dd of="$damaged" bs=1 seek=$((RANDOM * RANDOM % (cut + 1))) conv=notrunc status=none
+        done
+    done
+done
+
+started=$(date +%s)
+stopped=0 failed=0 done=0
+for file in "$work"/*.pdf; do
+    setsid "$build/zurbo-compress" --in-place "$file" >/dev/null 2>&1 &
+    run=$!
+    for ((waited = 0; waited < limit * 10; waited++)); do
+        kill -0 "$run" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$run" 2>/dev/null; then
+        kill -TERM -- "-$run"
+        stopped=$((stopped + 1))
+    fi
+    wait "$run"
+    status=$?
+    [ "$status" -eq 0 ] && done=$((done + 1))
+    [ "$status" -ne 0 ] && [ "$status" -lt 128 ] && failed=$((failed + 1))
+done
+
+leftovers=$(find "$work" -name '.zurbo-*' | wc -l)
+engines=$(pgrep -f "$work" | wc -l)
+echo "files: $(ls "$work"/*.pdf | wc -l), compressed: $done, refused: $failed, stopped after ${limit}s: $stopped"
+echo "time: $(($(date +%s) - started)) s; working files left: $leftovers; engine processes left: $engines"
+[ "$leftovers" -eq 0 ] && [ "$engines" -eq 0 ]

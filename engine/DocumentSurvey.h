@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zurbo::engine {
+
+// What of a document an external engine's output must still carry.
+struct DocumentSurvey {
+    // For each page, in order, whether its content draws anything: paints a
+    // path, shows text, an image or a shading, directly or through the forms
+    // it draws.
+    std::vector<bool> pagesThatPaint;
+    // The form fields the user filled in: fully qualified name to value.
+    std::map<std::string, std::string> filledFields;
+
+    // None when the PDF cannot be opened (not a PDF, damaged beyond repair,
+    // needs a password).
+    static std::optional<DocumentSurvey> of(const std::filesystem::path& pdf);
+};
+
+// Refuses an external engine's output that lost the document: Ghostscript
+// exits with 0 even when it cannot read the source and leaves a blank
+// document, and it drops filled-in form values. Each source page that draws
+// something must still draw something, and every filled field must keep its
+// value. Otherwise the output is removed and EngineError::compressionFailed
+// says why.
+void requireDocumentKept(const std::filesystem::path& source, const std::filesystem::path& output);
+
+} // namespace zurbo::engine
