@@ -166,10 +166,17 @@ std::optional<BenchEngine> BenchEngine::named(const std::string& name)
                            }};
     }
     if (name == "native") {
-        return BenchEngine{name, [](const fs::path& source, const fs::path& output,
-                                    PDFEngine::Configuration configuration, BenchRow::Stages&) {
-                               engine::runSystemPDFEngine(source, output, configuration, false);
-                           }};
+        return BenchEngine{
+            name, [](const fs::path& source, const fs::path& output,
+                     PDFEngine::Configuration configuration, BenchRow::Stages& stages) {
+                using Times = engine::StageTimes;
+                Times times;
+                engine::runSystemPDFEngine(source, output, configuration, false, {}, &times);
+                for (int stage = 0; stage < Times::stageCount; ++stage) {
+                    const auto which = static_cast<Times::Stage>(stage);
+                    stages.emplace_back(Times::name(which), times.seconds(which));
+                }
+            }};
     }
     return std::nullopt;
 }

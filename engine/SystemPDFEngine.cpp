@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -190,17 +191,21 @@ void write(QPDF& document, OutputFile file, StopToken stop)
 } // namespace
 
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
-                        PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop)
+                        PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop,
+                        StageTimes* times)
 {
     QPDF document;
+    std::optional<StageTimes::Timer> opening(std::in_place, times, StageTimes::open);
     openSource(document, source);
+    opening.reset();
     const FilterDescription filter = FilterDescription::forConfiguration(configuration);
     OutputFile file = openOutput(output);
     try {
         QPDFObjectHandle information = newInformation(document, cleanMetadata);
         // Images first: appearance streams that flattening generates are
         // filled in only on their one read, when the document is written.
-        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop);
+        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop, times);
+        const StageTimes::Timer keeping(times, StageTimes::write);
         keepOnlyPages(document);
         document.getTrailer().replaceKey("/Info", information);
     } catch (const PDFEngine::Cancelled&) {
@@ -208,6 +213,7 @@ void runSystemPDFEngine(const std::filesystem::path& source, const std::filesyst
     } catch (const std::exception&) {
         throw EngineError::documentUnreadable();
     }
+    const StageTimes::Timer writing(times, StageTimes::write);
     write(document, std::move(file), stop);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PDFEngine.h"
+#include "StageTimes.h"
 
 #include <filesystem>
 
@@ -11,9 +12,10 @@ namespace zurbo::engine {
 // downsampled and re-encoded as JPEG. Throws EngineError::documentUnreadable
 // when the source cannot be opened, EngineError::systemFilterUnavailable
 // when the output cannot be written, and PDFEngine::Cancelled between two
-// images or while writing once `stop` is requested.
+// images or while writing once `stop` is requested. Adds the CPU time of
+// each stage to `times` when given.
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
                         PDFEngine::Configuration configuration, bool cleanMetadata,
-                        StopToken stop = {});
+                        StopToken stop = {}, StageTimes* times = nullptr);
 
 } // namespace zurbo::engine
