@@ -42,7 +42,7 @@ int predicted(int filter, const std::uint8_t* row, const std::uint8_t* previous,
 } // namespace
 
 std::string PngPredictor::encode(const std::vector<std::uint8_t>& pixels, int width, int height,
-                                 int components)
+                                 int components, Choice choice)
 {
     const std::size_t rowBytes = static_cast<std::size_t>(width) * components;
     const std::vector<std::uint8_t> zeros(rowBytes, 0);
@@ -64,7 +64,8 @@ std::string PngPredictor::encode(const std::vector<std::uint8_t>& pixels, int wi
                 candidate.push_back(static_cast<char>(residual));
                 cost += std::abs(static_cast<int>(residual));
             }
-            if (bestCost < 0 || cost < bestCost) {
+            const bool inTurn = choice == Choice::eachInTurn && filter == y % 5;
+            if (inTurn || (choice == Choice::smallest && (bestCost < 0 || cost < bestCost))) {
                 best = filter;
                 bestCost = cost;
             }
