@@ -117,8 +117,15 @@ int runInFolder(const TestFolder& folder, const std::vector<std::string>& argume
     if (signal != 0) {
         ::kill(command, signal);
     }
+    // A command that does not stop fails the test rather than hanging it.
     int status = 0;
-    ::waitpid(command, &status, 0);
+    for (int waited = 0; ::waitpid(command, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 1000) {
+            ADD_FAILURE() << "still running 10 s after the signal";
+            ::kill(command, SIGKILL);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return status;
 }
 
@@ -149,7 +156,7 @@ TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
     EXPECT_EQ(readFile(folder / "mode"), "600\n") << "the working file was readable by others";
 
     const StandInExecutable stuck(folder / "App/Resources/Engine", "qpdf",
-                                  {.firstLines = "echo $$ > pid; trap '' TERM; exec sleep 30"});
+                                  {.firstLines = "echo $$ > pid; trap '' TERM; exec sleep 600"});
     for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
         SCOPED_TRACE(strsignal(signal));
         fs::remove(folder / "pid");

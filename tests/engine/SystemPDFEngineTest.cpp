@@ -154,9 +154,9 @@ TEST(SystemPDFEngineTest, RefusesUnreadableSourcesAndUnwritableOutputs)
     stop.requestStop();
     writeFixturePdf(folder / "photo.pdf", imageHeavyDocument());
     for (const char* source : {"good.pdf", "photo.pdf"}) {
-        EXPECT_THROW(runSystemPDFEngine(folder / source, folder / "out.pdf", balanced, false,
-                                        stop.token()),
-                     PDFEngine::Cancelled)
+        EXPECT_THROW(
+            runSystemPDFEngine(folder / source, folder / "out.pdf", balanced, false, stop.token()),
+            PDFEngine::Cancelled)
             << source;
     }
 }
