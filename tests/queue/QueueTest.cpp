@@ -12,11 +12,14 @@
 #include <QJSEngine>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace zurbo {
 namespace {
@@ -233,6 +236,47 @@ TEST_F(QueueModelTest, QmlDrivesBatchesInWhichOneFailureNeverStopsTheRest)
     EXPECT_EQ(run("model.isDropTargeted = true; model.clearAll();"
                   "[model.queue.count, model.globalMessage, model.isDropTargeted]"),
               "0,,false");
+}
+
+// Saving a's result as b.pdf would compress a's pages again as b's: that job fails
+// instead. A window closed mid-batch stops the engine call, which runs on threads of
+// its own: the global pool (page previews) stays free even when it has one thread.
+TEST_F(QueueModelTest, NeverOverwritesALaterSourceAndStopsTheEngineWhenClosed)
+{
+    const QString a = file("a.pdf"), b = file("b.pdf");
+    model.add(fileUrls({a, b}));
+    model.setCompressFunction(engine.function());
+    model.setSavePanel(savePanel);
+    savePanel->answers = {b, pathIn(folder, "b-small.pdf")};
+    model.compressAll();
+    ASSERT_TRUE(waitForBatch(model));
+    EXPECT_EQ(each(model.jobs(), &PDFJob::state),
+              (QList{JobState::failed("Ese destino es otro PDF de la cola. Elige otro nombre."),
+                     JobState::complete()}));
+    EXPECT_EQ(engine.calledFiles(), QStringList{"b.pdf"});
+
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
+    std::atomic<bool> stopped = false;
+    auto closing = std::make_unique<CompressorModel>();
+    closing->add(fileUrls({a}));
+    closing->setExportMode(ExportMode::replaceOriginal);
+    closing->setCompressFunction([&stopped](const CompressRequest& request) -> PDFEngine::Result {
+        // Bounded, so that a run nobody stops fails the test instead of hanging it.
+        for (int waited = 0; waited < 2000 && !request.stop.stopRequested(); ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        stopped = request.stop.stopRequested();
+        throw PDFEngine::Cancelled();
+    });
+    closing->compressAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing->activeJob().has_value(); }));
+    std::atomic<bool> previewed = false;
+    QThreadPool::globalInstance()->start([&previewed] { previewed = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return previewed.load(); }, 5000));
+    closing.reset();
+    waitForEngineCalls();
+    EXPECT_TRUE(stopped);
+    QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount());
 }
 
 // Generated PDFs, one under a name with a non-ASCII letter, through the real

@@ -49,6 +49,7 @@ protected:
     {
         PagePreviewProvider::installInto(engine);
         model.setCompressFunction([this](const CompressRequest& request) {
+            lastTarget = request.targetBytes.value_or(-1);
             while (held) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
@@ -142,6 +143,7 @@ protected:
     TestFolder folder;
     const QString dir = QString::fromStdString(folder.path().string()) + '/';
     std::atomic<bool> held = false;
+    std::atomic<std::int64_t> lastTarget = -1;
     QHash<QString, Outcome> script;
     CompressorModel model;
     RecordingFileBrowser files;
@@ -274,11 +276,24 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
     click("closeComparison");
 
     // The failure beats a running batch too; only an explicit miss is admitted; empty saves 0.
+    // The batch runs with the target on screen, even while its field has the focus.
     model.add({file("vacio.pdf", {.targetReached = false}, 0)});
+    model.setTargetEnabled(true);
+    auto* target = qobject_cast<QQuickItem*>(find("targetField"));
+    target->forceActiveFocus();
+    target->setProperty("text", "0.5");
     held = true;
     click("actionButton");
     expect("consoleTitle=TORTURA EN CURSO; consoleMascot/mascotSheet.y=-64");
     release();
+    EXPECT_EQ(lastTarget, 524'288);
+    // Text that is not a number leaves the last target, shown again.
+    target->forceActiveFocus();
+    target->setProperty("text", "");
+    QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+    release();
+    EXPECT_EQ(lastTarget, 524'288);
+    expect("targetField=0.5");
     expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
            "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
            "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
