@@ -204,8 +204,8 @@ TEST(FinderServicePhraseTest, FollowsTheBarInFifths)
 }
 
 struct RecordingFileBrowser : FileBrowserReveal {
-    void reveal(const QString& path) override { revealed.append(path); }
-    QStringList revealed;
+    void reveal(const QStringList& paths) override { requests.append(paths); }
+    QList<QStringList> requests;
 };
 
 // Save dialogs put the first `answered` sources in "out/", then back out.
@@ -323,8 +323,8 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
             bytes.format(10485760) + " \u2192 " + bytes.format(2621440) +
             "|PDFS LISTOS PARA SALIR|MOSTRAR EN FINDER|CERRAR");
     QMetaObject::invokeMethod(item("revealButton"), "clicked");
-    EXPECT_EQ(fileBrowser.revealed,
-              QStringList({pathIn(folder, "out/a.pdf"), pathIn(folder, "out/b.pdf")}));
+    const QStringList outputs{pathIn(folder, "out/a.pdf"), pathIn(folder, "out/b.pdf")};
+    EXPECT_EQ(fileBrowser.requests, QList<QStringList>{outputs});
     closeWith("closeButton", "complete");
 }
 
