@@ -88,7 +88,7 @@ void ZurboAppDelegate::installFinderQuickAction()
 {
     SyslogSystemLog log;
     FinderQuickActionInstaller(applicationResourceDirectory(),
-                               FinderQuickActionInstaller::userServicesDirectory(), log)
+                               FinderQuickActionInstaller::userDataDirectory(), log)
         .install();
 }
 

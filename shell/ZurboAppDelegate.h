@@ -51,8 +51,8 @@ public:
 private:
     // Answers requests on the session bus, when there is one.
     void registerServicesProvider();
-    // Places the quick action in the user's applications folder; a failure
-    // is logged and the launch goes on.
+    // Places the quick action where the file managers look for it; a
+    // failure is logged and the launch goes on.
     void installFinderQuickAction();
     // Opens the panel for the files the quick action handed over, if any;
     // otherwise brings out the main window held back at launch.
