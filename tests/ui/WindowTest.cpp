@@ -338,7 +338,7 @@ TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
         EXPECT_EQ(window.geometry() == QRect(20, 20, 760, 760), fitted) << arguments.size();
         EXPECT_EQ(window.minimumSize() == QSize(760, 650), fitted) << arguments.size();
     }
-    EXPECT_TRUE(std::filesystem::exists(home / "data/applications/Zurbo.workflow"));
+    EXPECT_TRUE(std::filesystem::exists(home / "data/nautilus/scripts/Comprimir con ZURBO"));
     for (const auto& [name, value] : saved) {
         value.isNull() ? qunsetenv(name) : qputenv(name, value);
     }
