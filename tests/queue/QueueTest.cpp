@@ -165,13 +165,14 @@ TEST_F(QueueModelTest, QmlDrivesBatchesInWhichOneFailureNeverStopsTheRest)
     EXPECT_EQ(run("[values(), changes]"),
               "demolition,replaceOriginal,2.5,true,true,true,1,1,1,1,1,1");
 
-    // A drop is answered at once; its local files are queued from the event loop.
+    // A drop is answered at once; its local files (file://localhost/ too) are queued from the
+    // event loop.
     const QList<QUrl> urls =
         fileUrls({file("a.pdf", 400'000), file("b.pdf", 10), file("c.pdf", 1001)});
     EXPECT_EQ(run(QString("[model.acceptDrop(['%1', 'https://x.org/e.pdf', '%2', '%3', '%4']),"
                           "model.isDropTargeted, model.queue.count]")
                       .arg(urls[0].toString(), urls[1].toString(), urls[2].toString(),
-                           QUrl::fromLocalFile(file("d.pdf")).toString())),
+                           "file://localhost" + file("d.pdf"))),
               "true,false,0");
     QCoreApplication::processEvents();
     EXPECT_EQ(
