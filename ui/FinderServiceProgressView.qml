@@ -40,11 +40,6 @@ Rectangle {
                              : root.model.completedCount + "/" + sources + " PDFS DOMADOS"
     }
 
-    function revealOutputs() {
-        for (const path of root.model.outputPaths)
-            root.fileBrowser.reveal(path)
-    }
-
     implicitWidth: 570
     implicitHeight: 350
     color: root.ink
@@ -279,7 +274,7 @@ Rectangle {
                     objectName: "revealButton"
                     visible: root.complete
                     text: "MOSTRAR EN FINDER"
-                    onClicked: root.revealOutputs()
+                    onClicked: root.fileBrowser.reveal(root.model.outputPaths)
                 }
                 PlainButton {
                     objectName: "closeButton"
