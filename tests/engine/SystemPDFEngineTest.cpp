@@ -80,12 +80,6 @@ TEST(FilterDescriptionTest, HoldsTheConfigurationsNumbersInTheirPlaces)
     EXPECT_LT(ImageRecompressor::jpegQuality(0.82), ImageRecompressor::jpegQuality(0.90));
 }
 
-// The /ID a written PDF starts with.
-std::string firstIdentifier(QPDF& pdf)
-{
-    return pdf.getTrailer().getKey("/ID").getArrayItem(0).getStringValue();
-}
-
 // Pages, their media boxes, four document attributes and the catalogue
 // entries a reader uses go across; private data does not, nor XMP metadata
 // and the source's /ID under cleaning, nor a structure whose object is damaged.
@@ -150,7 +144,10 @@ TEST(SystemPDFEngineTest, WritesThePagesTheInformationAndWhatAReaderUses)
         EXPECT_EQ(info, information);
         QPDF original;
         original.processFile((folder / input).c_str());
-        EXPECT_EQ(firstIdentifier(output) == firstIdentifier(original), !clean);
+        const auto firstId = [](QPDF& pdf) {
+            return pdf.getTrailer().getKey("/ID").getArrayItem(0).getStringValue();
+        };
+        EXPECT_EQ(firstId(output) == firstId(original), !clean);
     }
     EXPECT_EQ(bench::extractText(folder / "out.pdf"), "one\n\n\ftwo\n\n\fthree\n\n\f");
 }
