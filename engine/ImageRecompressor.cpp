@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace zurbo::engine {
 

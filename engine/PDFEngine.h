@@ -16,9 +16,10 @@ namespace zurbo {
 // PDFEngine: turns one source PDF into a smaller one at a destination.
 //
 // The engine keeps no state between calls. It runs Ghostscript when it is
-// installed, otherwise a bundled qpdf, otherwise its own native engine, into a
-// hidden working file beside the destination, keeps whichever of the output
-// and the original is smaller, and installs it at the destination.
+// installed, otherwise a bundled qpdf, otherwise its own native engine (or
+// the engine the caller names), into a hidden working file beside the
+// destination, keeps whichever of the output and the original is smaller, and
+// installs it at the destination.
 // ----------------------------------------------------------------------------
 class PDFEngine {
 public:
