@@ -86,7 +86,7 @@ Raster decodeWithQpdf(const Source& source, Dimensions target, StageTimes* times
     return rows.result();
 }
 
-Raster decodeFlate(const Source& source, Dimensions target, StageTimes* times)
+Raster decodeFlate(Source& source, Dimensions target, StageTimes* times)
 {
     const Predictor predictor(source.predictor, source.components, source.dimensions.width);
     const std::size_t stride = predictor.storedRowBytes();
@@ -105,6 +105,7 @@ Raster decodeFlate(const Source& source, Dimensions target, StageTimes* times)
     if (outcome == Inflater::Outcome::wrongSize) {
         throw std::runtime_error("image data differs from its declared size");
     }
+    std::string().swap(source.data);
     Downsampler rows(source.dimensions, source.components, target);
     const std::size_t bandRows = std::max<std::size_t>(1, bandBytes / stride);
     for (std::size_t first = 0; first < height; first += bandRows) {
@@ -161,7 +162,7 @@ Raster downsampleSamples(const Source& source, Dimensions target, StageTimes* ti
 
 } // namespace
 
-Raster ImageDecoder::decode(const Source& source, Dimensions target, StageTimes* times)
+Raster ImageDecoder::decode(Source source, Dimensions target, StageTimes* times)
 {
     switch (source.encoding) {
     case Source::Encoding::jpeg:

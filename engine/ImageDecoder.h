@@ -20,9 +20,10 @@ public:
     ImageDecoder() = delete;
 
     // `source` reduced to `target` (no larger than the image). Throws when the
-    // data does not decode to exactly the image's declared size. Adds the
-    // time of each stage to `times` when given.
-    static Raster decode(const ImageRecompressor::Source& source, Dimensions target,
+    // data does not decode to exactly the image's declared size. The stored
+    // bytes are let go of as soon as they are inflated. Adds the time of each
+    // stage to `times` when given.
+    static Raster decode(ImageRecompressor::Source source, Dimensions target,
                          StageTimes* times = nullptr);
 };
 

@@ -106,7 +106,7 @@ void submit(WorkerPool& pool, Task* task, StopToken stop, StageTimes* times)
     pool.submit([task, stop, times] {
         try {
             if (!stop.stopRequested()) {
-                task->result = ImageRecompressor::recompress(task->job, stop, times);
+                task->result = ImageRecompressor::recompress(std::move(task->job), stop, times);
             }
         } catch (const std::exception&) {
             // Pixels that do not decode leave the image as it is.

@@ -57,10 +57,12 @@ int ImageRecompressor::jpegQuality(double compressionQuality)
                       100);
 }
 
-std::optional<ImageRecompressor::Result>
-ImageRecompressor::recompress(const Job& job, StopToken stop, StageTimes* times)
+std::optional<ImageRecompressor::Result> ImageRecompressor::recompress(Job job, StopToken stop,
+                                                                       StageTimes* times)
 {
-    const Raster pixels = ImageDecoder::decode(job.image, job.target, times);
+    const std::size_t storedBytes = job.image.data.size();
+    const Dimensions imageSize = job.image.dimensions;
+    const Raster pixels = ImageDecoder::decode(std::move(job.image), job.target, times);
     if (stop.stopRequested()) {
         throw PDFEngine::Cancelled();
     }
@@ -69,16 +71,15 @@ ImageRecompressor::recompress(const Job& job, StopToken stop, StageTimes* times)
         const StageTimes::Timer timer(times, StageTimes::encode);
         jpeg = TurboJpeg::compressor().encode(pixels, job.jpegQuality);
     }
-    if (jpeg.size() >= job.image.data.size()) {
+    if (jpeg.size() >= storedBytes) {
         return std::nullopt;
     }
     Result result{std::move(jpeg), job.target, std::nullopt};
     if (job.softMask) {
         const Dimensions& mask = job.softMask->dimensions;
-        const Dimensions maskTarget{
-            proportion(mask.width, job.target.width, job.image.dimensions.width),
-            proportion(mask.height, job.target.height, job.image.dimensions.height)};
-        result.softMask = ImageDecoder::decode(*job.softMask, maskTarget, times);
+        const Dimensions maskTarget{proportion(mask.width, job.target.width, imageSize.width),
+                                    proportion(mask.height, job.target.height, imageSize.height)};
+        result.softMask = ImageDecoder::decode(std::move(*job.softMask), maskTarget, times);
     }
     return result;
 }

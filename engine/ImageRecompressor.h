@@ -70,7 +70,7 @@ public:
     // image as stored. Throws on images that do not decode, and
     // PDFEngine::Cancelled between decoding and encoding once `stop` is
     // requested. Adds the time of each stage to `times` when given.
-    static std::optional<Result> recompress(const Job& job, StopToken stop = {},
+    static std::optional<Result> recompress(Job job, StopToken stop = {},
                                             StageTimes* times = nullptr);
 };
 
