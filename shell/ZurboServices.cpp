@@ -43,7 +43,8 @@ QString ZurboServices::compressPDFs(const QStringList& uris)
     }
     const QList<QUrl> pdfs = quickaction::pdfUrls(files);
     if (pdfs.isEmpty()) {
-        return QStringLiteral("ZURBO no ha recibido ningún PDF. El Finder se ha hecho el sueco.");
+        return QStringLiteral(
+            "ZURBO no ha recibido ningún PDF. El gestor de archivos se ha hecho el sueco.");
     }
     // The panel's save dialogs are modal; the caller gets its answer first
     // rather than waiting on them.

@@ -66,7 +66,7 @@ Rectangle {
                 anchors.verticalCenter: wordmark.verticalCenter
                 spacing: 6
 
-                KeyCap { label: "⌘" }
+                KeyCap { label: "Ctrl" }
                 KeyCap { label: "O" }
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
@@ -155,7 +155,7 @@ Rectangle {
                         }
                     }
                     Text {
-                        text: "TODO QUEDA EN TU MAC · CERO NUBES · CERO SERVIDORES TURBIOS · CERO MOVIDAS"
+                        text: "TODO QUEDA EN TU ORDENADOR · CERO NUBES · CERO SERVIDORES TURBIOS · CERO MOVIDAS"
                         font: Theme.monospaced(9, Font.Bold)
                         color: Theme.withAlpha(Theme.cream, 0.44)
                     }

@@ -291,7 +291,7 @@ Rectangle {
                 width: parent.width
                 title: root.compressor.isWorking ? "APRETANDO TU PDF" : "ZURBO THIS PDF"
                 subtitle: root.compressor.isWorking ? "ahora no toques nada, artista"
-                                                    : "⌘  ENTER  ·  empezar la escabechina"
+                                                    : "CTRL  ENTER  ·  empezar la escabechina"
                 disabled: root.compressor.isWorking || root.queueEmpty
                 onActivated: root.compressAll()
             }

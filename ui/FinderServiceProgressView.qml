@@ -122,7 +122,7 @@ Rectangle {
                 Text {
                     id: badgeText
                     anchors.centerIn: parent
-                    text: "ACCIÓN RÁPIDA · FINDER"
+                    text: "ACCIÓN RÁPIDA · ARCHIVOS"
                     font: Theme.condensedBold(10)
                     color: Qt.rgba(1, 1, 1, 0.46)
                 }
@@ -278,7 +278,7 @@ Rectangle {
                 CapsuleButton {
                     objectName: "revealButton"
                     visible: root.complete
-                    text: "MOSTRAR EN FINDER"
+                    text: "MOSTRAR EN CARPETA"
                     onClicked: root.revealOutputs()
                 }
                 PlainButton {

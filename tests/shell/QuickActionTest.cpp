@@ -174,7 +174,7 @@ TEST_F(ZurboServicesTest, EachRequestWithPdfsOpensAPanelOfItsOwn)
         return reply.arguments().value(0, reply.errorMessage()).toString();
     };
     EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/scans", "https://example.org/a.pdf"}),
-              "ZURBO no ha recibido ningún PDF. El Finder se ha hecho el sueco.");
+              "ZURBO no ha recibido ningún PDF. El gestor de archivos se ha hecho el sueco.");
     EXPECT_EQ(delegate->servicePanelController(), nullptr);
     EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/first.pdf"}), "");
     QPointer<FinderServicePanelController> earlier = delegate->servicePanelController();
@@ -321,7 +321,7 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
         screen(),
         "MISIÓN\nCUMPLIDA|100%|Ya cabe donde antes daba vergüenza enviarlo.|mascot|\u221275% · " +
             bytes.format(10485760) + " \u2192 " + bytes.format(2621440) +
-            "|PDFS LISTOS PARA SALIR|MOSTRAR EN FINDER|CERRAR");
+            "|PDFS LISTOS PARA SALIR|MOSTRAR EN CARPETA|CERRAR");
     QMetaObject::invokeMethod(item("revealButton"), "clicked");
     EXPECT_EQ(fileBrowser.revealed,
               QStringList({pathIn(folder, "out/a.pdf"), pathIn(folder, "out/b.pdf")}));

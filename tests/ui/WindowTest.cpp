@@ -151,7 +151,7 @@ protected:
 
 const QString settings = QStringLiteral("qualityPill.shown=%1; metadataSwitch.shown=%1; "
                                         "replacePill.shown=%1; profileKey_demolition.shown=true");
-const QString go = QStringLiteral("actionTitle=ZUUURBO THIS PDF; actionSubtitle=⌘  ENTER  ·  "
+const QString go = QStringLiteral("actionTitle=ZUUURBO THIS PDF; actionSubtitle=CTRL  ENTER  ·  "
                                   "empezar la escabechina; compressCommand.enabled=");
 const QString pageLine = QStringLiteral("pageLine=Si no lo encuentras, hemos ganado. Página ");
 
