@@ -1,5 +1,6 @@
 pragma Singleton
 import QtQuick
+import Zurbo
 
 // The window's palette and type. Sizes are in points (logical pixels).
 QtObject {
@@ -30,13 +31,13 @@ QtObject {
 
     // The three bundled faces, by the names the application registers.
     function sink(size) {
-        return Qt.font({ family: "SinkRegular", pixelSize: size })
+        return BundledFonts.face("SinkRegular", size)
     }
     function condensed(size) {
-        return Qt.font({ family: "RobotoCondensed-Regular", pixelSize: size })
+        return BundledFonts.face("RobotoCondensed-Regular", size)
     }
     function condensedBold(size) {
-        return Qt.font({ family: "RobotoCondensed-Bold", pixelSize: size, weight: Font.Bold })
+        return BundledFonts.face("RobotoCondensed-Bold", size)
     }
     // The system face at a size and weight (Font.Medium ... Font.Black).
     function system(size, weight) {

@@ -170,7 +170,7 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
            "consoleMascot.visible=false; profileKey_respectful/estimate.visible=false; "
            "resultCard.visible=false; compressCommand=Comprimir PDFs; "
            "chooseFilesCommand=Elegir PDFs…; chooseFilesCommand.enabled=true; "
-           "queueTitle.face=Bebas Neue Book; queueSubtitle.face=Roboto Condensed Regular; " +
+           "queueTitle.face=Bebas Neue Bold; queueSubtitle.face=Roboto Condensed Regular; " +
            go + "false; actionButton.disabled=true; " + settings.arg("true"));
     const QImage ignoringClicks = buttonLook();
     picture("window-empty");
