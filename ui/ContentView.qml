@@ -49,15 +49,14 @@ Rectangle {
         Item {
             id: header
             width: parent.width
-            height: wordmark.implicitHeight + 40
+            height: wordmark.height + 40
 
-            Text {
+            DisplayText {
                 id: wordmark
                 anchors.horizontalCenter: parent.horizontalCenter
                 y: 22
                 text: "ZURBO"
-                font: Theme.sink(92)
-                lineHeight: Theme.displayLineHeight
+                size: 92
                 color: Theme.mint
             }
             Row {

@@ -34,38 +34,24 @@ Rectangle {
         compressor.compressAll()
     }
 
-    // The settings on top, the console and the button at the bottom, a gap of at least 4
-    // between them. When the faces' metrics need more than the card's height, the whole
-    // content shrinks evenly rather than letting the console cover the settings.
+    // The settings on top, the console and the button at the bottom, laid out once for every
+    // state: the console keeps room for its mascot and file name even while they are hidden.
     Item {
         id: content
 
-        readonly property real availableHeight: root.height - 44
-        readonly property real neededHeight: stack.implicitHeight + 4 + 16 + bottom.implicitHeight
-        readonly property real fit: Math.min(1, availableHeight / Math.max(1, neededHeight))
-
-        x: 22
-        y: 22
-        width: (root.width - 44) / fit
-        height: availableHeight / fit
-        scale: fit
-        transformOrigin: Item.TopLeft
-        // Drawn whole, then shrunk as one picture: rounded shapes scaled one by one get
-        // stray edges from the software renderer.
-        layer.enabled: fit < 1 && GraphicsInfo.api === GraphicsInfo.Software
-        layer.smooth: true
+        anchors.fill: parent
+        anchors.margins: 22
 
         Column {
             id: stack
             width: parent.width
-            spacing: 16
+            spacing: 10
 
-            Text {
+            DisplayText {
                 width: parent.width
                 wrapMode: Text.Wrap
                 text: "¿CUÁNTO LO\nADELGAZAMOS?"
-                font: Theme.sink(44)
-                lineHeight: Theme.displayLineHeight
+                size: 44
                 color: Theme.ink
             }
             Text {
@@ -193,10 +179,9 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     spacing: 2
 
-                    Text {
+                    DisplayText {
                         text: "BORRAR METADATOS Y RASTROS"
-                        font: Theme.sink(15)
-                        lineHeight: Theme.displayLineHeight
+                        size: 15
                         color: Theme.ink
                     }
                     Text {
@@ -212,6 +197,7 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     checked: root.compressor.cleanMetadata
                     onToggled: root.compressor.cleanMetadata = checked
+                    padding: 0
                     indicator: Rectangle {
                         implicitWidth: 44
                         implicitHeight: 24
@@ -239,10 +225,9 @@ Rectangle {
                 spacing: 6
                 enabled: !root.compressor.isWorking
 
-                Text {
+                DisplayText {
                     text: "¿CÓMO SALE?"
-                    font: Theme.sink(14)
-                    lineHeight: Theme.displayLineHeight
+                    size: 14
                     color: Theme.ink
                 }
                 Row {
@@ -279,7 +264,7 @@ Rectangle {
             id: bottom
             width: parent.width
             anchors.bottom: parent.bottom
-            spacing: 16
+            spacing: 10
 
             ConsoleView {
                 objectName: "console"

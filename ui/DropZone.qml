@@ -66,13 +66,12 @@ Item {
             font: Theme.system(29, Font.Black)
             color: root.ink
         }
-        Text {
+        DisplayText {
             objectName: "dropTitle"
             anchors.horizontalCenter: parent.horizontalCenter
             horizontalAlignment: Text.AlignHCenter
             text: root.targeted ? "SUELTA ESA BESTIA" : "ARRASTRA AQUÍ\nEL GORDITO"
-            font: Theme.sink(22)
-            lineHeight: Theme.displayLineHeight
+            size: 22
             color: root.ink
         }
         Text {

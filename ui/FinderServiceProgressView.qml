@@ -101,13 +101,13 @@ Rectangle {
 
         Item {
             width: parent.width
-            height: Math.max(brand.implicitHeight, badge.height)
+            height: Math.max(brand.height, badge.height)
 
-            Text {
+            DisplayText {
                 id: brand
                 anchors.verticalCenter: parent.verticalCenter
                 text: "ZURBO"
-                font: Theme.sink(34)
+                size: 34
                 color: root.acid
             }
             Rectangle {
@@ -140,22 +140,21 @@ Rectangle {
 
                 Item {
                     width: parent.width
-                    height: Math.max(title.implicitHeight, percent.implicitHeight)
+                    height: Math.max(title.height, percent.height)
 
-                    Text {
+                    DisplayText {
                         id: title
                         objectName: "statusTitle"
                         text: root.model.statusTitle
-                        font: Theme.sink(31)
-                        lineHeight: 0.9
+                        size: 31
                         color: "white"
                     }
-                    Text {
+                    DisplayText {
                         id: percent
                         objectName: "percentText"
                         anchors.right: parent.right
                         text: root.percentText(root.model.progress)
-                        font: Theme.sink(38)
+                        size: 38
                         color: root.acid
                     }
                 }
@@ -239,10 +238,10 @@ Rectangle {
                     visible: root.complete
                     spacing: 2
 
-                    Text {
+                    DisplayText {
                         objectName: "savingsLine"
                         text: root.savingsLine()
-                        font: Theme.sink(16)
+                        size: 16
                         color: "white"
                     }
                     Text {

@@ -26,11 +26,10 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
 
-        Text {
+        DisplayText {
             objectName: "actionTitle"
             text: root.displayedTitle
-            font: Theme.sink(24)
-            lineHeight: Theme.displayLineHeight
+            size: 24
             color: root.orange
         }
         Text {

@@ -31,11 +31,10 @@ Rectangle {
                 width: parent.width - hero.width
                 spacing: 3
 
-                Text {
+                DisplayText {
                     objectName: "queueTitle"
                     text: root.jobCount === 0 ? "PDFS CON\nSOBREPESO" : "LA COLA DEL\nMATADERO"
-                    font: Theme.sink(46)
-                    lineHeight: Theme.displayLineHeight
+                    size: 46
                     color: Theme.ink
                 }
                 Text {

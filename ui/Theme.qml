@@ -21,10 +21,6 @@ QtObject {
     readonly property string systemFamily: "DejaVu Sans"
     readonly property string monospacedFamily: "DejaVu Sans Mono"
 
-    // The display face is capitals only; its own line spacing leaves room for descenders
-    // it never draws.
-    readonly property real displayLineHeight: 0.8
-
     function withAlpha(colour, alpha) {
         return Qt.rgba(colour.r, colour.g, colour.b, alpha)
     }
