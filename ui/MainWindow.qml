@@ -18,14 +18,13 @@ ApplicationWindow {
     color: Theme.ink
 
     menuBar: MenuBar {
-        // The bar belongs to the dark canvas; the menus it opens keep their usual colours.
+        // The bar belongs to the canvas; its menus take the application's dark palette.
         palette.button: Theme.ink
         palette.buttonText: Theme.withAlpha(Theme.cream, 0.7)
-        palette.dark: Theme.charcoal
-        palette.midlight: Theme.charcoal
 
         Menu {
             title: "Archivo"
+            delegate: CommandItem {}
 
             Action {
                 objectName: "chooseFilesCommand"
@@ -36,6 +35,7 @@ ApplicationWindow {
         }
         Menu {
             title: "PDF"
+            delegate: CommandItem {}
 
             Action {
                 objectName: "compressCommand"
@@ -43,6 +43,34 @@ ApplicationWindow {
                 shortcut: "Ctrl+Return"
                 enabled: !root.model.isWorking && root.model.queue.count > 0
                 onTriggered: content.compressAll()
+            }
+        }
+    }
+
+    // A menu command with its shortcut at the right, as menus here show them.
+    component CommandItem: MenuItem {
+        id: command
+
+        contentItem: Item {
+            implicitWidth: title.implicitWidth + 48 + keys.implicitWidth
+            implicitHeight: title.implicitHeight
+
+            Text {
+                id: title
+                anchors.verticalCenter: parent.verticalCenter
+                text: command.text
+                font: command.font
+                color: command.palette.windowText
+            }
+            Text {
+                id: keys
+                objectName: command.action ? command.action.objectName + "Keys" : ""
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                text: command.action ? command.action.shortcut : ""
+                font: command.font
+                color: command.palette.windowText
+                opacity: 0.6
             }
         }
     }
