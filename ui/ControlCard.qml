@@ -127,7 +127,11 @@ Rectangle {
                         text: root.megabytesText(root.compressor.targetMegabytes)
                         font: Theme.monospaced(22, Font.Black)
                         color: Theme.cream
-                        background: null
+                        background: FocusRing {
+                            visible: targetField.activeFocus
+                            cornerRadius: 6
+                        }
+                        Accessible.name: "QUE PESE MENOS DE"
                         validator: DoubleValidator {
                             bottom: 0
                             decimals: 1
@@ -197,7 +201,14 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     checked: root.compressor.cleanMetadata
                     onToggled: root.compressor.cleanMetadata = checked
+                    Keys.onReturnPressed: root.compressor.cleanMetadata = !checked
+                    Keys.onEnterPressed: root.compressor.cleanMetadata = !checked
                     padding: 0
+                    Accessible.name: "BORRAR METADATOS Y RASTROS"
+                    background: FocusRing {
+                        visible: metadataSwitch.visualFocus
+                        cornerRadius: 12
+                    }
                     indicator: Rectangle {
                         implicitWidth: 44
                         implicitHeight: 24

@@ -72,7 +72,13 @@ Rectangle {
         color: Theme.withAlpha(root.cream, 0.72)
     }
 
-    TapHandler {
-        onTapped: root.activated()
+    Pressable {
+        text: root.labels[root.profile][0]
+        Accessible.description: [root.labels[root.profile][1], root.estimate].join(" ").trim()
+        Accessible.role: Accessible.RadioButton
+        Accessible.checkable: true
+        Accessible.checked: root.selected
+        cornerRadius: root.radius
+        onClicked: root.activated()
     }
 }
