@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Layouts
 import Zurbo
 
 // The quick action's dark card: heading, percentage, commentary, the file in
@@ -56,12 +57,10 @@ Rectangle {
 
         font: Theme.condensedBold(11)
         color: Qt.rgba(1, 1, 1, 0.62)
-        Accessible.role: Accessible.Button
-        Accessible.name: plain.text
 
-        MouseArea {
-            anchors.fill: parent
-            cursorShape: Qt.PointingHandCursor
+        Pressable {
+            text: plain.text
+            cornerRadius: 4
             onClicked: plain.clicked()
         }
     }
@@ -76,10 +75,9 @@ Rectangle {
 
         implicitWidth: label.implicitWidth + 32
         implicitHeight: label.implicitHeight + 20
+        baselineOffset: label.y + label.baselineOffset
         radius: height / 2
         color: root.acid
-        Accessible.role: Accessible.Button
-        Accessible.name: label.text
 
         Text {
             id: label
@@ -87,16 +85,19 @@ Rectangle {
             font: Theme.condensedBold(capsule.fontSize)
             color: root.ink
         }
-        MouseArea {
-            anchors.fill: parent
-            cursorShape: Qt.PointingHandCursor
+        Pressable {
+            text: label.text
+            cornerRadius: capsule.radius
             onClicked: capsule.clicked()
         }
     }
 
+    // Centred in the panel when shorter than it, as a stack of fixed rows is.
     Column {
-        anchors.fill: parent
+        anchors.left: parent.left
+        anchors.right: parent.right
         anchors.margins: 26
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 18
 
         Item {
@@ -217,42 +218,46 @@ Rectangle {
             }
         }
 
-        Item {
+        // Both sides of the footer stand on the baseline of its first line.
+        RowLayout {
             width: parent.width
-            height: Math.max(footerLeading.height, footerTrailing.height)
+            spacing: 14
 
-            Item {
+            Column {
                 id: footerLeading
-                anchors.verticalCenter: parent.verticalCenter
-                width: childrenRect.width
-                height: childrenRect.height
+                Layout.alignment: Qt.AlignBaseline
+                Layout.fillWidth: true
+                baselineOffset: root.working ? workingNote.baselineOffset
+                              : root.complete ? savings.baselineOffset
+                              : failureNote.baselineOffset
+                spacing: 2
 
                 Text {
+                    id: workingNote
                     objectName: "workingNote"
                     visible: root.working
                     text: root.workingNote()
                     font: Theme.condensedBold(11)
                     color: Qt.rgba(1, 1, 1, 0.46)
                 }
-                Column {
+                DisplayText {
+                    id: savings
+                    objectName: "savingsLine"
                     visible: root.complete
-                    spacing: 2
-
-                    DisplayText {
-                        objectName: "savingsLine"
-                        text: root.savingsLine()
-                        size: 16
-                        color: "white"
-                    }
-                    Text {
-                        objectName: "readyNote"
-                        text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
-                                                                 : "PDFS LISTOS PARA SALIR"
-                        font: Theme.condensed(10)
-                        color: Qt.rgba(1, 1, 1, 0.45)
-                    }
+                    text: root.savingsLine()
+                    size: 16
+                    color: "white"
                 }
                 Text {
+                    objectName: "readyNote"
+                    visible: root.complete
+                    text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
+                                                             : "PDFS LISTOS PARA SALIR"
+                    font: Theme.condensed(10)
+                    color: Qt.rgba(1, 1, 1, 0.45)
+                }
+                Text {
+                    id: failureNote
                     objectName: "failureNote"
                     visible: root.failed
                     text: "EL PDF SE HA PUESTO DIGNO"
@@ -260,40 +265,34 @@ Rectangle {
                     color: Qt.rgba(1, 1, 1, 0.48)
                 }
             }
-
-            Row {
-                id: footerTrailing
-                anchors.right: parent.right
-                anchors.verticalCenter: parent.verticalCenter
-                spacing: 14
-
-                PlainButton {
-                    objectName: "hideButton"
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: root.working
-                    text: "OCULTAR"
-                    onClicked: root.closeRequested()
-                }
-                CapsuleButton {
-                    objectName: "revealButton"
-                    visible: root.complete
-                    text: "MOSTRAR EN CARPETA"
-                    onClicked: root.revealOutputs()
-                }
-                PlainButton {
-                    objectName: "closeButton"
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: root.complete
-                    text: "CERRAR"
-                    onClicked: root.closeRequested()
-                }
-                CapsuleButton {
-                    objectName: "failedCloseButton"
-                    visible: root.failed
-                    text: "CERRAR"
-                    fontSize: 11
-                    onClicked: root.closeRequested()
-                }
+            PlainButton {
+                objectName: "hideButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: root.working
+                text: "OCULTAR"
+                onClicked: root.closeRequested()
+            }
+            CapsuleButton {
+                objectName: "revealButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: root.complete
+                text: "MOSTRAR EN CARPETA"
+                onClicked: root.revealOutputs()
+            }
+            PlainButton {
+                objectName: "closeButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: root.complete
+                text: "CERRAR"
+                onClicked: root.closeRequested()
+            }
+            CapsuleButton {
+                objectName: "failedCloseButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: root.failed
+                text: "CERRAR"
+                fontSize: 11
+                onClicked: root.closeRequested()
             }
         }
     }
