@@ -79,15 +79,14 @@ Rectangle {
         }
 
         // The mascot's room is kept while it is hidden, so that nothing moves when it shows.
-        Row {
+        Item {
             width: parent.width
             height: Math.max(phrase.height, mascot.height)
-            spacing: 10
 
             Text {
                 id: phrase
                 objectName: "consolePhrase"
-                width: parent.width - mascot.width - parent.spacing
+                width: parent.width - mascot.width - 10
                 height: Math.max(48, implicitHeight)
                 text: root.phrase
                 font: Theme.condensed(17)
@@ -99,6 +98,8 @@ Rectangle {
             MascotSprite {
                 id: mascot
                 objectName: "consoleMascot"
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
                 visible: root.compressor.isWorking || root.mascotState === MascotSprite.Error
                 mascotState: root.mascotState
                 size: 64

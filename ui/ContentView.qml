@@ -67,7 +67,10 @@ Rectangle {
                 anchors.verticalCenter: wordmark.verticalCenter
                 spacing: 6
 
-                KeyCap { label: "Ctrl" }
+                KeyCap {
+                    objectName: "openKeyCap"
+                    label: "Ctrl"
+                }
                 KeyCap { label: "O" }
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
@@ -80,6 +83,7 @@ Rectangle {
 
         ScrollArea {
             id: scrollArea
+            objectName: "scrollArea"
             anchors.top: header.bottom
             anchors.bottom: parent.bottom
             width: parent.width
@@ -138,6 +142,7 @@ Rectangle {
                         color: Theme.withAlpha(Theme.cream, 0.44)
                     }
                     Text {
+                        objectName: "privacyText"
                         text: "TODO QUEDA EN TU ORDENADOR · CERO NUBES · CERO SERVIDORES TURBIOS · CERO MOVIDAS"
                         font: Theme.monospaced(9, Font.Bold)
                         color: Theme.withAlpha(Theme.cream, 0.44)

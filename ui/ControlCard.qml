@@ -131,6 +131,7 @@ Rectangle {
                             visible: targetField.activeFocus
                             cornerRadius: 6
                         }
+                        Accessible.role: Accessible.EditableText
                         Accessible.name: "QUE PESE MENOS DE"
                         validator: DoubleValidator {
                             bottom: 0
@@ -204,6 +205,7 @@ Rectangle {
                     Keys.onReturnPressed: root.compressor.cleanMetadata = !checked
                     Keys.onEnterPressed: root.compressor.cleanMetadata = !checked
                     padding: 0
+                    Accessible.role: Accessible.CheckBox
                     Accessible.name: "BORRAR METADATOS Y RASTROS"
                     background: FocusRing {
                         visible: metadataSwitch.visualFocus

@@ -16,13 +16,25 @@ ApplicationWindow {
     minimumWidth: 860
     minimumHeight: 650
     color: Theme.ink
+    // The menus in the dark of the canvas: the controls' style keeps a light palette of its
+    // own, which the application's palette (for the file dialogs) does not reach.
+    palette.window: Theme.menuSurface
+    palette.windowText: Theme.cream
+    palette.disabled.windowText: Theme.midGray
+    palette.light: Theme.charcoal
+    palette.midlight: Theme.ink
+    palette.mid: Theme.charcoal
+    palette.dark: Theme.ink
+    palette.highlight: Theme.mint
+    palette.highlightedText: Theme.ink
 
     menuBar: MenuBar {
-        // The bar belongs to the canvas; its menus take the application's dark palette.
+        // The bar belongs to the canvas.
         palette.button: Theme.ink
         palette.buttonText: Theme.withAlpha(Theme.cream, 0.7)
 
         Menu {
+            objectName: "fileMenu"
             title: "Archivo"
             delegate: CommandItem {}
 

@@ -1,22 +1,38 @@
 import QtQuick
-import QtQuick.Templates as T
 
 // What makes a drawn shape a button, laid over it: a click, Space or Return presses it, Tab
 // reaches it in reading order, a ring shows the keyboard's focus, and assistive technology
 // reads `text` (or `Accessible.name` for a symbol) and can press it.
-T.AbstractButton {
+Item {
     id: root
 
+    property string text
     // The corners of the shape, for the focus ring.
     property real cornerRadius
 
-    anchors.fill: parent
-    focusPolicy: Qt.StrongFocus
-    Keys.onReturnPressed: root.clicked()
-    Keys.onEnterPressed: root.clicked()
+    signal clicked()
 
-    background: FocusRing {
-        visible: root.visualFocus
+    anchors.fill: parent
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: root.text
+    Accessible.focusable: true
+    Accessible.onPressAction: root.clicked()
+    Accessible.onToggleAction: root.clicked()
+    Keys.onPressed: event => {
+        if ([Qt.Key_Space, Qt.Key_Return, Qt.Key_Enter].includes(event.key)) {
+            event.accepted = true
+            if (!event.isAutoRepeat)
+                root.clicked()
+        }
+    }
+
+    TapHandler {
+        onTapped: root.clicked()
+    }
+    // Pointer clicks leave the focus where it was, so the ring only follows the keyboard.
+    FocusRing {
+        visible: root.activeFocus
         cornerRadius: root.cornerRadius
     }
 }

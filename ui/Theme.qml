@@ -16,6 +16,8 @@ QtObject {
     // Fixed colours of single components.
     readonly property color pillGray: Qt.rgba(0.93, 0.93, 0.93, 1)
     readonly property color keyGray: Qt.rgba(0.18, 0.18, 0.18, 1)
+    // Menus and dialogs, a step above the canvas.
+    readonly property color menuSurface: Qt.rgba(0.137, 0.137, 0.137, 1)
 
     // The system faces standing in for the platform's default, rounded and monospaced designs.
     readonly property string systemFamily: "DejaVu Sans"
