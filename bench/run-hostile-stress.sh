@@ -20,14 +20,16 @@ work="$build/hostile"
 [ -d "$corpus" ] || { echo "no corpus at $corpus" >&2; exit 1; }
 rm -rf "$work" && mkdir -p "$work"
 
-# Cut at a random point, then overwrite a few random runs of bytes.
+# Every third copy is cut at a random point; each gets a few random runs of bytes.
 for source in "$corpus"/*.pdf; do
     size=$(stat -c %s "$source")
     for ((i = 0; i < count; i++)); do
         damaged="$work/$(basename "$source" .pdf)-$i.pdf"
-        head -c $((size / 2 + RANDOM * RANDOM % (size / 2 + 1))) "$source" >"$damaged"
+        keep=$size
+        ((i % 3 == 2)) && keep=$((size / 2 + RANDOM * RANDOM % (size / 2 + 1)))
+        head -c "$keep" "$source" >"$damaged"
         cut=$(stat -c %s "$damaged")
-        for ((j = 0; j < 8; j++)); do
+        for ((j = 0; j < 1 + i % 4; j++)); do
             head -c $((1 + RANDOM % 64)) /dev/urandom |
                 dd of="$damaged" bs=1 seek=$((RANDOM * RANDOM % (cut + 1))) conv=notrunc status=none
         done

@@ -3,6 +3,7 @@
 #include "BatchRun.h"
 #include "ChangeNotification.h"
 #include "JobListModel.h"
+#include "LocalFileUrl.h"
 #include "OpenPanel.h"
 #include "ProgressTicker.h"
 #include "QueueFigures.h"
@@ -274,13 +275,12 @@ void CompressorModel::add(const QList<QUrl>& urls)
     }
     QList<PDFJob> added;
     for (const QUrl& url : urls) {
-        const QString path = url.toLocalFile();
-        if (!url.isLocalFile() || !hasPdfExtension(path) ||
-            queued.contains(standardizedPath(path))) {
+        const std::optional<QString> path = localFilePath(url);
+        if (!path || !hasPdfExtension(*path) || queued.contains(standardizedPath(*path))) {
             continue;
         }
-        if (const auto size = fileSize(path)) {
-            added.append(PDFJob::queued(path, *size));
+        if (const auto size = fileSize(*path)) {
+            added.append(PDFJob::queued(*path, *size));
         }
     }
     m_jobs->append(added);
@@ -388,12 +388,7 @@ void CompressorModel::chooseFiles()
 
 bool CompressorModel::acceptDrop(const QList<QUrl>& urls)
 {
-    QList<QUrl> files;
-    for (const QUrl& url : urls) {
-        if (url.isLocalFile()) {
-            files.append(url);
-        }
-    }
+    const QList<QUrl> files = localFileUrls(urls);
     setDropTargeted(false);
     // Queued so that the drop is answered before the files are looked at.
     QMetaObject::invokeMethod(

@@ -117,9 +117,10 @@ public:
 
     // ---- Operations.
 
-    // Queues the local files named ".pdf" (any letter case) that are not queued
-    // yet and whose size can be read, in the order given. Sets the message
-    // "Eso no era un PDF..." when nothing was queued, empties it otherwise.
+    // Queues the local files (LocalFileUrl.h) named ".pdf" (any letter case)
+    // that are not queued yet and whose size can be read, in the order given.
+    // Sets the message "Eso no era un PDF..." when nothing was queued,
+    // empties it otherwise.
     Q_INVOKABLE void add(const QList<QUrl>& urls);
     // Does nothing while a batch runs.
     void remove(const QUuid& id);

@@ -9,8 +9,8 @@ packages=(
     qt6-base-dev qt6-declarative-dev qt6-pdf-dev qt6-qpa-plugins
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
     qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtquick-templates
-    qml6-module-qtquick-shapes qml6-module-qtqml-workerscript
-    ghostscript qpdf poppler-utils libgtest-dev dbus desktop-file-utils
+    qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qt6-translations-l10n
+    ghostscript qpdf poppler-utils libgtest-dev dbus desktop-file-utils appstream dpkg-dev file
     fonts-bebas-neue fonts-roboto-unhinted librsvg2-bin
     xvfb xauth
 )

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace zurbo {
 
@@ -18,16 +19,27 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const resourceName = "FinderQuickAction.workflow";
-const char* const installedName = "Zurbo.workflow";
-const char* const olderName = "Comprimir con ZURBO.workflow";
+
+// Where each file manager looks, under the data folder, and the file it reads
+// there, which has the same name in the resource folder.
+const std::pair<const char*, const char*> placements[] = {
+    {"nautilus/scripts", "Comprimir con ZURBO"},
+    {"kio/servicemenus", "zurbo-quick-action.desktop"},
+    {"nemo/actions", "zurbo-quick-action.nemo_action"},
+};
+
+// What earlier versions left in the applications folder.
+const char* const olderCopies[] = {"Comprimir con ZURBO.workflow", "Zurbo.workflow"};
+
+using Step = std::pair<fs::path, std::function<void(std::error_code&)>>;
 
 std::string failureReason(const std::error_code& error, const fs::path& path)
 {
     return error.message() + ": " + path.string();
 }
 
-// File managers read a cache of which entry opens which type; without a fresh
-// one the action would appear only after the next time something rebuilt it.
+// File managers read a cache of which entry opens which type; an older copy
+// stays the default for PDFs until the cache is rebuilt without it.
 void refreshApplications(const fs::path& folder)
 {
     const QString program =
@@ -38,24 +50,24 @@ void refreshApplications(const fs::path& folder)
     try {
         engine::runChildProcess(QFile::encodeName(program).toStdString(), {folder.string()});
     } catch (const std::system_error&) {
-        // The action is in place; the desktop finds it at its own next scan.
+        // The copy is gone; the desktop forgets it at its own next scan.
     }
 }
 
 } // namespace
 
 FinderQuickActionInstaller::FinderQuickActionInstaller(
-    std::optional<std::filesystem::path> resourceDirectory, std::filesystem::path servicesDirectory,
+    std::optional<std::filesystem::path> resourceDirectory, std::filesystem::path dataDirectory,
     SystemLog& log)
-    : m_resourceDirectory(std::move(resourceDirectory)),
-      m_servicesDirectory(std::move(servicesDirectory)), m_log(log)
+    : m_resourceDirectory(std::move(resourceDirectory)), m_dataDirectory(std::move(dataDirectory)),
+      m_log(log)
 {
 }
 
-std::filesystem::path FinderQuickActionInstaller::userServicesDirectory()
+std::filesystem::path FinderQuickActionInstaller::userDataDirectory()
 {
     return fs::path(
-        QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))
+        QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
             .toStdString());
 }
 
@@ -65,20 +77,26 @@ void FinderQuickActionInstaller::install() const
         return;
     }
     const fs::path source = *m_resourceDirectory / resourceName;
-    const fs::path installed = m_servicesDirectory / installedName;
-    const fs::path older = m_servicesDirectory / olderName;
+    const fs::path applications = m_dataDirectory / "applications";
+    bool removedOlder = false;
 
+    std::vector<Step> steps;
+    for (const char* name : olderCopies) {
+        steps.emplace_back(applications / name, [&, older = applications / name](auto& error) {
+            removedOlder = fs::remove_all(older, error) > 0 || removedOlder;
+        });
+    }
+    for (const auto& [folder, name] : placements) {
+        const fs::path placed = m_dataDirectory / folder / name;
+        steps.emplace_back(placed.parent_path(), [placed](auto& error) {
+            fs::create_directories(placed.parent_path(), error);
+        });
+        steps.emplace_back(placed, [placed](auto& error) { fs::remove_all(placed, error); });
+        steps.emplace_back(source / name, [from = source / name, placed](auto& error) {
+            fs::copy_file(from, placed, error);
+        });
+    }
     // Each step runs only when every one before it worked; none is undone.
-    const std::pair<fs::path, std::function<void(std::error_code&)>> steps[] = {
-        {m_servicesDirectory,
-         [&](std::error_code& error) { fs::create_directories(m_servicesDirectory, error); }},
-        {older, [&](std::error_code& error) { fs::remove_all(older, error); }},
-        {installed, [&](std::error_code& error) { fs::remove_all(installed, error); }},
-        {source,
-         [&](std::error_code& error) {
-             fs::copy(source, installed, fs::copy_options::recursive, error);
-         }},
-    };
     for (const auto& [subject, step] : steps) {
         std::error_code error;
         step(error);
@@ -88,7 +106,9 @@ void FinderQuickActionInstaller::install() const
             return;
         }
     }
-    refreshApplications(m_servicesDirectory);
+    if (removedOlder) {
+        refreshApplications(applications);
+    }
 }
 
 } // namespace zurbo

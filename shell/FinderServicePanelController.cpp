@@ -29,7 +29,7 @@ QColor acid()
     return QColor::fromRgbF(0.78f, 1.0f, 0.18f);
 }
 
-void centreOnScreen(QWindow& window)
+void placeOnScreen(QWindow& window, int cascadeStep)
 {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) {
@@ -37,7 +37,8 @@ void centreOnScreen(QWindow& window)
     }
     QRect frame(QPoint(), window.size());
     frame.moveCenter(screen->availableGeometry().center());
-    window.setPosition(frame.topLeft());
+    const int offset = cascadeStep * FinderServicePanelController::cascadeOffset;
+    window.setPosition(frame.topLeft() + QPoint(offset, offset));
 }
 
 } // namespace
@@ -49,13 +50,15 @@ FinderServicePanelController::FinderServicePanelController(Tools tools, QObject*
 
 FinderServicePanelController::~FinderServicePanelController() = default;
 
-void FinderServicePanelController::show(const QList<QUrl>& urls, std::function<void()> onClose)
+void FinderServicePanelController::show(const QList<QUrl>& urls, std::function<void()> onClose,
+                                        int cascadeStep)
 {
     m_onClose = std::move(onClose);
+    m_cascadeStep = cascadeStep;
     auto model =
         std::make_unique<FinderServiceProgressModel>(urls, m_tools.savePanel, m_tools.compress);
     std::unique_ptr<QQuickView> panel = makePanel(model.get());
-    centreOnScreen(*panel);
+    placeOnScreen(*panel, cascadeStep);
     // A panel shown before goes first, while the run it shows still exists.
     m_panel = std::move(panel);
     m_model = std::move(model);

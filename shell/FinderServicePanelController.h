@@ -20,7 +20,7 @@ class SavePanel;
 
 // ----------------------------------------------------------------------------
 // The small floating panel of one quick-action run: a 570 x 350 tool window
-// titled "ZURBO", kept above other windows and centred, showing
+// titled "ZURBO", kept above other windows and centred (or cascaded), showing
 // FinderServiceProgressView over its own FinderServiceProgressModel.
 //
 // The controller owns the panel and the model until the panel closes. show() returns once the user
@@ -41,6 +41,8 @@ public:
     };
 
     static constexpr QSize panelSize{570, 350};
+    // How far down and right each cascade step moves a panel from the centre.
+    static constexpr int cascadeOffset = 32;
 
     explicit FinderServicePanelController(Tools tools, QObject* parent = nullptr);
     ~FinderServicePanelController() override;
@@ -50,9 +52,13 @@ public:
     // The run the panel shows; null before show() and after the panel closed.
     FinderServiceProgressModel* model() const { return m_model.get(); }
 
-    // Opens the panel for `urls` in front of every other window and starts
-    // the run; `onClose` replaces any close action stored before.
-    void show(const QList<QUrl>& urls, std::function<void()> onClose);
+    // Where show() placed the panel: `cascadeStep` offsets from the centre.
+    int cascadeStep() const { return m_cascadeStep; }
+
+    // Opens the panel for `urls` in front of every other window, centred and
+    // then moved `cascadeStep` offsets down and right, and starts the run;
+    // `onClose` replaces any close action stored before.
+    void show(const QList<QUrl>& urls, std::function<void()> onClose, int cascadeStep = 0);
 
     // The panel is closing: lets it go and runs the close action, once.
     void windowWillClose();
@@ -67,6 +73,7 @@ private:
     std::unique_ptr<FinderServiceProgressModel> m_model;
     std::unique_ptr<QQuickView> m_panel;
     std::function<void()> m_onClose;
+    int m_cascadeStep = 0;
 };
 
 } // namespace zurbo

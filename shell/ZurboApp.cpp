@@ -7,9 +7,13 @@
 #include "FileDialogOpenPanel.h"
 #include "FileDialogSavePanel.h"
 #include "PagePreviewProvider.h"
+#include "QuickActionLaunch.h"
 #include "ZurboAppDelegate.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QQmlExtensionPlugin>
 #include <QQuickWindow>
 #include <QTimer>
@@ -23,6 +27,20 @@ namespace zurbo {
 namespace {
 
 const QUrl mainWindowUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/MainWindow.qml"));
+
+// "zurbo FILE..." queues the files as choosing them would; the quick action's
+// arguments are its own.
+QList<QUrl> filesToQueue(const QStringList& arguments)
+{
+    QList<QUrl> files;
+    if (quickaction::hasFlag(arguments)) {
+        return files;
+    }
+    for (const QString& argument : arguments.mid(1)) {
+        files.append(QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath()));
+    }
+    return files;
+}
 
 } // namespace
 
@@ -38,6 +56,12 @@ ZurboApp::ZurboApp(QObject* parent)
         }
         QCoreApplication::quit();
     });
+    // The file dialogs' own buttons and labels speak the application's language.
+    if (m_qtTranslations.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"),
+                              QStringLiteral("_"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&m_qtTranslations);
+    }
     BundledFonts::registerBundledFonts();
     DarkPalette::applyToApplication();
     m_model->setOpenPanel(std::make_shared<FileDialogOpenPanel>());
@@ -49,6 +73,9 @@ ZurboApp::~ZurboApp() = default;
 
 void ZurboApp::start()
 {
+    if (const QList<QUrl> files = filesToQueue(QCoreApplication::arguments()); !files.isEmpty()) {
+        m_model->add(files);
+    }
     m_engine.setInitialProperties(
         {{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
          {QStringLiteral("fileBrowser"), QVariant::fromValue(m_fileBrowser.get())},

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QQmlApplicationEngine>
 #include <QSocketNotifier>
+#include <QTranslator>
 
 #include <memory>
 
@@ -18,8 +19,9 @@ class ZurboAppDelegate;
 
 // ----------------------------------------------------------------------------
 // The application in its ordinary form: owns the one CompressorModel of the
-// process, registers the bundled fonts before any view loads, shows the main
-// window and tells the delegate when launching has finished. SIGINT, SIGTERM
+// process, registers the bundled fonts and Qt's Spanish texts before any view
+// loads, queues the files named on the command line, shows the main window
+// and tells the delegate when launching has finished. SIGINT, SIGTERM
 // and SIGHUP quit it like closing does; every run stops as it goes away.
 //
 // Needs a QApplication, since the open and save panels are file dialogs.
@@ -31,7 +33,8 @@ public:
     explicit ZurboApp(QObject* parent = nullptr);
     ~ZurboApp() override;
 
-    // Loads the main window and, from the event loop, runs the delegate's launch steps.
+    // Queues the files named on the command line ("zurbo FILE..."), loads the
+    // main window and, from the event loop, runs the delegate's launch steps.
     void start();
 
     CompressorModel& model() const { return *m_model; }
@@ -42,6 +45,7 @@ private:
     std::unique_ptr<CompressorModel> m_model;
     std::unique_ptr<FileBrowserReveal> m_fileBrowser;
     ZurboAppDelegate* m_delegate;
+    QTranslator m_qtTranslations;
     TerminationSignals m_signals;
     QSocketNotifier m_signalNotifier;
     QQmlApplicationEngine m_engine;

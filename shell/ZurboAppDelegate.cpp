@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -87,7 +88,7 @@ void ZurboAppDelegate::installFinderQuickAction()
 {
     SyslogSystemLog log;
     FinderQuickActionInstaller(applicationResourceDirectory(),
-                               FinderQuickActionInstaller::userServicesDirectory(), log)
+                               FinderQuickActionInstaller::userDataDirectory(), log)
         .install();
 }
 
@@ -113,21 +114,39 @@ void ZurboAppDelegate::runQuickActionLaunch()
 
 void ZurboAppDelegate::showServicePanel(const QList<QUrl>& urls, bool terminateWhenClosed)
 {
+    m_quitWithLastPanel = m_quitWithLastPanel || terminateWhenClosed;
+    const int cascadeStep = freeCascadeStep();
     auto* controller = new FinderServicePanelController(m_panelTools, this);
-    m_servicePanelController = controller;
+    // Listed before show(), whose save dialogs let further requests in.
+    m_panels.append(controller);
     const QPointer<ZurboAppDelegate> delegate(this);
-    const QPointer<FinderServicePanelController> shown(controller);
-    controller->show(urls, [delegate, shown, terminateWhenClosed] {
-        if (delegate && delegate->m_servicePanelController == shown) {
-            delegate->m_servicePanelController = nullptr;
-        }
-        if (shown) {
-            shown->deleteLater();
-        }
-        if (terminateWhenClosed) {
-            QCoreApplication::quit();
-        }
-    });
+    controller->show(
+        urls,
+        [delegate, controller] {
+            if (delegate) {
+                delegate->servicePanelClosed(controller);
+            }
+        },
+        cascadeStep);
+}
+
+void ZurboAppDelegate::servicePanelClosed(FinderServicePanelController* controller)
+{
+    m_panels.removeOne(controller);
+    controller->deleteLater();
+    if (m_quitWithLastPanel && m_panels.isEmpty()) {
+        QCoreApplication::quit();
+    }
+}
+
+int ZurboAppDelegate::freeCascadeStep() const
+{
+    int step = 0;
+    while (std::any_of(m_panels.cbegin(), m_panels.cend(),
+                       [step](const auto* panel) { return panel->cascadeStep() == step; })) {
+        ++step;
+    }
+    return step;
 }
 
 void ZurboAppDelegate::raiseServicePanel()
@@ -137,7 +156,7 @@ void ZurboAppDelegate::raiseServicePanel()
             window->hide();
         }
     }
-    QQuickView* panel = m_servicePanelController ? m_servicePanelController->panel() : nullptr;
+    QQuickView* panel = servicePanelController() ? servicePanelController()->panel() : nullptr;
     if (panel != nullptr) {
         panel->raise();
         panel->requestActivate();

@@ -34,30 +34,36 @@ public:
     // handed over a list of files, whose panel takes its place.
     bool showsMainWindowAtLaunch() const;
 
-    // The panel shown last, while it is open; null otherwise.
+    // The newest panel still open; null when none is.
     FinderServicePanelController* servicePanelController() const
     {
-        return m_servicePanelController;
+        return m_panels.isEmpty() ? nullptr : m_panels.last();
     }
     // Replaces the real save dialogs, engine and file browser of later panels.
     void setPanelTools(FinderServicePanelController::Tools tools);
 
-    // Opens a panel for `urls`. An earlier panel stays open with its run until
-    // it is closed; closing it leaves the newer one in place. With
-    // `terminateWhenClosed` the application quits when this panel closes.
+    // Opens a panel for `urls`, down and right of the panels still open, so
+    // that none hides another. Every panel stays open with its run until it
+    // is closed. With `terminateWhenClosed` the application quits once the
+    // last open panel has closed, whichever that is.
     void showServicePanel(const QList<QUrl>& urls, bool terminateWhenClosed);
 
 private:
     // Answers requests on the session bus, when there is one.
     void registerServicesProvider();
-    // Places the quick action in the user's applications folder; a failure
-    // is logged and the launch goes on.
+    // Places the quick action where the file managers look for it; a
+    // failure is logged and the launch goes on.
     void installFinderQuickAction();
     // Opens the panel for the files the quick action handed over, if any;
     // otherwise brings out the main window held back at launch.
     void runQuickActionLaunch();
     // Hides the main window and brings the panel to the front.
     void raiseServicePanel();
+    // Lets a closed panel go, and the application too when it was the last
+    // panel of a process started by the quick action.
+    void servicePanelClosed(FinderServicePanelController* controller);
+    // The smallest cascade step that no open panel takes.
+    int freeCascadeStep() const;
 
     // Fits the main window twice, shortly after launch, unless the process was
     // started by the quick action.
@@ -69,7 +75,9 @@ private:
     QStringList m_arguments;
     std::unique_ptr<FileBrowserReveal> m_fileBrowser;
     FinderServicePanelController::Tools m_panelTools;
-    QPointer<FinderServicePanelController> m_servicePanelController;
+    // The open panels, oldest first; the delegate is their parent.
+    QList<FinderServicePanelController*> m_panels;
+    bool m_quitWithLastPanel = false;
 };
 
 } // namespace zurbo

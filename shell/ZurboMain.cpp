@@ -7,7 +7,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zurbo"));
-    QApplication::setDesktopFileName(QStringLiteral("zurbo"));
+    QApplication::setDesktopFileName(QStringLiteral("app.zurbo.Zurbo"));
     int status = 0;
     {
         zurbo::ZurboApp app;

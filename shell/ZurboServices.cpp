@@ -1,5 +1,6 @@
 #include "ZurboServices.h"
 
+#include "LocalFileUrl.h"
 #include "QuickActionLaunch.h"
 
 #include <QDBusConnection>
@@ -33,15 +34,12 @@ bool ZurboServices::registerOn(QDBusConnection connection)
 
 QString ZurboServices::compressPDFs(const QStringList& uris)
 {
-    QList<QUrl> files;
+    QList<QUrl> urls;
     for (const QString& uri : uris) {
-        const QUrl url(uri);
-        // Anything but a local file is never looked at.
-        if (url.isLocalFile()) {
-            files.append(url);
-        }
+        urls.append(QUrl(uri));
     }
-    const QList<QUrl> pdfs = quickaction::pdfUrls(files);
+    // Anything but a local file is never looked at.
+    const QList<QUrl> pdfs = quickaction::pdfUrls(localFileUrls(urls));
     if (pdfs.isEmpty()) {
         return QStringLiteral(
             "ZURBO no ha recibido ningún PDF. El gestor de archivos se ha hecho el sueco.");

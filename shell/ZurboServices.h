@@ -34,8 +34,9 @@ public:
     bool registerOn(QDBusConnection connection);
 
 public slots:
-    // Keeps the "file:" URIs whose name ends in ".pdf" (any letter case) and
-    // opens one panel for them from the event loop, right after answering.
+    // Keeps the local file URIs (LocalFileUrl.h) whose name ends in ".pdf"
+    // (any letter case) and opens one panel for them from the event loop,
+    // right after answering.
     // Returns the error text when none remain, otherwise the empty text.
     Q_SCRIPTABLE QString compressPDFs(const QStringList& uris);
 

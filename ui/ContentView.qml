@@ -107,7 +107,7 @@ Rectangle {
                         height: parent.height
                         compressor: root.model
                         onCompareRequested: job => root.comparisonJob = job
-                        onRevealRequested: path => root.fileBrowser.reveal(path)
+                        onRevealRequested: path => root.fileBrowser.reveal([path])
                     }
                     ControlCard {
                         id: controlCard

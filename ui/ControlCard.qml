@@ -21,7 +21,12 @@ Rectangle {
     // The target field's text becomes the model's target; text that is not a
     // number leaves the target as it was and the field shows it again.
     function commitTarget() {
-        const value = Number.fromLocaleString(Qt.locale(), targetField.text)
+        let value = NaN
+        try {
+            value = Number.fromLocaleString(Qt.locale(), targetField.text)
+        } catch (notANumber) {
+            // Some texts throw instead of giving NaN; either way the last value stands.
+        }
         if (!isNaN(value))
             compressor.targetMegabytes = value
         targetField.text = megabytesText(compressor.targetMegabytes)

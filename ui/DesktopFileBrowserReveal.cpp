@@ -14,9 +14,16 @@ namespace zurbo {
 
 namespace {
 
-void openContainingFolder(const QString& path)
+void openContainingFolders(const QStringList& paths)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    QStringList folders;
+    for (const QString& path : paths) {
+        folders.append(QFileInfo(path).absolutePath());
+    }
+    folders.removeDuplicates();
+    for (const QString& folder : folders) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
 }
 
 } // namespace
@@ -26,23 +33,27 @@ DesktopFileBrowserReveal::DesktopFileBrowserReveal(QDBusConnection bus, QObject*
 {
 }
 
-void DesktopFileBrowserReveal::reveal(const QString& path)
+void DesktopFileBrowserReveal::reveal(const QStringList& paths)
 {
     if (!m_bus.isConnected()) {
-        openContainingFolder(path);
+        openContainingFolders(paths);
         return;
+    }
+    QStringList uris;
+    for (const QString& path : paths) {
+        uris.append(QUrl::fromLocalFile(path).toString());
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"),
         QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    call << uris << QString();
     // Asynchronous: a file manager that is slow to start must not freeze the window.
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [path](QDBusPendingCallWatcher* done) {
+            [paths](QDBusPendingCallWatcher* done) {
                 if (done->isError()) {
-                    openContainingFolder(path);
+                    openContainingFolders(paths);
                 }
                 done->deleteLater();
             });

@@ -7,7 +7,8 @@
 namespace zurbo {
 
 // Asks the desktop's file manager over D-Bus (org.freedesktop.FileManager1
-// ShowItems) and, when none answers, opens the containing folder instead.
+// ShowItems), one call for all the files; when none answers, opens each
+// containing folder once instead.
 class DesktopFileBrowserReveal : public FileBrowserReveal {
     Q_OBJECT
 
@@ -16,7 +17,7 @@ public:
     explicit DesktopFileBrowserReveal(QDBusConnection bus = QDBusConnection::sessionBus(),
                                       QObject* parent = nullptr);
 
-    void reveal(const QString& path) override;
+    void reveal(const QStringList& paths) override;
 
 private:
     QDBusConnection m_bus;

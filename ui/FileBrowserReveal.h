@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 namespace zurbo {
 
 // ----------------------------------------------------------------------------
-// Shows a file, selected, in the user's file browser. Behind an interface so
+// Shows files, selected, in the user's file browser. Behind an interface so
 // that views can be tested with a stand-in that records what it was asked.
 // ----------------------------------------------------------------------------
 class FileBrowserReveal : public QObject {
@@ -18,8 +18,8 @@ class FileBrowserReveal : public QObject {
 public:
     using QObject::QObject;
 
-    // `path` is an absolute local path; returns at once.
-    Q_INVOKABLE virtual void reveal(const QString& path) = 0;
+    // Asks for all of `paths` (absolute local paths) at once; returns at once.
+    Q_INVOKABLE virtual void reveal(const QStringList& paths) = 0;
 };
 
 } // namespace zurbo

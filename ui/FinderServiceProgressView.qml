@@ -41,11 +41,6 @@ Rectangle {
                              : root.model.completedCount + "/" + sources + " PDFS DOMADOS"
     }
 
-    function revealOutputs() {
-        for (const path of root.model.outputPaths)
-            root.fileBrowser.reveal(path)
-    }
-
     implicitWidth: 570
     implicitHeight: 350
     color: root.ink
@@ -277,7 +272,7 @@ Rectangle {
                 Layout.alignment: Qt.AlignBaseline
                 visible: root.complete
                 text: "MOSTRAR EN CARPETA"
-                onClicked: root.revealOutputs()
+                onClicked: root.fileBrowser.reveal(root.model.outputPaths)
             }
             PlainButton {
                 objectName: "closeButton"

@@ -30,6 +30,9 @@ Item {
     TapHandler {
         onTapped: root.clicked()
     }
+    HoverHandler {
+        cursorShape: Qt.PointingHandCursor
+    }
     // Pointer clicks leave the focus where it was, so the ring only follows the keyboard.
     FocusRing {
         visible: root.activeFocus

@@ -1,16 +1,23 @@
 #!/bin/sh
 # Hands the files a file manager selected to Zurbo: their paths, one per line,
-# in a fresh temporary file that Zurbo reads and then deletes.
+# in a fresh temporary file that Zurbo reads and then deletes. Every file
+# manager's entry runs this launcher by its absolute location.
 set -u
 
 here=$(CDPATH='' cd -- "$(dirname -- "$0")" && pwd)
-# Beside the resource folder in a build tree, in bin/ of an installed one.
-zurbo="$here/../../zurbo"
-[ -x "$zurbo" ] || zurbo="$here/../../../bin/zurbo"
-[ -x "$zurbo" ] || zurbo=zurbo
+# The program beside the resource folder in a build tree, in bin/ of an
+# installed one (where the first candidate is the share/zurbo folder).
+zurbo=zurbo
+for candidate in "$here/../../zurbo" "$here/../../../bin/zurbo"; do
+    if [ -f "$candidate" ] && [ -x "$candidate" ]; then
+        zurbo=$candidate
+        break
+    fi
+done
 
 # Zurbo cuts the list at every line break, so a path holding one would come
-# back as two wrong paths; such a path is left out instead.
+# back as two wrong paths; such a path is left out instead, and so is one
+# that is not UTF-8, which Zurbo could not read back.
 nl='
 '
 cr=$(printf '\r')
@@ -25,6 +32,17 @@ for path in "$@"; do
     case $path in
     *"$nl"* | *"$cr"* | *"$vt"* | *"$ff"* | *"$nel"* | *"$ls"* | *"$ps"*) continue ;;
     esac
+    printf '%s' "$path" | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1 || continue
+    # GNOME Files names the selection relative to the folder it shows.
+    case $path in
+    /*) ;;
+    *) path=$PWD/$path ;;
+    esac
     printf '%s\n' "$path" >>"$list"
 done
-exec "$zurbo" --finder-quick-action "$list"
+# Zurbo deletes the list once it has read it; whatever is left when it ends
+# (it could not be started, or failed before reading) goes here.
+"$zurbo" --finder-quick-action "$list"
+status=$?
+rm -f -- "$list"
+exit "$status"

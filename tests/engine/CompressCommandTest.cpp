@@ -6,7 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <regex>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 using namespace zurbo;
@@ -85,6 +92,91 @@ TEST(CompressCommandTest, WritesWhereToldReportsAndKeepsGoingAfterAFailure)
     }
     EXPECT_EQ(folder.entries(), split("bad.pdf copy.pdf photo.pdf photo.zurbo.pdf text.pdf "
                                       "text.zurbo.pdf told.pdf"));
+}
+
+// Runs the built zurbo-compress in `folder` with standard output to "stdout.txt"; sends
+// `signal` once the engine has started, as "pid" tells. The wait status comes back.
+int runInFolder(const TestFolder& folder, const std::vector<std::string>& arguments, int signal)
+{
+    std::vector<char*> argv{const_cast<char*>(ZURBO_COMPRESS_EXECUTABLE)};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.path().c_str());
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (folder / "stdout.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t command = 0;
+    EXPECT_EQ(posix_spawn(&command, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    for (int waited = 0; signal != 0 && !fs::exists(folder / "pid") && waited < 1000; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (signal != 0) {
+        ::kill(command, signal);
+    }
+    // A command that does not stop fails the test rather than hanging it.
+    int status = 0;
+    for (int waited = 0; ::waitpid(command, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 1000) {
+            ADD_FAILURE() << "still running 10 s after the signal";
+            ::kill(command, SIGKILL);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return status;
+}
+
+// Gone, or a zombie that nothing will run again.
+bool processGone(const std::string& pid)
+{
+    const fs::path stat = "/proc/" + pid + "/stat";
+    return !fs::exists(stat) || readFile(stat).find(") Z ") != std::string::npos;
+}
+
+// The engine is a bundled qpdf stand-in: chatty on standard output, then either done or
+// stuck (deaf to SIGTERM) until the command stops it.
+TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
+{
+    const TestFolder folder;
+    fs::create_directories(folder / "App/Resources/Engine");
+    writeFixturePdf(folder / "--json.pdf", textOnlyDocument());
+    const std::string source = readFile(folder / "--json.pdf");
+    const ScopedEnvironment forced("ZURBO_FORCE_SYSTEM_ENGINE", "1");
+    const std::string chatter = "echo 'GPL noise'; for a; do out=\"$a\"; done; "
+                                "stat -c %a \"$out\" > " +
+                                (folder / "mode").string() + "\n";
+    const StandInExecutable done(folder / "App/Resources/Engine", "qpdf",
+                                 {.outputFrom = folder / "--json.pdf", .firstLines = chatter});
+    EXPECT_EQ(WEXITSTATUS(runInFolder(folder, {"--json", "--", "--json.pdf"}, 0)), 0);
+    EXPECT_TRUE(std::regex_match(readFile(folder / "stdout.txt"),
+                                 std::regex("\\{\"source\":\"--json\\.pdf\",[^\n]*\\}\n")));
+    EXPECT_EQ(readFile(folder / "mode"), "600\n") << "the working file was readable by others";
+
+    const StandInExecutable stuck(folder / "App/Resources/Engine", "qpdf",
+                                  {.firstLines = "echo $$ > pid; trap '' TERM; exec sleep 600"});
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
+        SCOPED_TRACE(strsignal(signal));
+        fs::remove(folder / "pid");
+        const int status = runInFolder(folder, {"--in-place", "--", "--json.pdf"}, signal);
+        if (signal == SIGKILL) {
+            EXPECT_TRUE(WIFSIGNALED(status));
+        } else {
+            EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+            EXPECT_EQ(readFile(folder / "stdout.txt"), "");
+            EXPECT_EQ(folder.entries(),
+                      split("--json.pdf --json.zurbo.pdf App mode pid stdout.txt"));
+        }
+        // Even a command killed outright takes its engine with it.
+        const std::string engine = split(readFile(folder / "pid")).at(0);
+        for (int waited = 0; !processGone(engine) && waited < 500; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_TRUE(processGone(engine)) << "the engine outlived the command";
+        EXPECT_TRUE(readFile(folder / "--json.pdf") == source);
+    }
 }
 
 TEST(ByteCountTextTest, PicksKilobytesMegabytesOrGigabytes)

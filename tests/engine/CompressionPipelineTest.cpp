@@ -1,4 +1,5 @@
 #include "EngineTestSupport.h"
+#include "FileInstall.h"
 #include "GhostscriptRunner.h"
 #include "PdfFixtures.h"
 #include "ResourceLocation.h"
@@ -6,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace zurbo;
@@ -182,14 +186,72 @@ INSTANTIATE_TEST_SUITE_P(
         DecisionRow{"engineFailsOnTheThirdStep", -100, false, false, true, -1, true, 3, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CompressionPipelineTest, AFailedInstallLeavesNoWorkingFile)
+// A destination that cannot take the outcome is refused with the system's reason
+// before any engine runs, not after a whole compression.
+TEST_F(CompressionPipelineTest, RefusesADestinationItCannotWriteBeforeTheEngineRuns)
 {
     const StandInExecutable gs = ghostscript({.outputFrom = outputSized(-100)});
     fs::create_directory(folder / "100% out/x.pdf");
-    EXPECT_THROW(PDFEngine::compress(source, folder / "100% out/x.pdf",
-                                     CompressionProfile::balanced, std::nullopt, false),
-                 fs::filesystem_error);
+    for (const auto& [destination, reason] :
+         {std::pair{folder / "100% out/x.pdf", std::errc::is_a_directory},
+          std::pair{folder / "missing/x.pdf", std::errc::no_such_file_or_directory}}) {
+        try {
+            PDFEngine::compress(source, destination, CompressionProfile::balanced, std::nullopt,
+                                false);
+            ADD_FAILURE() << destination << " was taken";
+        } catch (const fs::filesystem_error& error) {
+            EXPECT_EQ(error.code(), reason);
+        }
+    }
+    EXPECT_TRUE(gs.runs().empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "100% out"), {}), 1);
+}
+
+// Through a link the file it points to is replaced, keeping its mode and owner; the link stays.
+TEST_F(CompressionPipelineTest, WritesThroughASymbolicLinkKeepingTheReplacedFilesOwner)
+{
+    const fs::path output = outputSized(-100);
+    const StandInExecutable gs = ghostscript({.outputFrom = output});
+    fs::create_directories(folder / "real");
+    writeFile(folder / "real/target.pdf", "what the link points to");
+    fs::permissions(folder / "real/target.pdf", fs::perms::owner_read | fs::perms::group_read);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown((folder / "real/target.pdf").c_str(), 65534, 65534), 0);
+    }
+    fs::create_symlink("../real/target.pdf", folder / "100% out/link.pdf");
+
+    const auto result = PDFEngine::compress(source, folder / "100% out/link.pdf",
+                                            CompressionProfile::balanced, std::nullopt, false);
+    EXPECT_EQ(result.url, folder / "100% out/link.pdf");
+    EXPECT_EQ(fs::read_symlink(folder / "100% out/link.pdf"), "../real/target.pdf");
+    EXPECT_TRUE(readFile(folder / "real/target.pdf") == readFile(output));
+    struct stat installed = {};
+    ASSERT_EQ(::stat((folder / "real/target.pdf").c_str(), &installed), 0);
+    EXPECT_EQ(installed.st_mode & 07777, 0440u);
+    EXPECT_EQ(installed.st_uid, root ? 65534u : ::geteuid());
+    EXPECT_EQ(fs::directory_iterator(folder / "real")->path().filename(), "target.pdf");
+}
+
+// A folder we may write but not read cannot be flushed (here: no file descriptor is left
+// to open it with); the outcome is installed all the same and said to be.
+TEST(FileInstallTest, AFolderThatCannotBeOpenedStillGetsTheOutcome)
+{
+    const TestFolder folder;
+    writeFile(folder / "working.pdf", "new");
+    writeFile(folder / "in.pdf", "old");
+    rlimit limits = {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limits), 0);
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit oneMore = limits;
+    oneMore.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &oneMore), 0);
+    EXPECT_NO_THROW(
+        engine::installFile(folder / "working.pdf", folder / "in.pdf", folder / "in.pdf"));
+    ::setrlimit(RLIMIT_NOFILE, &limits);
+    EXPECT_EQ(readFile(folder / "in.pdf"), "new");
+    EXPECT_EQ(folder.entries(), split("in.pdf"));
 }
 
 TEST_F(CompressionPipelineTest, GhostscriptThenBundledQPDFThenTheNativeEngine)

@@ -25,6 +25,8 @@ struct StandInBehaviour {
     std::string standardError;
     // Copied to the output it was given ("-sOutputFile=..." or the last argument).
     std::optional<std::filesystem::path> outputFrom;
+    // Shell lines run first, with the arguments in "$@".
+    std::string firstLines;
 };
 
 // A shell script that records the arguments of every run and behaves as told.
@@ -37,7 +39,8 @@ public:
         std::filesystem::create_directories(m_record);
         writeFile(folder / (name + ".stderr"), behaviour.standardError);
         std::ostringstream script;
-        script << "#!/bin/sh\nrun=$(( $(ls '" << m_record.string() << "' | wc -l) + 1 ))\n"
+        script << "#!/bin/sh\n"
+               << behaviour.firstLines << "\nrun=$(( $(ls '" << m_record.string() << "' | wc -l) + 1 ))\n"
                << "printf '%s\\0' \"$@\" > '" << m_record.string() << "'/$run\n";
         if (behaviour.outputFrom) {
             // Ghostscript reads "%%" in its output name as one '%'.

@@ -149,6 +149,16 @@ TEST(SystemPDFEngineTest, RefusesUnreadableSourcesAndUnwritableOutputs)
                 << source;
         }
     }
+    // A stop request ends the run between two images, or while writing when there are none.
+    const StopSource stop;
+    stop.requestStop();
+    writeFixturePdf(folder / "photo.pdf", imageHeavyDocument());
+    for (const char* source : {"good.pdf", "photo.pdf"}) {
+        EXPECT_THROW(
+            runSystemPDFEngine(folder / source, folder / "out.pdf", balanced, false, stop.token()),
+            PDFEngine::Cancelled)
+            << source;
+    }
 }
 
 // Mean grey where the fixtures show their first image, on a page rendered at 40 dpi.

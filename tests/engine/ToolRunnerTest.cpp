@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <functional>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -19,6 +23,17 @@ const std::string dignified = "El PDF se ha puesto digno y no se ha dejado compr
 class ToolRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override { writeFixturePdf(source, textOnlyDocument()); }
+
+    // `from` changed by `change`, written as `name` in the folder.
+    void rewrite(const fs::path& from, const std::string& name,
+                 const std::function<void(QPDF&)>& change) const
+    {
+        QPDF pdf;
+        pdf.processFile(from.c_str());
+        change(pdf);
+        QPDFWriter writer(pdf, (folder / name).c_str());
+        writer.write();
+    }
 
     TestFolder folder;
     fs::path source = folder / "in.pdf";
@@ -84,6 +99,7 @@ TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
         std::string standardError;
         std::optional<std::string> message; // none: success
         std::string written = "in.pdf";     // what the tool leaves as its output
+        std::string read = "in.pdf";        // the source it is given
     };
     writeFixturePdf(folder / "no-pages.pdf", FixtureDocument{});
     // What Ghostscript writes, exiting with 0, for a source it cannot open: one page, no ink.
@@ -94,6 +110,27 @@ TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
               "/Resources << /ProcSet [/PDF] >> /Contents 4 0 R >> endobj\n"
               "4 0 obj << /Length 24 >> stream\nq 0.1 0 0 0.1 0 0 cm\nQ\nendstream endobj\n"
               "trailer << /Root 1 0 R >>\n%%EOF\n");
+    // A second page that draws nothing through the first page's resources, which
+    // Ghostscript writes without them; and filled-in form fields, which it drops.
+    rewrite(source, "empty-second.pdf", [](QPDF& pdf) {
+        QPDFObjectHandle empty = QPDFObjectHandle(pdf.getAllPages().at(0)).shallowCopy();
+        empty.replaceKey("/Contents", pdf.newStream(""));
+        pdf.addPage(pdf.makeIndirectObject(empty), false);
+    });
+    rewrite(folder / "empty-second.pdf", "empty-second-out.pdf",
+            [](QPDF& pdf) { QPDFObjectHandle(pdf.getAllPages().at(1)).removeKey("/Resources"); });
+    rewrite(source, "filled.pdf", [](QPDF& pdf) {
+        QPDFObjectHandle fields = QPDFObjectHandle::newArray();
+        for (const char* field :
+             {"<< /FT /Tx /T (name) /V (Alice) /Subtype /Widget /Rect [0 0 9 9] >>",
+              "<< /FT /Btn /T (pet) /V /Off /Subtype /Widget /Rect [0 0 9 9] >>"}) {
+            fields.appendItem(pdf.makeIndirectObject(QPDFObjectHandle::parse(field)));
+        }
+        pdf.getRoot().replaceKey("/AcroForm",
+                                 QPDFObjectHandle::newDictionary({{"/Fields", fields}}));
+    });
+    const std::string lost = "Este PDF trae un formulario relleno y el motor se comía las "
+                             "respuestas. Lo dejamos como estaba.";
     const std::string chatty(8 << 20, 'x');
     const std::vector<Row> rows{
         {"gsZero", false, 0, "a warning\n", std::nullopt},
@@ -104,6 +141,11 @@ TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
         {"gsChattyDoesNotBlock", false, 1, chatty + "\nthe end\n", chatty + " the end"},
         {"gsLostThePages", false, 0, "", dignified, "no-pages.pdf"},
         {"gsLeftThePageBlank", false, 0, "", dignified, "blank-page.pdf"},
+        {"gsKeptAPageThatDrawsNothing", false, 0, "", std::nullopt, "empty-second-out.pdf",
+         "empty-second.pdf"},
+        {"gsKeptTheAnswers", false, 0, "", std::nullopt, "filled.pdf", "filled.pdf"},
+        {"gsLostTheAnswers", false, 0, "", lost, "in.pdf", "filled.pdf"},
+        {"qpdfLeftThePageBlank", true, 0, "", dignified, "blank-page.pdf"},
         {"qpdfThreeIsWarnings", true, 3, "WARNING: odd\n", std::nullopt},
         {"qpdfLastThreeNonEmptyLines", true, 1, "a\nb\n\nc\nd\n\n", "b c d"},
         {"qpdfUtf8", true, 2, "años \xe2\x86\x92 fine\n", "años → fine"}};
@@ -115,7 +157,7 @@ TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
                                       .outputFrom = folder / row.written});
         const auto run = row.qpdf ? engine::runQPDF : engine::runGhostscript;
         try {
-            run(tool.path().string(), source, output, {150, 82}, false, {});
+            run(tool.path().string(), folder / row.read, output, {150, 82}, false, {});
             EXPECT_EQ(row.message, std::nullopt) << "the run succeeded";
             EXPECT_TRUE(fs::exists(output));
         } catch (const EngineError& error) {

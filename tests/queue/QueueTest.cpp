@@ -12,11 +12,14 @@
 #include <QJSEngine>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace zurbo {
 namespace {
@@ -162,13 +165,14 @@ TEST_F(QueueModelTest, QmlDrivesBatchesInWhichOneFailureNeverStopsTheRest)
     EXPECT_EQ(run("[values(), changes]"),
               "demolition,replaceOriginal,2.5,true,true,true,1,1,1,1,1,1");
 
-    // A drop is answered at once; its local files are queued from the event loop.
+    // A drop is answered at once; its local files (file://localhost/ too) are queued from the
+    // event loop.
     const QList<QUrl> urls =
         fileUrls({file("a.pdf", 400'000), file("b.pdf", 10), file("c.pdf", 1001)});
     EXPECT_EQ(run(QString("[model.acceptDrop(['%1', 'https://x.org/e.pdf', '%2', '%3', '%4']),"
                           "model.isDropTargeted, model.queue.count]")
                       .arg(urls[0].toString(), urls[1].toString(), urls[2].toString(),
-                           QUrl::fromLocalFile(file("d.pdf")).toString())),
+                           "file://localhost" + file("d.pdf"))),
               "true,false,0");
     QCoreApplication::processEvents();
     EXPECT_EQ(
@@ -233,6 +237,47 @@ TEST_F(QueueModelTest, QmlDrivesBatchesInWhichOneFailureNeverStopsTheRest)
     EXPECT_EQ(run("model.isDropTargeted = true; model.clearAll();"
                   "[model.queue.count, model.globalMessage, model.isDropTargeted]"),
               "0,,false");
+}
+
+// Saving a's result as b.pdf would compress a's pages again as b's: that job fails
+// instead. A window closed mid-batch stops the engine call, which runs on threads of
+// its own: the global pool (page previews) stays free even when it has one thread.
+TEST_F(QueueModelTest, NeverOverwritesALaterSourceAndStopsTheEngineWhenClosed)
+{
+    const QString a = file("a.pdf"), b = file("b.pdf");
+    model.add(fileUrls({a, b}));
+    model.setCompressFunction(engine.function());
+    model.setSavePanel(savePanel);
+    savePanel->answers = {b, pathIn(folder, "b-small.pdf")};
+    model.compressAll();
+    ASSERT_TRUE(waitForBatch(model));
+    EXPECT_EQ(each(model.jobs(), &PDFJob::state),
+              (QList{JobState::failed("Ese destino es otro PDF de la cola. Elige otro nombre."),
+                     JobState::complete()}));
+    EXPECT_EQ(engine.calledFiles(), QStringList{"b.pdf"});
+
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
+    std::atomic<bool> stopped = false;
+    auto closing = std::make_unique<CompressorModel>();
+    closing->add(fileUrls({a}));
+    closing->setExportMode(ExportMode::replaceOriginal);
+    closing->setCompressFunction([&stopped](const CompressRequest& request) -> PDFEngine::Result {
+        // Bounded, so that a run nobody stops fails the test instead of hanging it.
+        for (int waited = 0; waited < 2000 && !request.stop.stopRequested(); ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        stopped = request.stop.stopRequested();
+        throw PDFEngine::Cancelled();
+    });
+    closing->compressAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing->activeJob().has_value(); }));
+    std::atomic<bool> previewed = false;
+    QThreadPool::globalInstance()->start([&previewed] { previewed = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return previewed.load(); }, 5000));
+    closing.reset();
+    waitForEngineCalls();
+    EXPECT_TRUE(stopped);
+    QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount());
 }
 
 // Generated PDFs, one under a name with a non-ASCII letter, through the real

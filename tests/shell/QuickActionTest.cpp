@@ -4,6 +4,7 @@
 #include "FinderQuickActionInstaller.h"
 #include "FinderServicePanelController.h"
 #include "FinderServiceProgressModel.h"
+#include "PdfFixtures.h"
 #include "QueueTestSupport.h"
 #include "ScriptedEngine.h"
 #include "ScriptedPanels.h"
@@ -25,7 +26,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 Q_IMPORT_QML_PLUGIN(ZurboPlugin)
 
@@ -44,33 +47,83 @@ struct RecordingLog : SystemLog {
     std::vector<std::string> lines;
 };
 
-TEST(FinderQuickActionInstallerTest, EveryLaunchPlacesAFreshCopyOrLogsWhyNot)
+// Runs `program` and gives its standard output and error, or a failure note.
+std::string run(const QString& program, const QStringList& arguments, const fs::path& in = {})
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setWorkingDirectory(QString::fromStdString(in.string()));
+    process.start(program, arguments);
+    const bool done = process.waitForFinished(120'000);
+    const std::string output = process.readAll().toStdString();
+    return done && process.exitCode() == 0
+               ? output
+               : "exit " + std::to_string(process.exitCode()) + ": " + output;
+}
+
+// The Exec value of a key file: the first line starting "Exec=" after `from`.
+QString execValue(const std::string& keyFile, const std::string& from = "")
+{
+    const std::size_t at = keyFile.find("\nExec=", keyFile.find(from)) + 6;
+    return QString::fromStdString(keyFile.substr(at, keyFile.find('\n', at) - at));
+}
+
+// The command a file manager runs for an Exec value: key-file escapes undone, %% made %, %F
+// made the shell's "$@". Desktop entries quote like the shell's double quotes, GLib's parser
+// like its single quotes.
+QString execCommand(QString value)
+{
+    value.replace("\\\\", "\\");
+    QString command;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const bool code = value[i] == '%' && i + 1 < value.size();
+        command += !code               ? QString(value[i])
+                   : value[++i] == 'F' ? QString("\"$@\"")
+                                       : QString(value[i]);
+    }
+    return command;
+}
+
+const char* const standIn =
+    "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.out\"\ncat \"$2\" >> \"$0.out\"\n";
+
+TEST(FinderQuickActionInstallerTest, EveryLaunchPlacesEachFileManagersFileAndMendsOlderCopies)
 {
     testing::TestFolder folder;
     const fs::path resources = folder / "resources",
                    workflow = resources / "FinderQuickAction.workflow";
-    const fs::path services = folder / "home/applications", installed = services / "Zurbo.workflow";
-    const fs::path older = services / "Comprimir con ZURBO.workflow";
+    const fs::path data = folder / "data", applications = data / "applications";
+    const fs::path placed[] = {data / "nautilus/scripts/Comprimir con ZURBO",
+                               data / "kio/servicemenus/zurbo-quick-action.desktop",
+                               data / "nemo/actions/zurbo-quick-action.nemo_action"};
     RecordingLog log;
-    const auto install = [&] { FinderQuickActionInstaller(resources, services, log).install(); };
-    fs::create_directories(workflow / "bin");
-    writeFile(workflow / "entry.desktop", "fresh");
-    writeFile(workflow / "bin/launcher", "#!/bin/sh\n");
+    const auto install = [&] { FinderQuickActionInstaller(resources, data, log).install(); };
+    fs::create_directories(workflow);
+    fs::create_directories(applications / "Zurbo.workflow");
+    for (const fs::path& file : placed) {
+        writeFile(workflow / file.filename(), "fresh " + file.filename().string());
+    }
+    fs::permissions(workflow / placed[0].filename(), fs::perms::owner_all);
+    // What an earlier version left: an entry that the desktop took as the default for PDFs.
+    writeFile(applications / "Zurbo.workflow/zurbo-quick-action.desktop",
+              "[Desktop Entry]\nType=Application\nName=Z\nExec=z %F\nMimeType=application/pdf;\n");
+    ASSERT_EQ(run("update-desktop-database", {QString::fromStdString(applications.string())}), "");
+    ASSERT_NE(testing::readFile(applications / "mimeinfo.cache").find("Zurbo"), std::string::npos);
     install();
-    fs::create_directories(older);
-    writeFile(installed / "entry.desktop", "edited");
-    writeFile(installed / "added-by-hand", "x");
+    writeFile(placed[1], "edited");
     install();
-    EXPECT_FALSE(fs::exists(older) || fs::exists(installed / "added-by-hand"));
-    EXPECT_EQ(testing::readFile(installed / "entry.desktop"), "fresh");
-    EXPECT_TRUE(fs::exists(installed / "bin/launcher") && fs::exists(services / "mimeinfo.cache"));
+    for (const fs::path& file : placed) {
+        EXPECT_EQ(testing::readFile(file), "fresh " + file.filename().string());
+    }
+    EXPECT_EQ(fs::status(placed[0]).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
+    EXPECT_FALSE(fs::exists(applications / "Zurbo.workflow"));
+    EXPECT_EQ(testing::readFile(applications / "mimeinfo.cache"), "[MIME Cache]\n");
 
-    fs::create_directories(older);
     fs::remove_all(workflow);
     install();
-    EXPECT_FALSE(fs::exists(older) || fs::exists(installed)) << "removals are not undone";
-    fs::remove_all(folder / "home");
-    writeFile(folder / "home", "a file where the folder goes");
+    EXPECT_FALSE(fs::exists(placed[0])) << "removals are not undone";
+    fs::remove_all(data);
+    writeFile(data, "a file where the folder goes");
     install();
     ASSERT_EQ(log.lines.size(), 2u);
     for (const std::string& line : log.lines) {
@@ -79,38 +132,125 @@ TEST(FinderQuickActionInstallerTest, EveryLaunchPlacesAFreshCopyOrLogsWhyNot)
     }
 }
 
-// The launcher in a tree of its own finds the stand-in program beside it.
+// The launcher in a build tree finds the stand-in program beside the resource folder; in an
+// installed tree whose program cannot start, it leaves no list behind.
 TEST(QuickActionLauncherTest, HandsOverThePathsOneALineInAFreshFile)
 {
     testing::TestFolder folder;
     const fs::path launcher = folder / "resources/FinderQuickAction.workflow/zurbo-quick-action";
     fs::create_directories(launcher.parent_path());
     fs::copy_file(ZURBO_QUICK_ACTION_LAUNCHER, launcher);
-    writeFile(folder / "zurbo",
-              "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.out\"\ncat \"$2\" >> \"$0.out\"\n");
+    writeFile(folder / "zurbo", standIn);
     fs::permissions(folder / "zurbo", fs::perms::owner_all);
-    QStringList paths{"/d/a.pdf", " /d/leading space.pdf", "/d/b.PDF"};
+    QStringList paths{"/d/a.pdf", " leading space.pdf", "/d/b.PDF"};
     for (const char* lineBreak : {"\n", "\r", "\v", "\f", "\u0085", "\u2028", "\u2029"}) {
         paths.insert(1, "/d/two" + QString::fromUtf8(lineBreak) + "lines.pdf");
     }
-    ASSERT_EQ(QProcess::execute(QString::fromStdString(launcher.string()), paths), 0);
+    // GNOME Files names the selection relative to the folder it shows.
+    ASSERT_EQ(run("sh",
+                  QStringList{"-c", "exec \"$0\" \"$@\" \"$(printf 'caf\\351.pdf')\"",
+                              QString::fromStdString(launcher.string())} +
+                      paths,
+                  folder.path()),
+              "");
     const QString handedOver = QString::fromStdString(testing::readFile(folder / "zurbo.out"));
     EXPECT_TRUE(handedOver.startsWith(flag + "\n" + qgetenv("TMPDIR") + "/zurbo-quick-action."));
-    EXPECT_TRUE(handedOver.endsWith("\n/d/a.pdf\n /d/leading space.pdf\n/d/b.PDF\n"));
+    EXPECT_TRUE(
+        handedOver.endsWith("\n/d/a.pdf\n" + pathIn(folder, " leading space.pdf") + "\n/d/b.PDF\n"))
+        << handedOver.toStdString();
     EXPECT_EQ(handedOver.count('\n'), 5) << handedOver.toStdString();
+
+    const fs::path installed = folder / "usr/share/zurbo/FinderQuickAction.workflow/launcher";
+    fs::create_directories(installed.parent_path());
+    fs::copy_file(launcher, installed);
+    fs::create_directories(folder / "usr/bin");
+    writeFile(folder / "usr/bin/zurbo", "#!/no/such/interpreter\n");
+    fs::permissions(folder / "usr/bin/zurbo", fs::perms::owner_all);
+    EXPECT_EQ(QProcess::execute(QString::fromStdString(installed.string()), {"/d/a.pdf"}), 127);
+    EXPECT_EQ(QDir(qgetenv("TMPDIR")).entryList({"zurbo-quick-action.*"}), QStringList());
+}
+
+// Installs the build this test runs in under a prefix whose name needs quoting everywhere.
+TEST(InstallationTest, LaysOutTheApplicationWhoseEntriesReachTheInstalledPrograms)
+{
+    testing::TestFolder folder;
+    const fs::path prefix = folder / "pre fix %F 'q' \"d\" $HOME", share = prefix / "share";
+    const QString at = QString::fromStdString(prefix.string());
+    ASSERT_EQ(run("cmake", {"--install", ZURBO_BUILD_DIR, "--prefix", at}).rfind("--", 0), 0u);
+    for (const char* file : {"bin/zurbo", "bin/zurbo-compress", "share/zurbo/Fonts/Sink.ttf",
+                             "share/zurbo/MascotStates.png", "share/man/man1/zurbo-compress.1.gz",
+                             "share/icons/hicolor/256x256/apps/app.zurbo.Zurbo.png"}) {
+        EXPECT_TRUE(fs::exists(prefix / file)) << file;
+    }
+    const fs::path entry = share / "applications/app.zurbo.Zurbo.desktop";
+    const fs::path workflow = share / "zurbo/FinderQuickAction.workflow";
+    EXPECT_EQ(run("desktop-file-validate", {QString::fromStdString(entry.string())}), "");
+    EXPECT_EQ(testing::readFile(entry).find("MimeType"), std::string::npos) << "claims PDFs";
+    EXPECT_NE(run("appstreamcli",
+                  {"validate", "--no-net", at + "/share/metainfo/app.zurbo.Zurbo.metainfo.xml"})
+                  .find("✔"),
+              std::string::npos);
+    // Dolphin's service menus are of KDE's own type, which the validator knows only by name.
+    const std::string serviceMenu =
+        run("desktop-file-validate",
+            {QString::fromStdString((workflow / "zurbo-quick-action.desktop").string())});
+    for (const QString& line :
+         QString::fromStdString(serviceMenu).split('\n', Qt::SkipEmptyParts)) {
+        EXPECT_TRUE(line.contains("the type is \"Service\"")) << line.toStdString();
+    }
+
+    testing::writeFixturePdf(folder / "in.pdf", testing::imageHeavyDocument(2));
+    EXPECT_EQ(run(at + "/bin/zurbo-compress",
+                  {"--output", pathIn(folder, "out.pdf"), pathIn(folder, "in.pdf")})
+                  .find("exit"),
+              std::string::npos);
+    EXPECT_LT(fs::file_size(folder / "out.pdf"), fs::file_size(folder / "in.pdf"));
+
+    // Every entry a file manager runs reaches the installed launcher, and it the installed
+    // program (here a stand-in); so does the D-Bus service.
+    writeFile(prefix / "bin/zurbo", standIn);
+    const std::string desktop = testing::readFile(workflow / "zurbo-quick-action.desktop");
+    const std::pair<QString, QStringList> commands[] = {
+        {"exec \"$0\" \"$@\"",
+         {QString::fromStdString((workflow / "Comprimir con ZURBO").string())}},
+        {"exec " + execCommand(execValue(desktop, "[Desktop Action")), {"sh"}},
+        {"exec " +
+             execCommand(execValue(testing::readFile(workflow / "zurbo-quick-action.nemo_action"))),
+         {"sh"}},
+        {"exec " + execValue(testing::readFile(share / "dbus-1/services/app.zurbo.Zurbo.service")) +
+             " " + flag + " \"$1\"",
+         {"sh"}},
+    };
+    writeFile(folder / "list", "/d/a.pdf\n");
+    for (const auto& [command, start] : commands) {
+        SCOPED_TRACE(command.toStdString());
+        fs::remove(prefix / "bin/zurbo.out");
+        run("sh",
+            QStringList{"-c", command} + start +
+                QStringList{command.contains("--finder") ? pathIn(folder, "list") : "/d/a.pdf"},
+            folder.path());
+        EXPECT_EQ(testing::readFile(prefix / "bin/zurbo.out").substr(0, 22),
+                  "--finder-quick-action\n");
+        EXPECT_TRUE(testing::readFile(prefix / "bin/zurbo.out").ends_with("\n/d/a.pdf\n"));
+    }
+    for (const fs::directory_entry& file : fs::recursive_directory_iterator(share)) {
+        EXPECT_TRUE(!file.is_regular_file() ||
+                    testing::readFile(file).find(ZURBO_BUILD_DIR) == std::string::npos)
+            << file;
+    }
 }
 
 class ZurboAppDelegateTest : public ::testing::Test {
 protected:
     std::unique_ptr<ZurboAppDelegate> launch(const QStringList& arguments)
     {
-        fs::remove_all(applications);
+        fs::remove_all(data);
         auto delegate = std::make_unique<ZurboAppDelegate>(QStringList{"zurbo"} + arguments);
         delegate->setPanelTools({std::make_shared<testing::ScriptedSavePanel>()});
         mainWindow.setVisible(delegate->showsMainWindowAtLaunch());
         delegate->applicationDidFinishLaunching();
         QTest::qWait(500); // past every fitting step
-        EXPECT_TRUE(fs::exists(applications / "Zurbo.workflow"));
+        EXPECT_TRUE(fs::exists(data / "nautilus/scripts/Comprimir con ZURBO"));
         return delegate;
     }
     // 0 when the application quits, 1 when it goes on: quit() needs its loop.
@@ -121,7 +261,7 @@ protected:
         return QCoreApplication::exec();
     }
 
-    const fs::path applications = fs::path(qgetenv("XDG_DATA_HOME").toStdString()) / "applications";
+    const fs::path data = fs::path(qgetenv("XDG_DATA_HOME").toStdString());
     testing::TestFolder folder;
     const QString list = pathIn(folder, "list");
     QWindow mainWindow;
@@ -174,20 +314,27 @@ TEST_F(ZurboServicesTest, EachRequestWithPdfsOpensAPanelOfItsOwn)
         QTest::qWait(50); // the panel opens right after the answer
         return reply.arguments().value(0, reply.errorMessage()).toString();
     };
-    EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/scans", "https://example.org/a.pdf"}),
+    EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/scans", "https://example.org/a.pdf",
+                       "file://elsewhere/d/a.pdf", "file:d/a.pdf"}),
               "ZURBO no ha recibido ningún PDF. El gestor de archivos se ha hecho el sueco.");
     EXPECT_EQ(delegate->servicePanelController(), nullptr);
     EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/first.pdf"}), "");
-    QPointer<FinderServicePanelController> earlier = delegate->servicePanelController();
-    EXPECT_EQ(request({"file:///d/second.PDF"}), "");
-    QPointer<FinderServicePanelController> newer = delegate->servicePanelController();
-    ASSERT_TRUE(earlier && newer && earlier != newer);
-    EXPECT_EQ(earlier->model()->sourceURLs(), QList<QUrl>{QUrl("file:///d/first.pdf")});
-    EXPECT_EQ(newer->model()->sourceURLs(), QList<QUrl>{QUrl("file:///d/second.PDF")});
+    QPointer<FinderServicePanelController> first = delegate->servicePanelController();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->model()->sourceURLs(), QList<QUrl>{QUrl("file:///d/first.pdf")});
+    EXPECT_EQ(closeAndWatchForQuit(first->panel()), 1);
 
-    EXPECT_EQ(closeAndWatchForQuit(earlier->panel()), 1);
-    ASSERT_TRUE(newer && earlier.isNull() && delegate->servicePanelController() == newer);
-    EXPECT_EQ(closeAndWatchForQuit(newer->panel()), 1);
+    // A quick-action panel and a request's: the process ends with the last one, whichever.
+    delegate->showServicePanel({QUrl("file:///d/own.pdf")}, true);
+    QPointer<FinderServicePanelController> own = delegate->servicePanelController();
+    EXPECT_EQ(request({"file://localhost/d/second.PDF"}), "");
+    QPointer<FinderServicePanelController> newer = delegate->servicePanelController();
+    ASSERT_TRUE(own && newer && own != newer);
+    EXPECT_EQ(newer->model()->sourceURLs(), QList<QUrl>{QUrl("file:///d/second.PDF")});
+    EXPECT_EQ(newer->panel()->position() - own->panel()->position(), QPoint(32, 32));
+    EXPECT_EQ(closeAndWatchForQuit(own->panel()), 1);
+    ASSERT_TRUE(newer && own.isNull() && delegate->servicePanelController() == newer);
+    EXPECT_EQ(closeAndWatchForQuit(newer->panel()), 0);
 }
 
 TEST(FinderServicePhraseTest, FollowsTheBarInFifths)
@@ -205,8 +352,8 @@ TEST(FinderServicePhraseTest, FollowsTheBarInFifths)
 }
 
 struct RecordingFileBrowser : FileBrowserReveal {
-    void reveal(const QString& path) override { revealed.append(path); }
-    QStringList revealed;
+    void reveal(const QStringList& paths) override { requests.append(paths); }
+    QList<QStringList> requests;
 };
 
 // Save dialogs put the first `answered` sources in "out/", then back out.
@@ -328,8 +475,8 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
             "|PDFS LISTOS PARA SALIR|MOSTRAR EN CARPETA|CERRAR");
     EXPECT_EQ(testing::ViewProbe::tabWalk(window), "button MOSTRAR EN CARPETA|button CERRAR");
     testing::ViewProbe::press(window, "MOSTRAR EN CARPETA", Qt::Key_Return);
-    EXPECT_EQ(fileBrowser.revealed,
-              QStringList({pathIn(folder, "out/a.pdf"), pathIn(folder, "out/" + names[1])}));
+    const QStringList outputs{pathIn(folder, "out/a.pdf"), pathIn(folder, "out/" + names[1])};
+    EXPECT_EQ(fileBrowser.requests, QList<QStringList>{outputs});
     closeWith("closeButton", "complete");
 }
 
@@ -363,6 +510,38 @@ TEST_F(FinderServicePanelTest, StopsAtACancelledDialogOrAFailedFile)
                         "megas...||heroIllustration|PERFIL SIN PIEDAD · 150 PPP|OCULTAR");
     QMetaObject::invokeMethod(item("hideButton"), "clicked");
     EXPECT_EQ(closes, 2);
+}
+
+// Saving a's result as b.pdf would compress a's pages again as b's: the run stops there.
+// Closing a panel stops its engine call: nothing finishes unseen after the panel is gone.
+TEST_F(FinderServicePanelTest, NeverOverwritesALaterSourceAndStopsWhenClosed)
+{
+    const QStringList sources{testing::writeSizedFile(folder, "a.pdf", 10),
+                              testing::writeSizedFile(folder, "b.pdf", 10)};
+    panel->answers = {sources.at(1), pathIn(folder, "b-small.pdf")};
+    controller.show(testing::fileUrls(sources), [] {});
+    model = controller.model();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(model->statusPhrase(), "Ese destino es otro PDF de la cola. Elige otro nombre.");
+    EXPECT_TRUE(engine.calls().isEmpty());
+
+    std::atomic<bool> stopped = false;
+    FinderServicePanelController closing(
+        {panel,
+         [&stopped](const CompressRequest& request) -> PDFEngine::Result {
+             // Bounded, so that a run nobody stops fails the test instead of hanging it.
+             for (int waited = 0; waited < 2000 && !request.stop.stopRequested(); ++waited) {
+                 std::this_thread::sleep_for(5ms);
+             }
+             stopped = request.stop.stopRequested();
+             throw PDFEngine::Cancelled();
+         },
+         &fileBrowser});
+    panel->answers = {pathIn(folder, "out.pdf")};
+    closing.show(testing::fileUrls({sources.at(0)}), [] {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !closing.model()->activeFile().isEmpty(); }));
+    closing.panel()->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stopped.load(); }));
 }
 
 } // namespace

@@ -40,7 +40,7 @@ struct Outcome {
 };
 
 struct RecordingFileBrowser : FileBrowserReveal {
-    void reveal(const QString& path) override { revealed.append(path); }
+    void reveal(const QStringList& paths) override { revealed.append(paths); }
     QStringList revealed;
 };
 
@@ -53,6 +53,7 @@ protected:
     {
         PagePreviewProvider::installInto(engine);
         model.setCompressFunction([this](const CompressRequest& request) {
+            lastTarget = request.targetBytes.value_or(-1);
             while (held) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
@@ -191,6 +192,7 @@ protected:
     TestFolder folder;
     const QString dir = QString::fromStdString(folder.path().string()) + '/';
     std::atomic<bool> held = false;
+    std::atomic<std::int64_t> lastTarget = -1;
     QHash<QString, Outcome> script;
     CompressorModel model;
     RecordingFileBrowser files;
@@ -376,11 +378,24 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
     click("closeComparison");
 
     // The failure beats a running batch too; only an explicit miss is admitted; empty saves 0.
+    // The batch runs with the target on screen, even while its field has the focus.
     model.add({file("vacio.pdf", {.targetReached = false}, 0)});
+    model.setTargetEnabled(true);
+    auto* target = qobject_cast<QQuickItem*>(find("targetField"));
+    target->forceActiveFocus();
+    target->setProperty("text", "0.5");
     held = true;
     click("actionButton");
     expect("consoleTitle=TORTURA EN CURSO; consoleMascot/mascotSheet.y=-64");
     release();
+    EXPECT_EQ(lastTarget, 524'288);
+    // Text that is not a number leaves the last target, shown again.
+    target->forceActiveFocus();
+    target->setProperty("text", "");
+    QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+    release();
+    EXPECT_EQ(lastTarget, 524'288);
+    expect("targetField=0.5");
     expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
            "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
            "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
@@ -440,7 +455,7 @@ TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
         EXPECT_EQ(window.geometry() == QRect(20, 20, 760, 760), fitted) << arguments.size();
         EXPECT_EQ(window.minimumSize() == QSize(760, 650), fitted) << arguments.size();
     }
-    EXPECT_TRUE(std::filesystem::exists(home / "data/applications/Zurbo.workflow"));
+    EXPECT_TRUE(std::filesystem::exists(home / "data/nautilus/scripts/Comprimir con ZURBO"));
     for (const auto& [name, value] : saved) {
         value.isNull() ? qunsetenv(name) : qputenv(name, value);
     }
@@ -454,19 +469,22 @@ class FileManager : public QObject {
 public:
     FileManager() { QDesktopServices::setUrlHandler("file", this, "open"); }
     ~FileManager() override { QDesktopServices::unsetUrlHandler("file"); }
-    QStringList shown;
+    QList<QStringList> shown; // one entry per call
     QList<QUrl> opened;
 
 public slots:
-    Q_SCRIPTABLE void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+    Q_SCRIPTABLE void ShowItems(const QStringList& uris, const QString&) { shown.append(uris); }
     void open(const QUrl& url) { opened += url; }
 };
 
-// The containing folder opens until a file manager answers; then that shows the file itself.
-TEST(Reveal, AsksTheFileManagerToShowTheFileAndFallsBackToTheFolder)
+// Each containing folder opens once until a file manager answers; then that shows the files
+// themselves, all in one call.
+TEST(Reveal, AsksTheFileManagerToShowTheFilesAtOnceAndFallsBackToTheirFolders)
 {
-    const QString path = QStringLiteral("/home/ana/informes/informe.pdf");
-    const QList<QUrl> folder{QUrl::fromLocalFile("/home/ana/informes")};
+    const QStringList paths{"/home/ana/informes/informe.pdf", "/home/ana/fotos/a.pdf",
+                            "/home/ana/informes/anexo.pdf"};
+    const QList<QUrl> folders{QUrl::fromLocalFile("/home/ana/informes"),
+                              QUrl::fromLocalFile("/home/ana/fotos")};
     FileManager fileManager;
 
     // A bus of the test's own that starts no services, so that no real file manager answers.
@@ -482,18 +500,20 @@ TEST(Reveal, AsksTheFileManagerToShowTheFileAndFallsBackToTheFolder)
     ASSERT_TRUE(daemon.waitForReadyRead(5000));
     const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
     DesktopFileBrowserReveal lonely(QDBusConnection::connectToBus(address, "lonely"));
-    lonely.reveal(path);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return fileManager.opened == folder; }));
+    lonely.reveal(paths);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileManager.opened == folders; }));
 
     QDBusConnection service = QDBusConnection::connectToBus(address, "fileManager");
     ASSERT_TRUE(service.registerService("org.freedesktop.FileManager1"));
     ASSERT_TRUE(service.registerObject("/org/freedesktop/FileManager1", &fileManager,
                                        QDBusConnection::ExportScriptableSlots));
     DesktopFileBrowserReveal reveal(QDBusConnection::connectToBus(address, "window"));
-    reveal.reveal(path);
+    reveal.reveal(paths);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !fileManager.shown.isEmpty(); }));
-    EXPECT_EQ(fileManager.shown, QStringList{"file:///home/ana/informes/informe.pdf"});
-    EXPECT_EQ(fileManager.opened.size(), 1);
+    const QStringList uris{"file:///home/ana/informes/informe.pdf", "file:///home/ana/fotos/a.pdf",
+                           "file:///home/ana/informes/anexo.pdf"};
+    EXPECT_EQ(fileManager.shown, QList<QStringList>{uris});
+    EXPECT_EQ(fileManager.opened.size(), 2);
 }
 
 } // namespace
