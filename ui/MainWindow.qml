@@ -20,7 +20,6 @@ ApplicationWindow {
     // own, which the application's palette (for the file dialogs) does not reach.
     palette.window: Theme.menuSurface
     palette.windowText: Theme.cream
-    palette.disabled.windowText: Theme.midGray
     palette.light: Theme.charcoal
     palette.midlight: Theme.ink
     palette.mid: Theme.charcoal
@@ -66,6 +65,7 @@ ApplicationWindow {
         contentItem: Item {
             implicitWidth: title.implicitWidth + 48 + keys.implicitWidth
             implicitHeight: title.implicitHeight
+            opacity: command.enabled ? 1 : 0.4
 
             Text {
                 id: title
