@@ -21,7 +21,7 @@ Rectangle {
 
     signal activated()
 
-    implicitHeight: row.implicitHeight + 12
+    implicitHeight: Math.ceil(row.implicitHeight) + 12
     radius: 18
     color: selected ? ink : Theme.keyGray
     border.width: selected ? 2 : 0
