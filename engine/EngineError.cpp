@@ -13,9 +13,9 @@ std::string describe(PDFEngine::EngineError::Kind kind, const std::string& messa
     case Kind::compressionFailed:
         return message.empty() ? "El PDF se ha puesto digno y no se ha dejado comprimir." : message;
     case Kind::documentUnreadable:
-        return "Este PDF viene con las tripas raras y macOS no consigue abrirlo.";
+        return "Este PDF viene con las tripas raras y ZURBO no consigue abrirlo.";
     case Kind::systemFilterUnavailable:
-        return "El motor PDF de macOS se ha ido a fumar. Reinicia la app y volvemos al ataque.";
+        return "El motor PDF de ZURBO se ha ido a fumar. Reinicia la app y volvemos al ataque.";
     case Kind::outputMissing:
         return "El motor terminó, pero el PDF nuevo se fue a por tabaco.";
     }

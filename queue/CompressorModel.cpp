@@ -30,7 +30,7 @@ const QString saveCancelledMessage =
 const QString nothingSlimmedMessage =
     QStringLiteral("No ha adelgazado nadie. Revisa esos PDFs, que vienen torcidos.");
 const QString saveMessage = QStringLiteral("Ponle el nombre que quieras. Si eliges el original, "
-                                           "macOS te pedirá confirmar la sustitución.");
+                                           "tendrás que confirmar la sustitución.");
 const QString savePrompt = QStringLiteral("GUARDAR PDF");
 const QString openMessage = QStringLiteral("Elige los PDFs que necesitan adelgazar urgentemente.");
 

@@ -2,6 +2,7 @@
 
 #include "BundledFonts.h"
 #include "CompressorModel.h"
+#include "DarkPalette.h"
 #include "DesktopFileBrowserReveal.h"
 #include "FileDialogOpenPanel.h"
 #include "FileDialogSavePanel.h"
@@ -62,6 +63,7 @@ ZurboApp::ZurboApp(QObject* parent)
         QCoreApplication::installTranslator(&m_qtTranslations);
     }
     BundledFonts::registerBundledFonts();
+    DarkPalette::applyToApplication();
     m_model->setOpenPanel(std::make_shared<FileDialogOpenPanel>());
     m_model->setSavePanel(std::make_shared<FileDialogSavePanel>());
     PagePreviewProvider::installInto(m_engine);

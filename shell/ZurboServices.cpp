@@ -41,7 +41,8 @@ QString ZurboServices::compressPDFs(const QStringList& uris)
     // Anything but a local file is never looked at.
     const QList<QUrl> pdfs = quickaction::pdfUrls(localFileUrls(urls));
     if (pdfs.isEmpty()) {
-        return QStringLiteral("ZURBO no ha recibido ningún PDF. El Finder se ha hecho el sueco.");
+        return QStringLiteral(
+            "ZURBO no ha recibido ningún PDF. El gestor de archivos se ha hecho el sueco.");
     }
     // The panel's save dialogs are modal; the caller gets its answer first
     // rather than waiting on them.

@@ -2,8 +2,9 @@
 
 #include "ResourceLocation.h"
 
-#include <QFont>
 #include <QFontDatabase>
+#include <QHash>
+#include <QRawFont>
 #include <QStringList>
 
 namespace zurbo {
@@ -21,17 +22,30 @@ constexpr BundledFace bundledFaces[] = {
     {"RobotoCondensed-Bold", "RobotoCondensed-Bold.ttf"},
 };
 
+// Application fonts belong to the process, and so does what each was registered as.
+QHash<QString, QFont>& registeredFaces()
+{
+    static QHash<QString, QFont> faces;
+    return faces;
+}
+
 } // namespace
 
 void BundledFonts::registerFrom(const std::filesystem::path& resourceDirectory)
 {
     for (const BundledFace& face : bundledFaces) {
-        const std::filesystem::path file = resourceDirectory / "Fonts" / face.fileName;
-        const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file.string()));
+        const QString file =
+            QString::fromStdString((resourceDirectory / "Fonts" / face.fileName).string());
+        const int id = QFontDatabase::addApplicationFont(file);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
-        if (!families.isEmpty()) {
-            QFont::insertSubstitution(QString::fromLatin1(face.postScriptName), families.first());
+        if (families.isEmpty()) {
+            continue;
         }
+        const QString name = QString::fromLatin1(face.postScriptName);
+        QFont::insertSubstitution(name, families.first());
+        QFont font(families.first());
+        font.setStyleName(QRawFont(file, 1).styleName());
+        registeredFaces().insert(name, font);
     }
 }
 
@@ -40,6 +54,13 @@ void BundledFonts::registerBundledFonts()
     if (const auto directory = applicationResourceDirectory()) {
         registerFrom(*directory);
     }
+}
+
+QFont BundledFonts::face(const QString& postScriptName, int pixelSize) const
+{
+    QFont font = registeredFaces().value(postScriptName, QFont(postScriptName));
+    font.setPixelSize(pixelSize);
+    return font;
 }
 
 } // namespace zurbo

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFont>
+#include <QObject>
 #include <QString>
+#include <QtQml/qqmlregistration.h>
 
 #include <filesystem>
 
@@ -11,8 +14,14 @@ namespace zurbo {
 // their PostScript names: "SinkRegular" (display), "RobotoCondensed-Regular"
 // and "RobotoCondensed-Bold".
 // ----------------------------------------------------------------------------
-class BundledFonts {
+class BundledFonts : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
 public:
+    using QObject::QObject;
+
     // Registers Sink.ttf, RobotoCondensed-Regular.ttf and RobotoCondensed-Bold.ttf
     // from `resourceDirectory`/Fonts, in that order, and makes each PostScript
     // name a substitute for the family the file holds. A missing or broken
@@ -21,6 +30,11 @@ public:
 
     // The same from the application's resource folder; nothing without one.
     static void registerBundledFonts();
+
+    // The registered file's own face at `pixelSize` pixels: its family and its
+    // style, so that a family the system also has in other weights still
+    // resolves to this file's. An unregistered name asks for the name itself.
+    Q_INVOKABLE QFont face(const QString& postScriptName, int pixelSize) const;
 };
 
 } // namespace zurbo

@@ -40,11 +40,11 @@ Rectangle {
         id: stack
         anchors.fill: parent
         anchors.margins: 17
-        spacing: 12
+        spacing: 8
 
         Item {
             width: parent.width
-            height: Math.max(status.implicitHeight, percentage.implicitHeight)
+            height: Math.max(status.height, percentage.height)
 
             Rectangle {
                 id: dot
@@ -54,7 +54,7 @@ Rectangle {
                 radius: 4
                 color: Theme.ink
             }
-            Text {
+            DisplayText {
                 id: status
                 objectName: "consoleTitle"
                 anchors.left: dot.right
@@ -62,31 +62,31 @@ Rectangle {
                 anchors.right: percentage.left
                 anchors.verticalCenter: parent.verticalCenter
                 text: root.statusTitle
-                font: Theme.sink(25)
-                lineHeight: Theme.displayLineHeight
+                size: 25
                 color: Theme.ink
                 wrapMode: Text.Wrap
                 maximumLineCount: 2
             }
-            Text {
+            DisplayText {
                 id: percentage
                 objectName: "consolePercentage"
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
                 text: Math.max(0, Math.trunc(root.compressor.overallProgress * 100)) + "%"
-                font: Theme.sink(43)
-                lineHeight: Theme.displayLineHeight
+                size: 43
                 color: Theme.ink
             }
         }
 
-        Row {
+        // The mascot's room is kept while it is hidden, so that nothing moves when it shows.
+        Item {
             width: parent.width
-            spacing: 10
+            height: Math.max(phrase.height, mascot.height)
 
             Text {
+                id: phrase
                 objectName: "consolePhrase"
-                width: parent.width - (mascot.visible ? mascot.width + parent.spacing : 0)
+                width: parent.width - mascot.width - 10
                 height: Math.max(48, implicitHeight)
                 text: root.phrase
                 font: Theme.condensed(17)
@@ -98,6 +98,8 @@ Rectangle {
             MascotSprite {
                 id: mascot
                 objectName: "consoleMascot"
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
                 visible: root.compressor.isWorking || root.mascotState === MascotSprite.Error
                 mascotState: root.mascotState
                 size: 64
@@ -123,10 +125,12 @@ Rectangle {
             }
         }
 
+        // Its line stays when no job is active, empty.
         Text {
             objectName: "activeFileName"
-            visible: root.hasActiveJob
+            width: parent.width
             text: root.hasActiveJob ? root.activeJob.fileName : ""
+            elide: Text.ElideMiddle
             font: Theme.condensed(9)
             color: Theme.withAlpha(Theme.ink, 0.54)
         }

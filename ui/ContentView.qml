@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Templates as T
 import Zurbo
 
 // The main window's content: a fixed 1180 x 930 canvas, shrunk to fit and centred on ink.
@@ -14,6 +15,7 @@ Rectangle {
     readonly property real canvasScale: Math.min(1, width / 1180, height / 930)
 
     color: Theme.ink
+    onComparisonJobChanged: comparisonJob !== null ? sheet.open() : sheet.close()
 
     function closeComparison() {
         root.comparisonJob = null
@@ -49,15 +51,14 @@ Rectangle {
         Item {
             id: header
             width: parent.width
-            height: wordmark.implicitHeight + 40
+            height: wordmark.height + 40
 
-            Text {
+            DisplayText {
                 id: wordmark
                 anchors.horizontalCenter: parent.horizontalCenter
                 y: 22
                 text: "ZURBO"
-                font: Theme.sink(92)
-                lineHeight: Theme.displayLineHeight
+                size: 92
                 color: Theme.mint
             }
             Row {
@@ -66,7 +67,10 @@ Rectangle {
                 anchors.verticalCenter: wordmark.verticalCenter
                 spacing: 6
 
-                KeyCap { label: "⌘" }
+                KeyCap {
+                    objectName: "openKeyCap"
+                    label: "Ctrl"
+                }
                 KeyCap { label: "O" }
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
@@ -77,14 +81,13 @@ Rectangle {
             }
         }
 
-        Flickable {
+        ScrollArea {
+            id: scrollArea
+            objectName: "scrollArea"
             anchors.top: header.bottom
             anchors.bottom: parent.bottom
             width: parent.width
             contentHeight: content.implicitHeight
-            clip: true
-            boundsBehavior: Flickable.StopAtBounds
-            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
             Column {
                 id: content
@@ -116,6 +119,7 @@ Rectangle {
                 }
 
                 ResultCard {
+                    id: resultCard
                     objectName: "resultCard"
                     width: parent.width
                     visible: root.model.completedJobs.length > 0
@@ -131,66 +135,58 @@ Rectangle {
                     objectName: "privacyNote"
                     spacing: 7
 
-                    // A padlock, drawn: no installed face is sure to have one.
-                    Item {
+                    Glyph {
                         anchors.verticalCenter: parent.verticalCenter
-                        width: 8
-                        height: 10
-
-                        Rectangle {
-                            x: 1.5
-                            width: 5
-                            height: 6
-                            radius: 2.5
-                            color: "transparent"
-                            border.width: 1.2
-                            border.color: Theme.withAlpha(Theme.cream, 0.44)
-                        }
-                        Rectangle {
-                            y: 4
-                            width: 8
-                            height: 6
-                            radius: 1
-                            color: Theme.withAlpha(Theme.cream, 0.44)
-                        }
+                        name: "lock"
+                        size: 10
+                        color: Theme.withAlpha(Theme.cream, 0.44)
                     }
                     Text {
-                        text: "TODO QUEDA EN TU MAC · CERO NUBES · CERO SERVIDORES TURBIOS · CERO MOVIDAS"
+                        objectName: "privacyText"
+                        text: "TODO QUEDA EN TU ORDENADOR · CERO NUBES · CERO SERVIDORES TURBIOS · CERO MOVIDAS"
                         font: Theme.monospaced(9, Font.Bold)
                         color: Theme.withAlpha(Theme.cream, 0.44)
                     }
                 }
             }
         }
+    }
 
-        // The comparison sheet, modal over the canvas.
-        Rectangle {
-            objectName: "comparisonSheet"
-            anchors.fill: parent
-            visible: root.comparisonJob !== null
+    // The comparison sheet, modal over the whole window, at its full size while the window
+    // allows it.
+    Popup {
+        id: sheet
+        objectName: "comparisonSheet"
+        parent: T.Overlay.overlay
+        anchors.centerIn: parent
+        width: Math.min(parent.width, Math.max(900, 1080 * root.canvasScale))
+        height: Math.min(parent.height, Math.max(650, 820 * root.canvasScale))
+        padding: 0
+        modal: true
+        focus: true
+        closePolicy: Popup.CloseOnEscape
+        onClosed: root.closeComparison()
+        T.Overlay.modal: Rectangle {
             color: Qt.rgba(0, 0, 0, 0.55)
+        }
 
-            MouseArea {
-                anchors.fill: parent
-                acceptedButtons: Qt.AllButtons
-            }
-            Loader {
-                anchors.centerIn: parent
-                width: 1080
-                height: 820
-                active: root.comparisonJob !== null
-                sourceComponent: PDFComparisonView {
-                    objectName: "comparisonView"
-                    job: root.comparisonJob
-                    onDismiss: root.closeComparison()
-                }
+        contentItem: Loader {
+            active: root.comparisonJob !== null
+            sourceComponent: PDFComparisonView {
+                objectName: "comparisonView"
+                job: root.comparisonJob
+                onDismiss: root.closeComparison()
             }
         }
     }
 
-    Shortcut {
-        sequence: "Escape"
-        enabled: root.comparisonJob !== null
-        onActivated: root.closeComparison()
+    // The savings of a finished batch are shown, wherever the user had scrolled.
+    Connections {
+        target: root.model
+
+        function onIsWorkingChanged() {
+            if (!root.model.isWorking && resultCard.visible)
+                Qt.callLater(() => scrollArea.reveal(resultCard))
+        }
     }
 }

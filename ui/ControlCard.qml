@@ -39,38 +39,24 @@ Rectangle {
         compressor.compressAll()
     }
 
-    // The settings on top, the console and the button at the bottom, a gap of at least 4
-    // between them. When the faces' metrics need more than the card's height, the whole
-    // content shrinks evenly rather than letting the console cover the settings.
+    // The settings on top, the console and the button at the bottom, laid out once for every
+    // state: the console keeps room for its mascot and file name even while they are hidden.
     Item {
         id: content
 
-        readonly property real availableHeight: root.height - 44
-        readonly property real neededHeight: stack.implicitHeight + 4 + 16 + bottom.implicitHeight
-        readonly property real fit: Math.min(1, availableHeight / Math.max(1, neededHeight))
-
-        x: 22
-        y: 22
-        width: (root.width - 44) / fit
-        height: availableHeight / fit
-        scale: fit
-        transformOrigin: Item.TopLeft
-        // Drawn whole, then shrunk as one picture: rounded shapes scaled one by one get
-        // stray edges from the software renderer.
-        layer.enabled: fit < 1 && GraphicsInfo.api === GraphicsInfo.Software
-        layer.smooth: true
+        anchors.fill: parent
+        anchors.margins: 22
 
         Column {
             id: stack
             width: parent.width
-            spacing: 16
+            spacing: 10
 
-            Text {
+            DisplayText {
                 width: parent.width
                 wrapMode: Text.Wrap
                 text: "¿CUÁNTO LO\nADELGAZAMOS?"
-                font: Theme.sink(44)
-                lineHeight: Theme.displayLineHeight
+                size: 44
                 color: Theme.ink
             }
             Text {
@@ -146,7 +132,12 @@ Rectangle {
                         text: root.megabytesText(root.compressor.targetMegabytes)
                         font: Theme.monospaced(22, Font.Black)
                         color: Theme.cream
-                        background: null
+                        background: FocusRing {
+                            visible: targetField.activeFocus
+                            cornerRadius: 6
+                        }
+                        Accessible.role: Accessible.EditableText
+                        Accessible.name: "QUE PESE MENOS DE"
                         validator: DoubleValidator {
                             bottom: 0
                             decimals: 1
@@ -198,10 +189,9 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     spacing: 2
 
-                    Text {
+                    DisplayText {
                         text: "BORRAR METADATOS Y RASTROS"
-                        font: Theme.sink(15)
-                        lineHeight: Theme.displayLineHeight
+                        size: 15
                         color: Theme.ink
                     }
                     Text {
@@ -217,6 +207,15 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     checked: root.compressor.cleanMetadata
                     onToggled: root.compressor.cleanMetadata = checked
+                    Keys.onReturnPressed: root.compressor.cleanMetadata = !checked
+                    Keys.onEnterPressed: root.compressor.cleanMetadata = !checked
+                    padding: 0
+                    Accessible.role: Accessible.CheckBox
+                    Accessible.name: "BORRAR METADATOS Y RASTROS"
+                    background: FocusRing {
+                        visible: metadataSwitch.visualFocus
+                        cornerRadius: 12
+                    }
                     indicator: Rectangle {
                         implicitWidth: 44
                         implicitHeight: 24
@@ -244,10 +243,9 @@ Rectangle {
                 spacing: 6
                 enabled: !root.compressor.isWorking
 
-                Text {
+                DisplayText {
                     text: "¿CÓMO SALE?"
-                    font: Theme.sink(14)
-                    lineHeight: Theme.displayLineHeight
+                    size: 14
                     color: Theme.ink
                 }
                 Row {
@@ -284,7 +282,7 @@ Rectangle {
             id: bottom
             width: parent.width
             anchors.bottom: parent.bottom
-            spacing: 16
+            spacing: 10
 
             ConsoleView {
                 objectName: "console"
@@ -296,7 +294,7 @@ Rectangle {
                 width: parent.width
                 title: root.compressor.isWorking ? "APRETANDO TU PDF" : "ZURBO THIS PDF"
                 subtitle: root.compressor.isWorking ? "ahora no toques nada, artista"
-                                                    : "⌘  ENTER  ·  empezar la escabechina"
+                                                    : "CTRL  ENTER  ·  empezar la escabechina"
                 disabled: root.compressor.isWorking || root.queueEmpty
                 onActivated: root.compressAll()
             }

@@ -60,19 +60,19 @@ Item {
         anchors.centerIn: parent
         spacing: 12
 
-        Text {
+        Glyph {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: root.targeted ? "⤓" : "+"
-            font: Theme.system(29, Font.Black)
+            name: root.targeted ? "arrowDownDoc" : "plus"
+            size: 29
             color: root.ink
         }
-        Text {
+        DisplayText {
+            id: title
             objectName: "dropTitle"
             anchors.horizontalCenter: parent.horizontalCenter
             horizontalAlignment: Text.AlignHCenter
             text: root.targeted ? "SUELTA ESA BESTIA" : "ARRASTRA AQUÍ\nEL GORDITO"
-            font: Theme.sink(22)
-            lineHeight: Theme.displayLineHeight
+            size: 22
             color: root.ink
         }
         Text {
@@ -85,7 +85,9 @@ Item {
         }
     }
 
-    TapHandler {
-        onTapped: root.activated()
+    Pressable {
+        text: title.text.replace("\n", " ")
+        cornerRadius: 28
+        onClicked: root.activated()
     }
 }

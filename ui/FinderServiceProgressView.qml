@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Layouts
 import Zurbo
 
 // The quick action's dark card: heading, percentage, commentary, the file in
@@ -51,12 +52,10 @@ Rectangle {
 
         font: Theme.condensedBold(11)
         color: Qt.rgba(1, 1, 1, 0.62)
-        Accessible.role: Accessible.Button
-        Accessible.name: plain.text
 
-        MouseArea {
-            anchors.fill: parent
-            cursorShape: Qt.PointingHandCursor
+        Pressable {
+            text: plain.text
+            cornerRadius: 4
             onClicked: plain.clicked()
         }
     }
@@ -71,10 +70,9 @@ Rectangle {
 
         implicitWidth: label.implicitWidth + 32
         implicitHeight: label.implicitHeight + 20
+        baselineOffset: label.y + label.baselineOffset
         radius: height / 2
         color: root.acid
-        Accessible.role: Accessible.Button
-        Accessible.name: label.text
 
         Text {
             id: label
@@ -82,27 +80,30 @@ Rectangle {
             font: Theme.condensedBold(capsule.fontSize)
             color: root.ink
         }
-        MouseArea {
-            anchors.fill: parent
-            cursorShape: Qt.PointingHandCursor
+        Pressable {
+            text: label.text
+            cornerRadius: capsule.radius
             onClicked: capsule.clicked()
         }
     }
 
+    // Centred in the panel when shorter than it, as a stack of fixed rows is.
     Column {
-        anchors.fill: parent
+        anchors.left: parent.left
+        anchors.right: parent.right
         anchors.margins: 26
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 18
 
         Item {
             width: parent.width
-            height: Math.max(brand.implicitHeight, badge.height)
+            height: Math.max(brand.height, badge.height)
 
-            Text {
+            DisplayText {
                 id: brand
                 anchors.verticalCenter: parent.verticalCenter
                 text: "ZURBO"
-                font: Theme.sink(34)
+                size: 34
                 color: root.acid
             }
             Rectangle {
@@ -117,7 +118,7 @@ Rectangle {
                 Text {
                     id: badgeText
                     anchors.centerIn: parent
-                    text: "ACCIÓN RÁPIDA · FINDER"
+                    text: "ACCIÓN RÁPIDA · ARCHIVOS"
                     font: Theme.condensedBold(10)
                     color: Qt.rgba(1, 1, 1, 0.46)
                 }
@@ -135,22 +136,21 @@ Rectangle {
 
                 Item {
                     width: parent.width
-                    height: Math.max(title.implicitHeight, percent.implicitHeight)
+                    height: Math.max(title.height, percent.height)
 
-                    Text {
+                    DisplayText {
                         id: title
                         objectName: "statusTitle"
                         text: root.model.statusTitle
-                        font: Theme.sink(31)
-                        lineHeight: 0.9
+                        size: 31
                         color: "white"
                     }
-                    Text {
+                    DisplayText {
                         id: percent
                         objectName: "percentText"
                         anchors.right: parent.right
                         text: root.percentText(root.model.progress)
-                        font: Theme.sink(38)
+                        size: 38
                         color: root.acid
                     }
                 }
@@ -213,42 +213,46 @@ Rectangle {
             }
         }
 
-        Item {
+        // Both sides of the footer stand on the baseline of its first line.
+        RowLayout {
             width: parent.width
-            height: Math.max(footerLeading.height, footerTrailing.height)
+            spacing: 14
 
-            Item {
+            Column {
                 id: footerLeading
-                anchors.verticalCenter: parent.verticalCenter
-                width: childrenRect.width
-                height: childrenRect.height
+                Layout.alignment: Qt.AlignBaseline
+                Layout.fillWidth: true
+                baselineOffset: root.working ? workingNote.baselineOffset
+                              : root.complete ? savings.baselineOffset
+                              : failureNote.baselineOffset
+                spacing: 2
 
                 Text {
+                    id: workingNote
                     objectName: "workingNote"
                     visible: root.working
                     text: root.workingNote()
                     font: Theme.condensedBold(11)
                     color: Qt.rgba(1, 1, 1, 0.46)
                 }
-                Column {
+                DisplayText {
+                    id: savings
+                    objectName: "savingsLine"
                     visible: root.complete
-                    spacing: 2
-
-                    Text {
-                        objectName: "savingsLine"
-                        text: root.savingsLine()
-                        font: Theme.sink(16)
-                        color: "white"
-                    }
-                    Text {
-                        objectName: "readyNote"
-                        text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
-                                                                 : "PDFS LISTOS PARA SALIR"
-                        font: Theme.condensed(10)
-                        color: Qt.rgba(1, 1, 1, 0.45)
-                    }
+                    text: root.savingsLine()
+                    size: 16
+                    color: "white"
                 }
                 Text {
+                    objectName: "readyNote"
+                    visible: root.complete
+                    text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
+                                                             : "PDFS LISTOS PARA SALIR"
+                    font: Theme.condensed(10)
+                    color: Qt.rgba(1, 1, 1, 0.45)
+                }
+                Text {
+                    id: failureNote
                     objectName: "failureNote"
                     visible: root.failed
                     text: "EL PDF SE HA PUESTO DIGNO"
@@ -256,40 +260,34 @@ Rectangle {
                     color: Qt.rgba(1, 1, 1, 0.48)
                 }
             }
-
-            Row {
-                id: footerTrailing
-                anchors.right: parent.right
-                anchors.verticalCenter: parent.verticalCenter
-                spacing: 14
-
-                PlainButton {
-                    objectName: "hideButton"
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: root.working
-                    text: "OCULTAR"
-                    onClicked: root.closeRequested()
-                }
-                CapsuleButton {
-                    objectName: "revealButton"
-                    visible: root.complete
-                    text: "MOSTRAR EN FINDER"
-                    onClicked: root.fileBrowser.reveal(root.model.outputPaths)
-                }
-                PlainButton {
-                    objectName: "closeButton"
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: root.complete
-                    text: "CERRAR"
-                    onClicked: root.closeRequested()
-                }
-                CapsuleButton {
-                    objectName: "failedCloseButton"
-                    visible: root.failed
-                    text: "CERRAR"
-                    fontSize: 11
-                    onClicked: root.closeRequested()
-                }
+            PlainButton {
+                objectName: "hideButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: root.working
+                text: "OCULTAR"
+                onClicked: root.closeRequested()
+            }
+            CapsuleButton {
+                objectName: "revealButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: root.complete
+                text: "MOSTRAR EN CARPETA"
+                onClicked: root.fileBrowser.reveal(root.model.outputPaths)
+            }
+            PlainButton {
+                objectName: "closeButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: root.complete
+                text: "CERRAR"
+                onClicked: root.closeRequested()
+            }
+            CapsuleButton {
+                objectName: "failedCloseButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: root.failed
+                text: "CERRAR"
+                fontSize: 11
+                onClicked: root.closeRequested()
             }
         }
     }

@@ -88,15 +88,17 @@ Rectangle {
         anchors.rightMargin: 10
         anchors.verticalCenter: parent.verticalCenter
 
-        Text {
+        Glyph {
             objectName: "removeButton"
             visible: root.job.state === "waiting"
-            text: "✕"
-            font: Theme.system(13, Font.Bold)
+            name: "xmark"
+            size: 14
             color: Theme.withAlpha(root.ink, 0.4)
 
-            TapHandler {
-                onTapped: root.remove()
+            Pressable {
+                Accessible.name: "Quitar de la cola"
+                cornerRadius: 4
+                onClicked: root.remove()
             }
         }
 
@@ -120,14 +122,17 @@ Rectangle {
                 anchors.centerIn: parent
                 spacing: 5
 
-                Text {
+                Glyph {
                     objectName: "compareButton"
-                    text: "◫"
-                    font: Theme.system(9, Font.Black)
+                    anchors.verticalCenter: parent.verticalCenter
+                    name: "splitRectangle"
+                    size: 12
                     color: root.cream
 
-                    TapHandler {
-                        onTapped: root.compare()
+                    Pressable {
+                        Accessible.name: "Comparar antes y después"
+                        cornerRadius: 3
+                        onClicked: root.compare()
                     }
                 }
                 Text {
@@ -136,8 +141,10 @@ Rectangle {
                     font: Theme.system(9, Font.Black)
                     color: root.cream
 
-                    TapHandler {
-                        onTapped: root.reveal()
+                    Pressable {
+                        text: parent.text
+                        cornerRadius: 3
+                        onClicked: root.reveal()
                     }
                 }
             }

@@ -16,16 +16,26 @@ ApplicationWindow {
     minimumWidth: 860
     minimumHeight: 650
     color: Theme.ink
+    // The menus in the dark of the canvas: the controls' style keeps a light palette of its
+    // own, which the application's palette (for the file dialogs) does not reach.
+    palette.window: Theme.menuSurface
+    palette.windowText: Theme.cream
+    palette.light: Theme.charcoal
+    palette.midlight: Theme.ink
+    palette.mid: Theme.charcoal
+    palette.dark: Theme.ink
+    palette.highlight: Theme.mint
+    palette.highlightedText: Theme.ink
 
     menuBar: MenuBar {
-        // The bar belongs to the dark canvas; the menus it opens keep their usual colours.
+        // The bar belongs to the canvas.
         palette.button: Theme.ink
         palette.buttonText: Theme.withAlpha(Theme.cream, 0.7)
-        palette.dark: Theme.charcoal
-        palette.midlight: Theme.charcoal
 
         Menu {
+            objectName: "fileMenu"
             title: "Archivo"
+            delegate: CommandItem {}
 
             Action {
                 objectName: "chooseFilesCommand"
@@ -36,6 +46,7 @@ ApplicationWindow {
         }
         Menu {
             title: "PDF"
+            delegate: CommandItem {}
 
             Action {
                 objectName: "compressCommand"
@@ -43,6 +54,35 @@ ApplicationWindow {
                 shortcut: "Ctrl+Return"
                 enabled: !root.model.isWorking && root.model.queue.count > 0
                 onTriggered: content.compressAll()
+            }
+        }
+    }
+
+    // A menu command with its shortcut at the right, as menus here show them.
+    component CommandItem: MenuItem {
+        id: command
+
+        contentItem: Item {
+            implicitWidth: title.implicitWidth + 48 + keys.implicitWidth
+            implicitHeight: title.implicitHeight
+            opacity: command.enabled ? 1 : 0.4
+
+            Text {
+                id: title
+                anchors.verticalCenter: parent.verticalCenter
+                text: command.text
+                font: command.font
+                color: command.palette.windowText
+            }
+            Text {
+                id: keys
+                objectName: command.action ? command.action.objectName + "Keys" : ""
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                text: command.action ? command.action.shortcut : ""
+                font: command.font
+                color: command.palette.windowText
+                opacity: 0.6
             }
         }
     }

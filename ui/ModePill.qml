@@ -28,7 +28,12 @@ Rectangle {
         color: root.selected ? root.cream : Theme.withAlpha(root.ink, 0.55)
     }
 
-    TapHandler {
-        onTapped: root.activated()
+    Pressable {
+        text: root.title
+        Accessible.role: Accessible.RadioButton
+        Accessible.checkable: true
+        Accessible.checked: root.selected
+        cornerRadius: root.radius
+        onClicked: root.activated()
     }
 }

@@ -60,22 +60,32 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             spacing: 18
 
-            HeaderButton {
+            SymbolButton {
                 objectName: "previousPage"
-                text: "‹"
+                symbol: "chevronLeft"
+                Accessible.name: "Página anterior"
                 enabled: root.pageIndex > 0
-                onActivated: root.pageIndex = Math.max(root.pageIndex - 1, 0)
+                onClicked: root.pageIndex = Math.max(root.pageIndex - 1, 0)
             }
-            HeaderButton {
+            SymbolButton {
                 objectName: "nextPage"
-                text: "›"
+                symbol: "chevronRight"
+                Accessible.name: "Página siguiente"
                 enabled: root.pageIndex < root.pageCount - 1
-                onActivated: root.pageIndex = Math.min(root.pageIndex + 1, root.pageCount - 1)
+                onClicked: root.pageIndex = Math.min(root.pageIndex + 1, root.pageCount - 1)
             }
-            HeaderButton {
+            Text {
                 objectName: "closeComparison"
+                anchors.verticalCenter: parent.verticalCenter
                 text: "CERRAR"
-                onActivated: root.dismiss()
+                font: Theme.system(11, Font.Black)
+                color: root.ink
+
+                Pressable {
+                    text: parent.text
+                    cornerRadius: 4
+                    onClicked: root.dismiss()
+                }
             }
         }
     }
@@ -110,15 +120,21 @@ Rectangle {
         }
     }
 
-    component HeaderButton: Text {
-        signal activated()
+    component SymbolButton: Pressable {
+        property string symbol
 
-        font: Theme.system(text.length > 1 ? 11 : 22, Font.Black)
-        color: root.ink
+        anchors.fill: undefined
+        anchors.verticalCenter: parent.verticalCenter
+        implicitWidth: 22
+        implicitHeight: 22
+        cornerRadius: 4
         opacity: enabled ? 1 : 0.3
 
-        TapHandler {
-            onTapped: parent.activated()
+        Glyph {
+            anchors.centerIn: parent
+            name: parent.symbol
+            size: 20
+            color: root.ink
         }
     }
 }

@@ -26,11 +26,10 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
 
-        Text {
+        DisplayText {
             objectName: "actionTitle"
             text: root.displayedTitle
-            font: Theme.sink(24)
-            lineHeight: Theme.displayLineHeight
+            size: 24
             color: root.orange
         }
         Text {
@@ -50,17 +49,20 @@ Rectangle {
         radius: height / 2
         color: root.orange
 
-        Text {
+        Glyph {
             anchors.centerIn: parent
-            anchors.horizontalCenterOffset: 2
-            text: "▶"
-            font: Theme.system(15, Font.Black)
+            anchors.horizontalCenterOffset: 1
+            name: "play"
+            size: 17
             color: root.ink
         }
     }
 
-    TapHandler {
+    Pressable {
         enabled: !root.disabled
-        onTapped: root.activated()
+        text: root.displayedTitle
+        Accessible.description: root.subtitle
+        cornerRadius: root.radius
+        onClicked: root.activated()
     }
 }

@@ -21,7 +21,7 @@ Rectangle {
 
     signal activated()
 
-    implicitHeight: row.implicitHeight + 20
+    implicitHeight: Math.ceil(row.implicitHeight) + 12
     radius: 18
     color: selected ? ink : Theme.keyGray
     border.width: selected ? 2 : 0
@@ -32,8 +32,8 @@ Rectangle {
         anchors.fill: parent
         anchors.leftMargin: 13
         anchors.rightMargin: 13
-        anchors.topMargin: 10
-        anchors.bottomMargin: 10
+        anchors.topMargin: 6
+        anchors.bottomMargin: 6
         spacing: 11
 
         Text {
@@ -47,11 +47,10 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             spacing: 1
 
-            Text {
+            DisplayText {
                 objectName: "profileTitle"
                 text: root.labels[root.profile][0]
-                font: Theme.sink(15)
-                lineHeight: Theme.displayLineHeight
+                size: 15
                 color: root.cream
             }
             Text {
@@ -73,7 +72,13 @@ Rectangle {
         color: Theme.withAlpha(root.cream, 0.72)
     }
 
-    TapHandler {
-        onTapped: root.activated()
+    Pressable {
+        text: root.labels[root.profile][0]
+        Accessible.description: [root.labels[root.profile][1], root.estimate].join(" ").trim()
+        Accessible.role: Accessible.RadioButton
+        Accessible.checkable: true
+        Accessible.checked: root.selected
+        cornerRadius: root.radius
+        onClicked: root.activated()
     }
 }

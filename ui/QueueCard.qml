@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Zurbo
 
 // The acid-green card: the queue's title and either the drop zone or the tiles.
@@ -31,11 +30,10 @@ Rectangle {
                 width: parent.width - hero.width
                 spacing: 3
 
-                Text {
+                DisplayText {
                     objectName: "queueTitle"
                     text: root.jobCount === 0 ? "PDFS CON\nSOBREPESO" : "LA COLA DEL\nMATADERO"
-                    font: Theme.sink(46)
-                    lineHeight: Theme.displayLineHeight
+                    size: 46
                     color: Theme.ink
                 }
                 Text {
@@ -86,29 +84,36 @@ Rectangle {
             }
         }
 
-        ListView {
-            id: tiles
+        ScrollArea {
             objectName: "jobTiles"
             width: parent.width
             height: stack.height - y - moreButton.height - stack.spacing
             visible: root.jobCount > 0
-            clip: true
-            spacing: 8
-            model: root.compressor.queue
-            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+            contentHeight: tiles.implicitHeight
+            indicatorColor: Theme.withAlpha(Theme.ink, 0.35)
 
-            delegate: JobTile {
-                required property var model
-                required property int index
+            Column {
+                id: tiles
+                width: parent.width
+                spacing: 8
 
-                objectName: "jobTile" + index
-                width: ListView.view.width
-                job: model
-                onRemove: root.compressor.remove(model.id)
-                onCompare: root.compareRequested(root.compressor.queue.get(index))
-                onReveal: {
-                    if (model.output)
-                        root.revealRequested(model.output)
+                Repeater {
+                    model: root.compressor.queue
+
+                    JobTile {
+                        required property var model
+                        required property int index
+
+                        objectName: "jobTile" + index
+                        width: tiles.width
+                        job: model
+                        onRemove: root.compressor.remove(model.id)
+                        onCompare: root.compareRequested(root.compressor.queue.get(index))
+                        onReveal: {
+                            if (model.output)
+                                root.revealRequested(model.output)
+                        }
+                    }
                 }
             }
         }
@@ -124,16 +129,26 @@ Rectangle {
             color: Theme.withAlpha(Theme.cream, 0.72)
             opacity: enabled ? 1 : 0.5
 
-            Text {
-                id: moreLabel
+            Row {
                 anchors.centerIn: parent
-                text: "+  METER MÁS CARNE"
-                font: Theme.system(11, Font.Black)
-                color: Theme.ink
-            }
+                spacing: 6
 
-            TapHandler {
-                onTapped: root.compressor.chooseFiles()
+                Glyph {
+                    anchors.verticalCenter: parent.verticalCenter
+                    name: "plus"
+                    size: 11
+                }
+                Text {
+                    id: moreLabel
+                    text: "METER MÁS CARNE"
+                    font: Theme.system(11, Font.Black)
+                    color: Theme.ink
+                }
+            }
+            Pressable {
+                text: moreLabel.text
+                cornerRadius: moreButton.radius
+                onClicked: root.compressor.chooseFiles()
             }
         }
     }

@@ -89,13 +89,13 @@ Rectangle {
 
             ResultButton {
                 objectName: "compareResults"
-                icon: "◫"
+                icon: "splitRectangle"
                 label: "COMPARAR"
                 onActivated: root.compareRequested(root.compressor.completedJobs[0])
             }
             ResultButton {
                 objectName: "clearResults"
-                icon: "⌫"
+                icon: "trashSlash"
                 label: "LIMPIAR"
                 onActivated: root.clearRequested()
             }
@@ -105,6 +105,7 @@ Rectangle {
     component ResultButton: Rectangle {
         id: button
 
+        // A Glyph's name.
         property string icon
         property string label
 
@@ -119,10 +120,10 @@ Rectangle {
             anchors.centerIn: parent
             spacing: 3
 
-            Text {
+            Glyph {
                 anchors.horizontalCenter: parent.horizontalCenter
-                text: button.icon
-                font: Theme.system(18, Font.Black)
+                name: button.icon
+                size: 19
                 color: Theme.cream
             }
             Text {
@@ -133,8 +134,10 @@ Rectangle {
             }
         }
 
-        TapHandler {
-            onTapped: button.activated()
+        Pressable {
+            text: button.label
+            cornerRadius: button.radius
+            onClicked: button.activated()
         }
     }
 }

@@ -1,5 +1,6 @@
 pragma Singleton
 import QtQuick
+import Zurbo
 
 // The window's palette and type. Sizes are in points (logical pixels).
 QtObject {
@@ -15,14 +16,12 @@ QtObject {
     // Fixed colours of single components.
     readonly property color pillGray: Qt.rgba(0.93, 0.93, 0.93, 1)
     readonly property color keyGray: Qt.rgba(0.18, 0.18, 0.18, 1)
+    // Menus and dialogs, a step above the canvas.
+    readonly property color menuSurface: Qt.rgba(0.137, 0.137, 0.137, 1)
 
     // The system faces standing in for the platform's default, rounded and monospaced designs.
     readonly property string systemFamily: "DejaVu Sans"
     readonly property string monospacedFamily: "DejaVu Sans Mono"
-
-    // The display face is capitals only; its own line spacing leaves room for descenders
-    // it never draws.
-    readonly property real displayLineHeight: 0.8
 
     function withAlpha(colour, alpha) {
         return Qt.rgba(colour.r, colour.g, colour.b, alpha)
@@ -30,13 +29,13 @@ QtObject {
 
     // The three bundled faces, by the names the application registers.
     function sink(size) {
-        return Qt.font({ family: "SinkRegular", pixelSize: size })
+        return BundledFonts.face("SinkRegular", size)
     }
     function condensed(size) {
-        return Qt.font({ family: "RobotoCondensed-Regular", pixelSize: size })
+        return BundledFonts.face("RobotoCondensed-Regular", size)
     }
     function condensedBold(size) {
-        return Qt.font({ family: "RobotoCondensed-Bold", pixelSize: size, weight: Font.Bold })
+        return BundledFonts.face("RobotoCondensed-Bold", size)
     }
     // The system face at a size and weight (Font.Medium ... Font.Black).
     function system(size, weight) {

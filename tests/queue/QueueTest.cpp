@@ -326,8 +326,8 @@ TEST_F(QueueModelTest, ChosenNamesAndReplacedOriginalsThroughTheRealEngine)
     EXPECT_EQ(savePanel->shown.at(0).proposedName, "informe año.pdf");
     EXPECT_EQ(second.proposedName, "texto.pdf");
     EXPECT_EQ(second.startFolder, pathIn(folder, "in"));
-    EXPECT_EQ(second.message, "Ponle el nombre que quieras. Si eliges el original, macOS te "
-                              "pedirá confirmar la sustitución.");
+    EXPECT_EQ(second.message, "Ponle el nombre que quieras. Si eliges el original, tendrás "
+                              "que confirmar la sustitución.");
     EXPECT_EQ(second.prompt, "GUARDAR PDF");
 }
 

@@ -9,6 +9,7 @@
 #include "ScriptedEngine.h"
 #include "ScriptedPanels.h"
 #include "SystemLog.h"
+#include "ViewProbe.h"
 #include "ZurboAppDelegate.h"
 
 #include <QApplication>
@@ -315,7 +316,7 @@ TEST_F(ZurboServicesTest, EachRequestWithPdfsOpensAPanelOfItsOwn)
     };
     EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/scans", "https://example.org/a.pdf",
                        "file://elsewhere/d/a.pdf", "file:d/a.pdf"}),
-              "ZURBO no ha recibido ningún PDF. El Finder se ha hecho el sueco.");
+              "ZURBO no ha recibido ningún PDF. El gestor de archivos se ha hecho el sueco.");
     EXPECT_EQ(delegate->servicePanelController(), nullptr);
     EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/first.pdf"}), "");
     QPointer<FinderServicePanelController> first = delegate->servicePanelController();
@@ -421,9 +422,11 @@ protected:
 
 TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSavings)
 {
-    const QStringList names{"a.pdf", "b.pdf"};
-    engine.script("a.pdf", testing::ScriptedEngine::Answer::succeeds(1310720, {}, 900ms));
-    engine.script("b.pdf", testing::ScriptedEngine::Answer::succeeds(1310720, {}, 900ms));
+    const QStringList names{"a.pdf",
+                            "b, " + QString("con un nombre larguísimo, ").repeated(5) + ".pdf"};
+    for (const QString& name : names) {
+        engine.script(name, testing::ScriptedEngine::Answer::succeeds(1310720, {}, 900ms));
+    }
     open(names, 5242880);
     QList<double> ticks[2];
     QObject::connect(model, &FinderServiceProgressModel::progressChanged, [&] {
@@ -438,10 +441,11 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
                         "megas...||heroIllustration|0/2 PDFS DOMADOS|OCULTAR");
     ASSERT_TRUE(QTest::qWaitFor([this] { return model->completedCount() == 1; }));
     EXPECT_EQ(screen(),
-              QString("APLASTANDO\n2 PDFS|%1%|%2|b.pdf|heroIllustration|1/2 PDFS DOMADOS|OCULTAR")
+              QString("APLASTANDO\n2 PDFS|%1%|%2|%3|heroIllustration|1/2 PDFS DOMADOS|OCULTAR")
                   .arg(int(model->progress() * 100))
-                  .arg(model->statusPhrase()));
+                  .arg(model->statusPhrase(), names[1]));
     screenshot("working");
+    EXPECT_EQ(testing::ViewProbe::textsOutside(view).join('|').toStdString(), "");
     ASSERT_TRUE(runToEnd());
 
     ASSERT_EQ(panel->shown.size(), 2);
@@ -468,9 +472,10 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
         screen(),
         "MISIÓN\nCUMPLIDA|100%|Ya cabe donde antes daba vergüenza enviarlo.|mascot|\u221275% · " +
             bytes.format(10485760) + " \u2192 " + bytes.format(2621440) +
-            "|PDFS LISTOS PARA SALIR|MOSTRAR EN FINDER|CERRAR");
-    QMetaObject::invokeMethod(item("revealButton"), "clicked");
-    const QStringList outputs{pathIn(folder, "out/a.pdf"), pathIn(folder, "out/b.pdf")};
+            "|PDFS LISTOS PARA SALIR|MOSTRAR EN CARPETA|CERRAR");
+    EXPECT_EQ(testing::ViewProbe::tabWalk(window), "button MOSTRAR EN CARPETA|button CERRAR");
+    testing::ViewProbe::press(window, "MOSTRAR EN CARPETA", Qt::Key_Return);
+    const QStringList outputs{pathIn(folder, "out/a.pdf"), pathIn(folder, "out/" + names[1])};
     EXPECT_EQ(fileBrowser.requests, QList<QStringList>{outputs});
     closeWith("closeButton", "complete");
 }

@@ -1,12 +1,16 @@
 #include "BundledFonts.h"
 #include "CompressorModel.h"
+#include "DarkPalette.h"
 #include "DesktopFileBrowserReveal.h"
 #include "PagePreviewProvider.h"
 #include "PdfFixtures.h"
+#include "ScriptedPanels.h"
 #include "TestFolder.h"
+#include "ViewProbe.h"
 #include "WindowFitting.h"
 #include "ZurboAppDelegate.h"
 
+#include <QAccessibleActionInterface>
 #include <QDesktopServices>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -63,12 +67,13 @@ protected:
         });
         model.setTickInterval(std::chrono::hours(1)); // the bar moves only when told
         model.setExportModeName(QStringLiteral("replaceOriginal"));
+        model.setOpenPanel(openPanel);
         QQmlComponent component(&engine, QUrl("qrc:/qt-project.org/imports/Zurbo/MainWindow.qml"));
         window.reset(qobject_cast<QQuickWindow*>(component.createWithInitialProperties(
             {{"model", QVariant::fromValue(&model)},
              {"fileBrowser", QVariant::fromValue<FileBrowserReveal*>(&files)}})));
         ASSERT_TRUE(window) << component.errorString().toStdString();
-        window->resize(1180, 1000); // unshrunk: software layers in layers are drawn a frame late
+        window->resize(1180, 820); // as fitted on a large screen: the canvas is shrunk
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
@@ -130,14 +135,58 @@ protected:
                 area->setProperty("contentY", std::max(0.0, end));
             }
         }
+        QTest::qWait(50); // for the areas to lay out what they now show
         const QPointF middle = item->mapToScene({item->width() / 2, item->height() / 2});
         QTest::mouseClick(window.get(), Qt::LeftButton, {}, middle.toPoint());
+    }
+    QQuickItem* item(const QString& path) { return qobject_cast<QQuickItem*>(find(path)); }
+    // Where the control card's parts lie in it, by name.
+    QString controlCardLayout()
+    {
+        QStringList parts;
+        for (const char* name : {"targetModePills", "profileKeys", "metadataRow", "exportBlock",
+                                 "console", "consoleTitle", "consolePercentage", "consolePhrase",
+                                 "consoleMascot", "activeFileName", "actionButton"}) {
+            QQuickItem* part = item(QStringLiteral("controlCard/") + name);
+            // A text's width follows its words; where it stands and its height may not.
+            const QRectF area = part->mapRectToItem(item("controlCard"), {{}, part->size()});
+            parts.append(QString("%1 %2 %3 %4 %5")
+                             .arg(name)
+                             .arg(part->inherits("QQuickText") ? -1 : area.x())
+                             .arg(area.y())
+                             .arg(part->inherits("QQuickText") ? -1 : area.width())
+                             .arg(area.height()));
+        }
+        return parts.join('\n');
+    }
+    // A picture of the window as it is; every state also keeps each text inside its card and,
+    // by profile, the control card exactly where the first state had it.
+    // Presses the control at `path` through the press action of assistive technology.
+    void pressAccessibly(const QString& path)
+    {
+        for (QQuickItem* part : item(path)->childItems()) {
+            QAccessibleInterface* control = QAccessible::queryAccessibleInterface(part);
+            if (control && control->actionInterface()) {
+                return control->actionInterface()->doAction(
+                    QAccessibleActionInterface::pressAction());
+            }
+        }
+        ADD_FAILURE() << "nothing to press at " << path.toStdString();
     }
     void picture(const QString& name)
     {
         QTest::qWait(400); // past the bar's animation
         QDir().mkpath(QStringLiteral(ZURBO_SCREENSHOT_DIR));
         EXPECT_TRUE(window->grabWindow().save(ZURBO_SCREENSHOT_DIR "/" + name + ".png"));
+        for (const char* card : {"queueCard", "controlCard", "resultCard"}) {
+            EXPECT_EQ(ViewProbe::textsOutside(item(card)).join('|').toStdString(), "")
+                << card << " " << name.toStdString();
+        }
+        if (!model.targetEnabled()) {
+            firstLayout = firstLayout.isEmpty() ? controlCardLayout() : firstLayout;
+            EXPECT_EQ(controlCardLayout().toStdString(), firstLayout.toStdString())
+                << name.toStdString();
+        }
     }
 
     TestFolder folder;
@@ -147,15 +196,20 @@ protected:
     QHash<QString, Outcome> script;
     CompressorModel model;
     RecordingFileBrowser files;
+    const std::shared_ptr<ScriptedOpenPanel> openPanel = std::make_shared<ScriptedOpenPanel>();
     QQmlEngine engine;
     std::unique_ptr<QQuickWindow> window;
+    QString firstLayout;
 };
 
 const QString settings = QStringLiteral("qualityPill.shown=%1; metadataSwitch.shown=%1; "
                                         "replacePill.shown=%1; profileKey_demolition.shown=true");
-const QString go = QStringLiteral("actionTitle=ZUUURBO THIS PDF; actionSubtitle=⌘  ENTER  ·  "
+const QString go = QStringLiteral("actionTitle=ZUUURBO THIS PDF; actionSubtitle=CTRL  ENTER  ·  "
                                   "empezar la escabechina; compressCommand.enabled=");
 const QString pageLine = QStringLiteral("pageLine=Si no lo encuentras, hemos ganado. Página ");
+const std::string settingsWalk(
+    "radio POR CALIDAD|radio PESO OBJETIVO|radio CON CARIÑO|radio SIN PIEDAD|radio A TOMAR POR "
+    "PDF|check BORRAR METADATOS Y RASTROS|radio SUSTITUIR ORIGINAL|radio OTRO NOMBRE");
 
 // One PDF dropped, compressed and compared; then more with a failure, a reached and a missed
 // target and a 5-page source whose result has 3 pages; then all cleared and the window resized.
@@ -172,14 +226,35 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
            "consoleMascot.visible=false; profileKey_respectful/estimate.visible=false; "
            "resultCard.visible=false; compressCommand=Comprimir PDFs; "
            "chooseFilesCommand=Elegir PDFs…; chooseFilesCommand.enabled=true; "
-           "queueTitle.face=Bebas Neue Book; queueSubtitle.face=Roboto Condensed Regular; " +
+           "queueTitle.face=Bebas Neue Bold; queueSubtitle.face=Roboto Condensed Regular; " +
            go + "false; actionButton.disabled=true; " + settings.arg("true"));
     const QImage ignoringClicks = buttonLook();
     picture("window-empty");
+    const QRectF settingsArea =
+        item("exportBlock")->mapRectToScene(item("exportBlock")->boundingRect());
+    EXPECT_LE(settingsArea.bottom() + 4, item("console")->mapToScene({}).y()) << "settings overlap";
 
-    // A file manager's drag lights the drop zone; dropping queues the PDF.
+    // Tab reaches every control in reading order; Space and Return press what it reached.
+    EXPECT_EQ(ViewProbe::tabWalk(window.get()), "button ARRASTRA AQUÍ EL GORDITO|" + settingsWalk);
+    ViewProbe::press(window.get(), "ARRASTRA AQUÍ EL GORDITO", Qt::Key_Space);
+    EXPECT_EQ(openPanel->shown.size(), 1);
+    ViewProbe::press(window.get(), "PESO OBJETIVO", Qt::Key_Return);
+    expect("targetBox.visible=true; profileKeys.visible=false");
+    EXPECT_TRUE(ViewProbe::tabWalk(window.get()).find("PESO OBJETIVO|field QUE PESE MENOS DE|") !=
+                std::string::npos);
+    picture("window-target");
+    ViewProbe::press(window.get(), "POR CALIDAD", Qt::Key_Space);
+    expect("profileKeys.visible=true");
+    QTest::mouseClick(window.get(), Qt::LeftButton, {}, {30, 15}); // on "Archivo"
+    expect("fileMenu.visible=true; chooseFilesCommandKeys=Ctrl+O");
+    picture("window-menu");
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+
+    // A file manager's drag lights the drop zone; dropping queues the PDF, whose long name
+    // stays inside its tile and the console.
+    const QString uno = "uno, " + QString("el del nombre larguísimo, ").repeated(6) + "fin.pdf";
     QMimeData dragged;
-    dragged.setUrls({file("uno.pdf", {.bytes = 400'000})});
+    dragged.setUrls({file(uno, {.bytes = 400'000})});
     QDragEnterEvent enter({10, 700}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
     QCoreApplication::sendEvent(window.get(), &enter);
     expect("dropTitle=SUELTA ESA BESTIA");
@@ -201,7 +276,9 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
     // The mascot sheet is a 2 x 2 grid: idle, compressing / success, error.
     expect("moreButton.shown=false; jobTile0/statusText=perdiendo kilos digitales; "
            "jobTile0/removeButton.shown=false; consoleTitle=TORTURA EN CURSO; "
-           "console/activeFileName=uno.pdf; consoleMascot.visible=true; "
+           "console/activeFileName=" +
+           uno +
+           "; consoleMascot.visible=true; "
            "consoleMascot/mascotSheet.x=-64; consoleMascot/mascotSheet.y=0; "
            "consoleMascot/mascotSheet.width=128; actionTitle=APRETANDO TU PDF; "
            "actionSubtitle=ahora no toques nada, artista; "
@@ -233,6 +310,12 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
            "jobTile0/compareButton.shown=true; jobTile0/revealButton.shown=true; " +
            go + "true; " + settings.arg("true"));
     picture("window-results");
+    const QRectF inView = item("scrollArea")->mapRectToScene(item("scrollArea")->boundingRect());
+    EXPECT_TRUE(
+        inView.contains(item("resultCard")->mapRectToScene(item("resultCard")->boundingRect())));
+    EXPECT_EQ(ViewProbe::tabWalk(window.get()),
+              "button Comparar antes y después|button VER|button METER MÁS CARNE|" + settingsWalk +
+                  "|button ZUUURBO THIS PDF|button COMPARAR|button LIMPIAR");
 
     const QUrl largo = file("largo.pdf", {.targetReached = true, .output = folder / "corto.pdf"});
     writeFixturePdf(folder / "largo.pdf", imageHeavyDocument(5));
@@ -249,16 +332,34 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
                   "consoleMascot/mascotSheet.y=-64; resultMascot/mascotSheet.y=-82");
     picture("window-failure");
 
-    // COMPARAR opens the first completed job; sizes follow the locale; unreadable files say so.
+    // COMPARAR, pressed as a screen reader does, opens the first completed job; sizes follow
+    // the locale; unreadable files say so.
     QLocale::setDefault(QLocale(QLocale::Spanish));
-    click("compareResults");
+    pressAccessibly("compareResults");
     QLocale::setDefault(QLocale::c());
     expect(pageLine + "1 de 1; beforePreview/previewFallback.visible=true; "
                       "afterPreview/previewFallback.visible=true; "
                       "beforePreview/previewLabel=ANTES · 1,0 MB; "
                       "afterPreview/previewLabel=DESPUÉS · 400 kB; "
                       "beforePreview/previewFallback=No se ha podido abrir esta página.");
-    click("closeComparison");
+    // The sheet holds the keyboard, the wheel and the menu bar, keeps its least size in a
+    // smaller window, and Escape closes it.
+    EXPECT_EQ(ViewProbe::tabWalk(window.get(), false), "button CERRAR");
+    item("scrollArea")->setProperty("contentY", 40);
+    QWheelEvent wheel({590, 400}, window->mapToGlobal(QPointF(590, 400)), {}, {0, 480},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(window.get(), &wheel);
+    QTest::mouseClick(window.get(), Qt::LeftButton, {}, {30, 15});
+    window->resize(1000, 760);
+    QTest::qWait(200);
+    EXPECT_EQ(item("scrollArea")->property("contentY").toReal(), 40);
+    const QRectF sheet =
+        item("comparisonView")->mapRectToScene(item("comparisonView")->boundingRect());
+    EXPECT_GE(std::min(sheet.width() - 900, sheet.height() - 650), 0) << sheet.width();
+    expect("fileMenu.visible=false");
+    window->resize(1180, 820);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    expect("comparisonSheet.visible=false");
 
     click("jobTile1/revealButton");
     EXPECT_EQ(files.revealed, QStringList{dir + "corto.pdf"});
@@ -270,6 +371,7 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
            "beforePreview/thumbnail.implicitHeight=1100; previousPage.shown=false; "
            "beforePreview/previewFallback.visible=false");
     picture("comparison");
+    EXPECT_EQ(ViewProbe::tabWalk(window.get(), false), "button Página siguiente|button CERRAR");
     click("nextPage");
     click("nextPage");
     expect(pageLine + "3 de 3; nextPage.shown=false; previousPage.shown=true");
@@ -424,6 +526,7 @@ int main(int argc, char** argv)
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication application(argc, argv);
     zurbo::BundledFonts::registerBundledFonts();
+    zurbo::DarkPalette::applyToApplication();
     QLocale::setDefault(QLocale::c());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
