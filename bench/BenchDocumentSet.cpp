@@ -1,8 +1,11 @@
 #include "BenchDocumentSet.h"
 
 #include "JpegEncoder.h"
+#include "PngPredictor.h"
 #include "SyntheticPicture.h"
 
+#include <qpdf/Pl_Flate.hh>
+#include <qpdf/Pl_String.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -56,6 +59,23 @@ QPDFObjectHandle stream(QPDF& pdf, std::string data, const std::string& dictiona
     return object;
 }
 
+// PNG-filtered rows, deflated here because the writer would not add the predictor.
+QPDFObjectHandle pngStream(QPDF& pdf, const std::string& rows, const std::string& dictionary,
+                           int width, int components)
+{
+    std::string deflated;
+    Pl_String sink("png rows", nullptr, deflated);
+    Pl_Flate deflate("png rows", &sink, Pl_Flate::a_deflate);
+    deflate.write(reinterpret_cast<const unsigned char*>(rows.data()), rows.size());
+    deflate.finish();
+    QPDFObjectHandle object = stream(pdf, std::move(deflated), dictionary, "/FlateDecode");
+    object.getDict().replaceKey(
+        "/DecodeParms", QPDFObjectHandle::parse("<< /Predictor 15 /BitsPerComponent 8 /Colors " +
+                                                std::to_string(components) + " /Columns " +
+                                                std::to_string(width) + " >>"));
+    return object;
+}
+
 QPDFObjectHandle imageXObject(QPDF& pdf, JpegEncoder& encoder, const BenchImage& image)
 {
     const int width = static_cast<int>(std::lround(image.width * image.ppi));
@@ -73,6 +93,10 @@ QPDFObjectHandle imageXObject(QPDF& pdf, JpegEncoder& encoder, const BenchImage&
     if (image.jpeg) {
         return stream(pdf, encoder.encode(pixels, width, height, components, 92), dictionary.str(),
                       "/DCTDecode");
+    }
+    if (image.pngPredictor) {
+        return pngStream(pdf, PngPredictor::encode(pixels, width, height, components),
+                         dictionary.str(), width, components);
     }
     return stream(pdf, std::string(pixels.begin(), pixels.end()), dictionary.str());
 }
@@ -185,6 +209,23 @@ BenchDocument textReport()
     return document;
 }
 
+// Four 16:9 camera pictures of 5120 x 2880 pixels on their own pages.
+BenchDocument pngPhotographs()
+{
+    BenchDocument document{"photos-png-5120.pdf", {}};
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        document.pages.push_back(photoPage(2, 600 + i,
+                                           {{.pngPredictor = true,
+                                             .ppi = 800,
+                                             .x = 1.05,
+                                             .y = 4,
+                                             .width = 6.4,
+                                             .height = 3.6,
+                                             .seed = 610 + i}}));
+    }
+    return document;
+}
+
 BenchDocument grayScan()
 {
     BenchDocument document{"scan-300dpi-gray.pdf", {}};
@@ -207,7 +248,10 @@ std::vector<BenchDocument> BenchDocumentSet::documents()
 {
     return {photoAlbum("album-flate-rgb.pdf", false, {300, 450, 350}, 100),
             photoAlbum("album-jpeg-rgb.pdf", true, {300, 450, 600, 400, 500, 350}, 200),
-            grayAndCmykCatalogue(), textReport(), grayScan()};
+            grayAndCmykCatalogue(),
+            textReport(),
+            grayScan(),
+            pngPhotographs()};
 }
 
 void BenchDocumentSet::write(const BenchDocument& document, const fs::path& file)

@@ -16,6 +16,8 @@ struct BenchImage {
     int components = 3;
     // Stored as JPEG (DCTDecode, quality 92) rather than Flate-compressed pixels.
     bool jpeg = false;
+    // Flate-compressed through PNG predictors, as PNG files store pictures.
+    bool pngPredictor = false;
     int ppi = 300;
     // Lower-left corner and shown size, in inches.
     double x = 1;
@@ -37,7 +39,8 @@ struct BenchDocument {
 };
 
 // The benchmark's own documents: photographs at 300 to 600 ppi, lossless and
-// JPEG, gray, RGB and CMYK, among text, and a 300 dpi gray page scan.
+// JPEG, gray, RGB and CMYK, among text, a 300 dpi gray page scan, and large
+// PNG-style photographs at 800 ppi.
 class BenchDocumentSet {
 public:
     static std::vector<BenchDocument> documents();

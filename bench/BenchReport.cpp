@@ -58,6 +58,7 @@ EngineSummary summarizeEngine(const std::vector<BenchRow>& rows, const std::stri
     double logSizeRatio = 0;
     double ssimDifference = 0;
     double logSpeedup = 0;
+    double logCpuRatio = 0;
     for (const BenchRow& row : rows) {
         if (row.engine != engine) {
             continue;
@@ -76,12 +77,14 @@ EngineSummary summarizeEngine(const std::vector<BenchRow>& rows, const std::stri
         logSizeRatio += std::log(static_cast<double>(row.outputBytes) / reference->outputBytes);
         ssimDifference += row.meanSsim - reference->meanSsim;
         logSpeedup += std::log(reference->seconds / row.seconds);
+        logCpuRatio += std::log(row.cpuSeconds / reference->cpuSeconds);
     }
     if (summary.comparedRuns > 0) {
         const double n = summary.comparedRuns;
         summary.sizeRatioGeometricMean = std::exp(logSizeRatio / n);
         summary.ssimMeanDifference = ssimDifference / n;
         summary.speedupGeometricMean = std::exp(logSpeedup / n);
+        summary.cpuRatioGeometricMean = std::exp(logCpuRatio / n);
     }
     return summary;
 }
@@ -91,11 +94,12 @@ void writeRow(std::ostream& out, const BenchRow& row)
     out << "| " << tableCell(row.file) << " | " << rawValue(row.profile) << " | " << row.engine
         << " | ";
     if (!row.succeeded()) {
-        out << "error: " << tableCell(*row.error) << " | — | — | — | — |\n";
+        out << "error: " << tableCell(*row.error) << " | — | — | — | — | — | — |\n";
         return;
     }
     out << row.outputBytes << " | " << fixed(row.sizeRatio(), 3) << " | " << fixed(row.seconds, 3)
-        << " | " << fixed(row.meanSsim, 4) << " | " << textVerdict(row.textUnchanged) << " |\n";
+        << " | " << fixed(row.cpuSeconds, 3) << " | " << fixed(row.peakBytes / 1e6, 0) << " | "
+        << fixed(row.meanSsim, 4) << " | " << textVerdict(row.textUnchanged) << " |\n";
 }
 
 void writeSummary(std::ostream& out, const EngineSummary& summary)
@@ -105,7 +109,40 @@ void writeSummary(std::ostream& out, const EngineSummary& summary)
         << optionalFixed(summary.sizeRatioGeometricMean, 3) << " | "
         << optionalFixed(summary.ssimMeanDifference, 4) << " | " << summary.textUnchanged << "/"
         << summary.runs - summary.failures << " | "
-        << optionalFixed(summary.speedupGeometricMean, 2) << " |\n";
+        << optionalFixed(summary.speedupGeometricMean, 2) << " | "
+        << optionalFixed(summary.cpuRatioGeometricMean, 2) << " |\n";
+}
+
+// Stage columns follow the first row that reports stages; every run of one
+// engine reports the same stages in the same order.
+void writeStages(std::ostream& out, const std::vector<BenchRow>& rows)
+{
+    const auto first = std::find_if(rows.begin(), rows.end(),
+                                    [](const BenchRow& row) { return !row.stages.empty(); });
+    if (first == rows.end()) {
+        return;
+    }
+    out << "\nCPU seconds per stage, summed over the threads (the fastest run):\n\n"
+        << "| File | Profile | Engine |";
+    for (const auto& stage : first->stages) {
+        out << ' ' << stage.first << " |";
+    }
+    out << "\n| --- | --- | --- |";
+    for (std::size_t i = 0; i < first->stages.size(); ++i) {
+        out << " ---: |";
+    }
+    out << '\n';
+    for (const BenchRow& row : rows) {
+        if (row.stages.empty()) {
+            continue;
+        }
+        out << "| " << tableCell(row.file) << " | " << rawValue(row.profile) << " | " << row.engine
+            << " |";
+        for (const auto& stage : row.stages) {
+            out << ' ' << fixed(stage.second, 3) << " |";
+        }
+        out << '\n';
+    }
 }
 
 } // namespace
@@ -128,19 +165,21 @@ std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows)
 void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
                          const std::vector<std::string>& notes)
 {
-    out << "| File | Profile | Engine | Output bytes | Ratio | Seconds | SSIM | Text |\n"
-        << "| --- | --- | --- | ---: | ---: | ---: | ---: | --- |\n";
+    out << "| File | Profile | Engine | Output bytes | Ratio | Seconds | CPU s | Peak MB | SSIM | "
+           "Text |\n"
+        << "| --- | --- | --- | ---: | ---: | ---: | ---: | ---: | ---: | --- |\n";
     for (const BenchRow& row : rows) {
         writeRow(out, row);
     }
     out << "\nAgainst Ghostscript on the same file and profile (size ratio and speed-up are "
-           "geometric means; speed-up above 1 is faster):\n\n"
+           "geometric means; speed-up above 1 is faster, CPU below 1 is less work):\n\n"
         << "| Engine | Succeeded | Compared | Size vs gs | SSIM − gs | Text same | Speed-up vs gs "
-           "|\n"
-        << "| --- | ---: | ---: | ---: | ---: | ---: | ---: |\n";
+           "| CPU vs gs |\n"
+        << "| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n";
     for (const EngineSummary& summary : summarize(rows)) {
         writeSummary(out, summary);
     }
+    writeStages(out, rows);
     if (!notes.empty()) {
         out << '\n';
         for (const std::string& note : notes) {

@@ -22,6 +22,8 @@ struct EngineSummary {
     std::optional<double> sizeRatioGeometricMean = std::nullopt;
     std::optional<double> ssimMeanDifference = std::nullopt;
     std::optional<double> speedupGeometricMean = std::nullopt;
+    // This engine's CPU time over Ghostscript's; below 1 is less work.
+    std::optional<double> cpuRatioGeometricMean = std::nullopt;
 };
 
 // The engine whose rows every other engine is compared with.
@@ -30,8 +32,9 @@ inline constexpr const char* referenceEngine = "ghostscript";
 // One summary per engine, in the order the engines first appear in `rows`.
 std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows);
 
-// Writes the Markdown table of every row, then the per-engine summary and the
-// notes (engines skipped and why).
+// Writes the Markdown table of every row, the per-engine summary, the CPU
+// time of each stage for the engines that report stages, and the notes
+// (engines skipped and why).
 void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
                          const std::vector<std::string>& notes);
 

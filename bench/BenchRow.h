@@ -5,11 +5,16 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zurbo::bench {
 
 // One engine's run on one document with one profile.
 struct BenchRow {
+    // CPU seconds per stage of an engine that reports its stages, in order.
+    using Stages = std::vector<std::pair<std::string, double>>;
+
     std::string file;
     CompressionProfile profile = CompressionProfile::balanced;
     std::string engine;
@@ -18,6 +23,10 @@ struct BenchRow {
     std::optional<std::string> error = std::nullopt;
     std::int64_t outputBytes = 0;
     double seconds = 0;
+    // User and system time of the engine's process (and of the tool it ran).
+    double cpuSeconds = 0;
+    std::int64_t peakBytes = 0;
+    Stages stages = {};
     // Mean over the source's pages; pages missing from the output, or all of
     // them when the output cannot be rendered, count as 0.
     double meanSsim = 0;

@@ -2,6 +2,7 @@
 
 #include "ChildProcess.h"
 #include "GhostscriptRunner.h"
+#include "IsolatedRun.h"
 #include "PopplerCommands.h"
 #include "QPDFRunner.h"
 #include "ScratchFolder.h"
@@ -9,8 +10,9 @@
 #include "SystemPDFEngine.h"
 
 #include <algorithm>
-#include <chrono>
+#include <fstream>
 #include <iomanip>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +28,13 @@ struct SourceReference {
     std::optional<std::string> text;
 };
 
+// How a run in the child went, as its report file tells.
+struct ChildReport {
+    std::optional<std::string> error;
+    std::int64_t peakBytes = 0;
+    BenchRow::Stages stages;
+};
+
 std::string describe(const std::exception& error)
 {
     const auto* engineError = dynamic_cast<const PDFEngine::EngineError*>(&error);
@@ -33,6 +42,12 @@ std::string describe(const std::exception& error)
         return std::string(error.what()) + " (" + engineError->message() + ")";
     }
     return error.what();
+}
+
+std::optional<std::string> qpdfExecutable()
+{
+    auto qpdf = engine::bundledQPDFPath();
+    return qpdf ? qpdf : findOnPath("qpdf");
 }
 
 double meanSsim(const std::vector<GrayImage>& source, const std::vector<GrayImage>& output)
@@ -57,18 +72,58 @@ std::vector<GrayImage> renderedOrNone(const fs::path& output)
     }
 }
 
-// Runs the engine into a scratch output and measures it; any failure on the
-// way, the engine's or the tools', is the row's error.
-void measure(BenchRow& row, const BenchEngine& engine, const fs::path& source,
-             const SourceReference& reference, CompressionProfile profile)
+// "error<TAB>message", or "ok", the peak memory in bytes on the next line and
+// then one "stage<TAB>seconds" per line.
+ChildReport readChildReport(const fs::path& file)
 {
+    std::ifstream in(file);
+    std::string line;
+    if (!std::getline(in, line)) {
+        return {"the engine's process ended without a report"};
+    }
+    ChildReport report;
+    if (line != "ok") {
+        report.error = line.substr(line.find('\t') + 1);
+        return report;
+    }
+    in >> report.peakBytes >> std::ws;
+    while (std::getline(in, line)) {
+        const auto tab = line.find('\t');
+        report.stages.emplace_back(line.substr(0, tab), std::stod(line.substr(tab + 1)));
+    }
+    return report;
+}
+
+// Runs the engine in a fresh process `repeats` times and keeps the lowest
+// wall and CPU times; peak memory and stages come from the fastest run. Any
+// failure on the way, the engine's or the tools', is the row's error.
+void measure(BenchRow& row, const std::string& engine, const fs::path& source,
+             const SourceReference& reference, CompressionProfile profile, int repeats)
+{
+    static const std::string self = fs::read_symlink("/proc/self/exe").string();
     const ScratchFolder scratch;
     const fs::path output = scratch.path() / "output.pdf";
+    const fs::path reportFile = scratch.path() / "report.txt";
+    const auto configuration = PDFEngine::configuration(profile);
     try {
-        const auto start = std::chrono::steady_clock::now();
-        engine.compress(source, output, PDFEngine::configuration(profile));
-        row.seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        for (int run = 0; run < repeats; ++run) {
+            fs::remove(reportFile);
+            const ProcessCost cost =
+                runIsolated({self, "measure", engine, source.string(), output.string(),
+                             std::to_string(configuration.resolution),
+                             std::to_string(configuration.jpegQuality), reportFile.string()});
+            ChildReport report = readChildReport(reportFile);
+            if (report.error) {
+                row.error = report.error;
+                return;
+            }
+            if (run == 0 || cost.wallSeconds < row.seconds) {
+                row.seconds = cost.wallSeconds;
+                row.peakBytes = report.peakBytes;
+                row.stages = std::move(report.stages);
+            }
+            row.cpuSeconds = run == 0 ? cost.cpuSeconds : std::min(row.cpuSeconds, cost.cpuSeconds);
+        }
         if (!fs::exists(output)) {
             row.error = "no output written";
             return;
@@ -86,31 +141,61 @@ void measure(BenchRow& row, const BenchEngine& engine, const fs::path& source,
 
 } // namespace
 
-EngineBench::EngineBench(const fs::path& probeDocument)
+std::optional<BenchEngine> BenchEngine::named(const std::string& name)
 {
-    if (const auto gs = engine::ghostscriptPath()) {
-        m_engines.push_back(
-            {"ghostscript", [gs = *gs](const fs::path& source, const fs::path& output,
-                                       PDFEngine::Configuration configuration) {
-                 engine::runGhostscript(gs, source, output, configuration, false);
-             }});
+    if (name == "ghostscript") {
+        const auto gs = engine::ghostscriptPath();
+        if (!gs) {
+            return std::nullopt;
+        }
+        return BenchEngine{name,
+                           [gs = *gs](const fs::path& source, const fs::path& output,
+                                      PDFEngine::Configuration configuration, BenchRow::Stages&) {
+                               engine::runGhostscript(gs, source, output, configuration, false);
+                           }};
+    }
+    if (name == "qpdf") {
+        const auto qpdf = qpdfExecutable();
+        if (!qpdf) {
+            return std::nullopt;
+        }
+        return BenchEngine{name, [qpdf = *qpdf](const fs::path& source, const fs::path& output,
+                                                PDFEngine::Configuration configuration,
+                                                BenchRow::Stages&) {
+                               engine::runQPDF(qpdf, source, output, configuration, false);
+                           }};
+    }
+    if (name == "native") {
+        return BenchEngine{
+            name, [](const fs::path& source, const fs::path& output,
+                     PDFEngine::Configuration configuration, BenchRow::Stages& stages) {
+                using Times = engine::StageTimes;
+                Times times;
+                engine::runSystemPDFEngine(source, output, configuration, false, {}, &times);
+                for (int stage = 0; stage < Times::stageCount; ++stage) {
+                    const auto which = static_cast<Times::Stage>(stage);
+                    stages.emplace_back(Times::name(which), times.seconds(which));
+                }
+            }};
+    }
+    return std::nullopt;
+}
+
+EngineBench::EngineBench(const fs::path& probeDocument, int repeats) : m_repeats(repeats)
+{
+    if (auto gs = BenchEngine::named("ghostscript")) {
+        m_engines.push_back(std::move(*gs));
     } else {
         m_notes.push_back(
             "Ghostscript not found (or ZURBO_FORCE_SYSTEM_ENGINE=1): no reference rows.");
     }
     addQPDFIfUsable(probeDocument);
-    m_engines.push_back({"native", [](const fs::path& source, const fs::path& output,
-                                      PDFEngine::Configuration configuration) {
-                             engine::runSystemPDFEngine(source, output, configuration, false);
-                         }});
+    m_engines.push_back(*BenchEngine::named("native"));
 }
 
 void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
 {
-    auto qpdf = engine::bundledQPDFPath();
-    if (!qpdf) {
-        qpdf = findOnPath("qpdf");
-    }
+    const auto qpdf = qpdfExecutable();
     if (!qpdf) {
         m_notes.push_back("qpdf not found: no qpdf rows.");
         return;
@@ -129,10 +214,7 @@ void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
         m_notes.push_back("qpdf at " + *qpdf + " is not usable (" + line + "): no qpdf rows.");
         return;
     }
-    m_engines.push_back({"qpdf", [qpdf = *qpdf](const fs::path& source, const fs::path& output,
-                                                PDFEngine::Configuration configuration) {
-                             engine::runQPDF(qpdf, source, output, configuration, false);
-                         }});
+    m_engines.push_back(*BenchEngine::named("qpdf"));
 }
 
 std::vector<BenchRow> EngineBench::run(const std::vector<fs::path>& documents,
@@ -153,15 +235,40 @@ std::vector<BenchRow> EngineBench::run(const std::vector<fs::path>& documents,
                              .profile = profile,
                              .engine = engine.name,
                              .sourceBytes = static_cast<std::int64_t>(fs::file_size(source))};
-                measure(row, engine, source, reference, profile);
+                measure(row, engine.name, source, reference, profile, m_repeats);
                 progress << row.file << ' ' << rawValue(profile) << ' ' << engine.name << ": "
                          << (row.succeeded() ? "ok" : *row.error) << " in " << std::fixed
-                         << std::setprecision(2) << row.seconds << " s" << std::endl;
+                         << std::setprecision(2) << row.seconds << " s (CPU " << row.cpuSeconds
+                         << " s)" << std::endl;
                 rows.push_back(std::move(row));
             }
         }
     }
     return rows;
+}
+
+void EngineBench::compressInChild(const std::string& engineName, const fs::path& source,
+                                  const fs::path& output, PDFEngine::Configuration configuration,
+                                  const fs::path& reportFile)
+{
+    std::ostringstream report;
+    try {
+        const auto engine = BenchEngine::named(engineName);
+        if (!engine) {
+            throw std::runtime_error("no engine called " + engineName);
+        }
+        BenchRow::Stages stages;
+        engine->compress(source, output, configuration, stages);
+        report << "ok\n" << peakResidentBytes() << '\n';
+        for (const auto& [stage, seconds] : stages) {
+            report << stage << '\t' << seconds << '\n';
+        }
+    } catch (const std::exception& error) {
+        std::string message = describe(error);
+        std::replace(message.begin(), message.end(), '\n', ' ');
+        report << "error\t" << message << '\n';
+    }
+    std::ofstream(reportFile) << report.str();
 }
 
 } // namespace zurbo::bench

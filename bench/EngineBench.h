@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,19 +16,23 @@ namespace zurbo::bench {
 struct BenchEngine {
     std::string name;
     std::function<void(const std::filesystem::path& source, const std::filesystem::path& output,
-                       PDFEngine::Configuration configuration)>
+                       PDFEngine::Configuration configuration, BenchRow::Stages& stages)>
         compress;
+
+    // "ghostscript", "qpdf" or "native", when that engine is on this machine.
+    static std::optional<BenchEngine> named(const std::string& name);
 };
 
 // Runs every engine found on this machine over documents and profiles and
-// measures what each output costs and keeps: size, wall time, page likeness
-// (SSIM at 100 dpi) and extracted text.
+// measures what each output costs and keeps: size, wall and CPU time, peak
+// memory, page likeness (SSIM at 100 dpi) and extracted text.
 class EngineBench {
 public:
     // Looks for Ghostscript and qpdf; qpdf is tried once on `probeDocument`
     // and left out, with a note, when it rejects the options the runner gives
-    // it. The native engine is always included.
-    explicit EngineBench(const std::filesystem::path& probeDocument);
+    // it. The native engine is always included. Each engine runs `repeats`
+    // times per document and profile; the fastest run counts.
+    EngineBench(const std::filesystem::path& probeDocument, int repeats);
 
     // Why engines were left out, and documents skipped during run().
     const std::vector<std::string>& notes() const { return m_notes; }
@@ -38,11 +43,19 @@ public:
     std::vector<BenchRow> run(const std::vector<std::filesystem::path>& documents,
                               std::ostream& progress);
 
+    // The child's side of one measured run: compresses with the engine named
+    // `engineName` and writes how it went to `reportFile` for measure() to read.
+    static void compressInChild(const std::string& engineName, const std::filesystem::path& source,
+                                const std::filesystem::path& output,
+                                PDFEngine::Configuration configuration,
+                                const std::filesystem::path& reportFile);
+
 private:
     void addQPDFIfUsable(const std::filesystem::path& probeDocument);
 
     std::vector<BenchEngine> m_engines;
     std::vector<std::string> m_notes;
+    int m_repeats;
 };
 
 } // namespace zurbo::bench

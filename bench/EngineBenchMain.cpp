@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <string>
 #include <string_view>
 
 namespace fs = std::filesystem;
@@ -20,7 +21,7 @@ namespace {
 int usage()
 {
     std::cerr << "usage: zurbo-engine-bench generate FOLDER\n"
-                 "       zurbo-engine-bench run FOLDER REPORT.md\n";
+                 "       zurbo-engine-bench run FOLDER REPORT.md [REPEATS]\n";
     return 2;
 }
 
@@ -36,14 +37,14 @@ std::vector<fs::path> pdfsIn(const fs::path& folder)
     return files;
 }
 
-int runBench(const fs::path& folder, const fs::path& reportFile)
+int runBench(const fs::path& folder, const fs::path& reportFile, int repeats)
 {
     const std::vector<fs::path> documents = pdfsIn(folder);
     if (documents.empty()) {
         std::cerr << "no PDF files in " << folder << '\n';
         return 1;
     }
-    zurbo::bench::EngineBench bench(documents.front());
+    zurbo::bench::EngineBench bench(documents.front(), repeats);
     const auto rows = bench.run(documents, std::cerr);
     std::ofstream report(reportFile);
     zurbo::bench::writeMarkdownReport(report, rows, bench.notes());
@@ -65,8 +66,15 @@ int main(int argc, char** argv)
             zurbo::bench::BenchDocumentSet::generate(argv[2], std::cerr);
             return 0;
         }
-        if (command == "run" && argc == 4) {
-            return runBench(argv[2], argv[3]);
+        if (command == "run" && (argc == 4 || argc == 5)) {
+            const int repeats = argc == 5 ? std::stoi(argv[4]) : 1;
+            return repeats > 0 ? runBench(argv[2], argv[3], repeats) : usage();
+        }
+        // One measured run, started by `run` in a process of its own.
+        if (command == "measure" && argc == 8) {
+            zurbo::bench::EngineBench::compressInChild(
+                argv[2], argv[3], argv[4], {std::stoll(argv[5]), std::stoll(argv[6])}, argv[7]);
+            return 0;
         }
     } catch (const std::exception& error) {
         std::cerr << "zurbo-engine-bench: " << error.what() << '\n';

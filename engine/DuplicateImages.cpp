@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace zurbo::engine {
 
@@ -32,17 +33,24 @@ public:
     std::size_t bytes = 0;
 };
 
-// Equal keys mean equal dictionaries and, almost surely, equal data.
-std::string contentKey(QPDFObjectHandle image)
+// Images with different keys cannot be the same: the key is the dictionary
+// with its stored length.
+std::string dictionaryKey(QPDFObjectHandle image)
 {
     QPDFObjectHandle dictionary = image.getDict().shallowCopy();
+    const std::string length = dictionary.getKey("/Length").unparseResolved();
     dictionary.removeKey("/Length");
+    return dictionary.unparse() + "|" + length;
+}
+
+// Equal keys mean, almost surely, equal data.
+std::string contentKey(QPDFObjectHandle image)
+{
     HashingSink sink;
     if (!image.pipeStreamData(&sink, nullptr, 0, qpdf_dl_none, true, false)) {
         return {};
     }
-    return dictionary.unparse() + "|" + std::to_string(sink.bytes) + "|" +
-           std::to_string(sink.hash);
+    return std::to_string(sink.bytes) + "|" + std::to_string(sink.hash);
 }
 
 bool sameData(QPDFObjectHandle a, QPDFObjectHandle b)
@@ -66,23 +74,49 @@ std::optional<ShownSize> larger(const std::optional<ShownSize>& a,
 // Which image object stands for which, by object.
 using Replacements = std::map<QPDFObjGen, QPDFObjectHandle>;
 
-Replacements findDuplicates(QPDF& document, const ImagePlacement::ShownSizes& sizes)
+// Images that share their dictionary and length, the only ones whose data
+// is worth reading here.
+std::vector<std::vector<QPDFObjectHandle>> lookalikes(QPDF& document,
+                                                      const ImagePlacement::ShownSizes& sizes)
 {
-    std::map<std::string, QPDFObjectHandle> firstByKey;
-    Replacements replacements;
+    std::map<std::string, std::vector<QPDFObjectHandle>> byKey;
     for (const auto& [id, shown] : sizes) {
         try {
             QPDFObjectHandle image = document.getObjectByObjGen(id);
-            const std::string key = image.isStream() ? contentKey(image) : std::string();
-            if (key.empty()) {
-                continue;
-            }
-            const auto [first, inserted] = firstByKey.emplace(key, image);
-            if (!inserted && sameData(first->second, image)) {
-                replacements.emplace(id, first->second);
+            if (image.isStream()) {
+                byKey[dictionaryKey(image)].push_back(image);
             }
         } catch (const std::exception&) {
             // An image that cannot be read is nobody's duplicate.
+        }
+    }
+    std::vector<std::vector<QPDFObjectHandle>> groups;
+    for (auto& [key, images] : byKey) {
+        if (images.size() > 1) {
+            groups.push_back(std::move(images));
+        }
+    }
+    return groups;
+}
+
+Replacements findDuplicates(QPDF& document, const ImagePlacement::ShownSizes& sizes)
+{
+    Replacements replacements;
+    for (const auto& group : lookalikes(document, sizes)) {
+        std::map<std::string, QPDFObjectHandle> firstByKey;
+        for (QPDFObjectHandle image : group) {
+            try {
+                const std::string key = contentKey(image);
+                if (key.empty()) {
+                    continue;
+                }
+                const auto [first, inserted] = firstByKey.emplace(key, image);
+                if (!inserted && sameData(first->second, image)) {
+                    replacements.emplace(image.getObjGen(), first->second);
+                }
+            } catch (const std::exception&) {
+                // An image that cannot be read is nobody's duplicate.
+            }
         }
     }
     return replacements;

@@ -97,17 +97,16 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
     }
     task->job.target = target;
     task->job.jpegQuality = ImageRecompressor::jpegQuality(settings.compressionQuality);
-    task->job.storedBytes = image.storedBytes();
     return task;
 }
 
 // Recompresses on a worker; whatever goes wrong leaves the image as it is.
-void submit(WorkerPool& pool, Task* task, StopToken stop)
+void submit(WorkerPool& pool, Task* task, StopToken stop, StageTimes* times)
 {
-    pool.submit([task, stop] {
+    pool.submit([task, stop, times] {
         try {
             if (!stop.stopRequested()) {
-                task->result = ImageRecompressor::recompress(task->job);
+                task->result = ImageRecompressor::recompress(std::move(task->job), stop, times);
             }
         } catch (const std::exception&) {
             // Pixels that do not decode leave the image as it is.
@@ -120,13 +119,17 @@ void submit(WorkerPool& pool, Task* task, StopToken stop)
 } // namespace
 
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
-                        const FilterDescription::ImageSettings& settings, StopToken stop)
+                        const FilterDescription::ImageSettings& settings, StopToken stop,
+                        StageTimes* times)
 {
+    std::optional<StageTimes::Timer> finding(std::in_place, times, StageTimes::find);
     ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
     DuplicateImages::merge(pages, sizes);
     const std::vector<ImageStream> images = candidates(pages, sizes);
     const auto maskUses = softMaskUses(images);
+    finding.reset();
 
+    const StageTimes::Timer reading(times, StageTimes::read);
     std::list<std::unique_ptr<Task>> tasks;
     WorkerPool pool(std::thread::hardware_concurrency());
     for (const ImageStream& image : images) {
@@ -139,7 +142,7 @@ void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
         try {
             if (auto task = taskFor(image, sizes, settings)) {
                 tasks.push_back(std::move(task));
-                submit(pool, tasks.back().get(), stop);
+                submit(pool, tasks.back().get(), stop, times);
             }
         } catch (const std::exception&) {
             // Unreadable stream data: the image stays as it is.

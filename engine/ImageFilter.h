@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilterDescription.h"
+#include "StageTimes.h"
 #include "StopToken.h"
 
 #include <qpdf/QPDFObjectHandle.hh>
@@ -15,8 +16,9 @@ namespace zurbo::engine {
 // Each image is sized for the largest place it is shown, bounded by the
 // largest image size, re-encoded as JPEG at the quality, and replaced only
 // when the new stream is smaller. JPEG images that keep their size are not
-// touched at all. Images are worked on in parallel; only the ones in flight
-// have their pixels in memory.
+// touched at all. The calling thread only reads each image's stored bytes;
+// decoding, downsampling and encoding run on a worker per processor, and
+// only the images in flight have their pixels in memory.
 // ----------------------------------------------------------------------------
 class ImageFilter {
 public:
@@ -25,9 +27,10 @@ public:
     // Rewrites in place the images of `pages` (page objects of one document).
     // An image that cannot be read or decoded is left as it is; never throws
     // for damaged input. Throws PDFEngine::Cancelled between two images once
-    // `stop` is requested.
+    // `stop` is requested. Adds the time of each stage to `times` when given.
     static void apply(const std::vector<QPDFObjectHandle>& pages,
-                      const FilterDescription::ImageSettings& settings, StopToken stop = {});
+                      const FilterDescription::ImageSettings& settings, StopToken stop = {},
+                      StageTimes* times = nullptr);
 };
 
 } // namespace zurbo::engine

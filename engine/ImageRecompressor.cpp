@@ -1,14 +1,11 @@
 #include "ImageRecompressor.h"
 
-#include "BoundedSink.h"
-#include "Downsampler.h"
+#include "ImageDecoder.h"
+#include "PDFEngine.h"
 #include "TurboJpeg.h"
-
-#include <qpdf/Pl_Flate.hh>
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace zurbo::engine {
 
@@ -20,41 +17,6 @@ int proportion(int length, std::int64_t numerator, std::int64_t denominator)
 {
     const std::int64_t scaled = (length * numerator + denominator / 2) / denominator;
     return std::clamp(static_cast<int>(scaled), 1, length);
-}
-
-Raster inflated(const ImageRecompressor::Source& source)
-{
-    Raster raster{source.dimensions.width, source.dimensions.height, source.components, {}};
-    const std::size_t expected = raster.rowBytes() * static_cast<std::size_t>(raster.height);
-    raster.samples.reserve(expected);
-    BoundedSink sink(raster.samples, expected);
-    Pl_Flate inflate("image data", &sink, Pl_Flate::a_inflate);
-    inflate.write(reinterpret_cast<const unsigned char*>(source.data.data()), source.data.size());
-    inflate.finish();
-    if (raster.samples.size() != expected) {
-        throw std::runtime_error("image data shorter than declared");
-    }
-    return raster;
-}
-
-Raster decodedPixels(const ImageRecompressor::Source& source, Dimensions target)
-{
-    using Encoding = ImageRecompressor::Source::Encoding;
-    if (source.encoding == Encoding::samples) {
-        return Downsampler::downsample(source.raster, target.width, target.height);
-    }
-    if (source.encoding == Encoding::flate) {
-        return Downsampler::downsample(inflated(source), target.width, target.height);
-    }
-    TurboJpeg decoder = TurboJpeg::decompressor();
-    const TurboJpeg::Header header = decoder.header(source.data);
-    if (header.width != source.dimensions.width || header.height != source.dimensions.height ||
-        header.components != source.components) {
-        throw TurboJpeg::Error("JPEG frame differs from the image's declared size");
-    }
-    const Raster decoded =
-        decoder.decode(source.data, source.components, target.width, target.height);
-    return Downsampler::downsample(decoded, target.width, target.height);
 }
 
 } // namespace
@@ -95,20 +57,29 @@ int ImageRecompressor::jpegQuality(double compressionQuality)
                       100);
 }
 
-std::optional<ImageRecompressor::Result> ImageRecompressor::recompress(const Job& job)
+std::optional<ImageRecompressor::Result> ImageRecompressor::recompress(Job job, StopToken stop,
+                                                                       StageTimes* times)
 {
-    const Raster pixels = decodedPixels(job.image, job.target);
-    std::string jpeg = TurboJpeg::compressor().encode(pixels, job.jpegQuality);
-    if (jpeg.size() >= job.storedBytes) {
+    const std::size_t storedBytes = job.image.data.size();
+    const Dimensions imageSize = job.image.dimensions;
+    const Raster pixels = ImageDecoder::decode(std::move(job.image), job.target, times);
+    if (stop.stopRequested()) {
+        throw PDFEngine::Cancelled();
+    }
+    std::string jpeg;
+    {
+        const StageTimes::Timer timer(times, StageTimes::encode);
+        jpeg = TurboJpeg::compressor().encode(pixels, job.jpegQuality);
+    }
+    if (jpeg.size() >= storedBytes) {
         return std::nullopt;
     }
     Result result{std::move(jpeg), job.target, std::nullopt};
     if (job.softMask) {
         const Dimensions& mask = job.softMask->dimensions;
-        const Dimensions maskTarget{
-            proportion(mask.width, job.target.width, job.image.dimensions.width),
-            proportion(mask.height, job.target.height, job.image.dimensions.height)};
-        result.softMask = decodedPixels(*job.softMask, maskTarget);
+        const Dimensions maskTarget{proportion(mask.width, job.target.width, imageSize.width),
+                                    proportion(mask.height, job.target.height, imageSize.height)};
+        result.softMask = ImageDecoder::decode(std::move(*job.softMask), maskTarget, times);
     }
     return result;
 }

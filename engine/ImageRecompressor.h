@@ -1,19 +1,15 @@
 #pragma once
 
 #include "FilterDescription.h"
+#include "Predictor.h"
 #include "Raster.h"
+#include "StageTimes.h"
+#include "StopToken.h"
 
 #include <optional>
 #include <string>
 
 namespace zurbo::engine {
-
-// Pixel dimensions of an image.
-struct Dimensions {
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const Dimensions&, const Dimensions&) = default;
-};
 
 // The largest size, in points, at which a page shows an image.
 struct ShownSize {
@@ -23,19 +19,24 @@ struct ShownSize {
 
 // ----------------------------------------------------------------------------
 // ImageRecompressor: decodes, downsamples and re-encodes one image, away
-// from the PDF library so that several can run at once.
+// from the document so that several can run at once.
 // ----------------------------------------------------------------------------
 class ImageRecompressor {
 public:
-    // One image's pixels as the document stores them: a JPEG or plain Flate
-    // data still encoded, or samples the document decoded.
+    // One image's bytes as the document stores them, and how they become samples.
     struct Source {
-        enum class Encoding { jpeg, flate, samples };
+        // A JPEG for TurboJPEG; a lone Flate filter, with `predictor`, for
+        // libdeflate; other lossless filters for qpdf; or no filter at all.
+        enum class Encoding { jpeg, flate, qpdfFilters, samples };
         Encoding encoding = Encoding::samples;
         std::string data;
-        Raster raster;
         Dimensions dimensions;
         int components = 0;
+        Predictor::Kind predictor = Predictor::Kind::none;
+        // The stream's /Filter and /DecodeParms as PDF text, for qpdf to undo:
+        // qpdfFilters always, and Flate data that libdeflate refuses.
+        std::string filters;
+        std::string decodeParameters;
     };
 
     struct Job {
@@ -44,8 +45,6 @@ public:
         std::optional<Source> softMask;
         Dimensions target;
         int jpegQuality = 0;
-        // Size of the image's stream as stored; the new one must be smaller.
-        std::size_t storedBytes = 0;
     };
 
     struct Result {
@@ -67,9 +66,12 @@ public:
     // The libjpeg quality (1-100) for a filter compression quality (0-1).
     static int jpegQuality(double compressionQuality);
 
-    // The re-encoded image, or nothing when it would not be smaller. Throws
-    // on images that do not decode.
-    static std::optional<Result> recompress(const Job& job);
+    // The re-encoded image, or nothing when it would not be smaller than the
+    // image as stored. Throws on images that do not decode, and
+    // PDFEngine::Cancelled between decoding and encoding once `stop` is
+    // requested. Adds the time of each stage to `times` when given.
+    static std::optional<Result> recompress(Job job, StopToken stop = {},
+                                            StageTimes* times = nullptr);
 };
 
 } // namespace zurbo::engine

@@ -1,8 +1,8 @@
 #include "ImageStream.h"
 
-#include "BoundedSink.h"
+#include "LargeBuffer.h"
 
-#include <qpdf/Pipeline.hh>
+#include <qpdf/Pl_String.hh>
 
 #include <algorithm>
 #include <set>
@@ -14,14 +14,6 @@ namespace zurbo::engine {
 namespace {
 
 constexpr long long maximumPixels = 400'000'000;
-
-class CountingSink : public Pipeline {
-public:
-    CountingSink() : Pipeline("stored bytes", nullptr) {}
-    void write(unsigned char const*, size_t length) override { count += length; }
-    void finish() override {}
-    std::size_t count = 0;
-};
 
 int componentsOf(QPDFObjectHandle space)
 {
@@ -38,7 +30,7 @@ int componentsOf(QPDFObjectHandle space)
     return 0;
 }
 
-// Filters whose decoding is exact and that qpdf undoes itself.
+// Filters whose decoding is exact and that qpdf undoes.
 bool isLosslessFilter(QPDFObjectHandle filter)
 {
     static const std::set<std::string> names{"/FlateDecode",     "/Fl",  "/LZWDecode",      "/LZW",
@@ -48,33 +40,76 @@ bool isLosslessFilter(QPDFObjectHandle filter)
 }
 
 using Encoding = ImageRecompressor::Source::Encoding;
+using PredictorKind = Predictor::Kind;
 
-// How the worker gets at the pixels: a lone Flate or DCT filter is undone
-// there, other lossless chains by qpdf here. Nothing for anything else.
-std::optional<Encoding> encodingOf(QPDFObjectHandle dictionary)
+struct Coding {
+    Encoding encoding;
+    PredictorKind predictor = PredictorKind::none;
+};
+
+int integerOr(QPDFObjectHandle value, int fallback)
+{
+    return value.isNull() ? fallback : value.isInteger() ? value.getIntValueAsInt() : -1;
+}
+
+// The predictor of Flate parameters when it is one the engine undoes itself:
+// 8-bit samples laid out as the image's own.
+std::optional<PredictorKind> ownPredictor(QPDFObjectHandle parameters, Dimensions dimensions,
+                                          int components)
+{
+    if (parameters.isNull()) {
+        return PredictorKind::none;
+    }
+    if (!parameters.isDictionary()) {
+        return std::nullopt;
+    }
+    const int predictor = integerOr(parameters.getKey("/Predictor"), 1);
+    if (predictor == 1) {
+        return PredictorKind::none;
+    }
+    const bool ownLayout = integerOr(parameters.getKey("/Colors"), 1) == components &&
+                           integerOr(parameters.getKey("/BitsPerComponent"), 8) == 8 &&
+                           integerOr(parameters.getKey("/Columns"), 1) == dimensions.width;
+    if (ownLayout && predictor == 2) {
+        return PredictorKind::tiff;
+    }
+    if (ownLayout && predictor >= 10 && predictor <= 15) {
+        return PredictorKind::png;
+    }
+    return std::nullopt;
+}
+
+// How the worker gets at the pixels: a lone DCT filter by TurboJPEG, a lone
+// Flate filter by libdeflate and our own predictors, other lossless chains
+// by qpdf. Nothing for anything else.
+std::optional<Coding> codingOf(QPDFObjectHandle dictionary, Dimensions dimensions, int components)
 {
     QPDFObjectHandle filter = dictionary.getKey("/Filter");
     if (filter.isNull()) {
-        return Encoding::samples;
+        return Coding{Encoding::samples};
     }
     std::vector<QPDFObjectHandle> filters =
         filter.isArray() ? filter.getArrayAsVector() : std::vector<QPDFObjectHandle>{filter};
-    const bool single = filters.size() == 1;
     QPDFObjectHandle parameters = dictionary.getKey("/DecodeParms");
+    if (filters.size() == 1 && parameters.isArray() && parameters.getArrayNItems() == 1) {
+        parameters = parameters.getArrayItem(0);
+    }
+    const bool single = filters.size() == 1;
     if (single &&
-        (filters[0].isNameAndEquals("/FlateDecode") || filters[0].isNameAndEquals("/Fl")) &&
-        parameters.isNull()) {
-        return Encoding::flate;
+        (filters[0].isNameAndEquals("/FlateDecode") || filters[0].isNameAndEquals("/Fl"))) {
+        if (const auto predictor = ownPredictor(parameters, dimensions, components)) {
+            return Coding{Encoding::flate, *predictor};
+        }
     }
     if (single &&
         (filters[0].isNameAndEquals("/DCTDecode") || filters[0].isNameAndEquals("/DCT"))) {
         // An explicit colour transform is a JPEG that TurboJPEG may read differently.
         const bool plain = parameters.isNull() ||
                            (parameters.isDictionary() && !parameters.hasKey("/ColorTransform"));
-        return plain ? std::optional<Encoding>(Encoding::jpeg) : std::nullopt;
+        return plain ? std::optional<Coding>(Coding{Encoding::jpeg}) : std::nullopt;
     }
     return std::all_of(filters.begin(), filters.end(), isLosslessFilter)
-               ? std::optional<Encoding>(Encoding::samples)
+               ? std::optional<Coding>(Coding{Encoding::qpdfFilters})
                : std::nullopt;
 }
 
@@ -114,8 +149,9 @@ int positiveInteger(QPDFObjectHandle value)
 } // namespace
 
 ImageStream::ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components,
-                         Encoding encoding)
-    : m_object(object), m_dimensions(dimensions), m_components(components), m_encoding(encoding)
+                         Encoding encoding, Predictor::Kind predictor)
+    : m_object(object), m_dimensions(dimensions), m_components(components), m_encoding(encoding),
+      m_predictor(predictor)
 {
 }
 
@@ -128,19 +164,19 @@ std::optional<ImageStream> ImageStream::qualifying(QPDFObjectHandle image)
     const Dimensions dimensions{positiveInteger(dictionary.getKey("/Width")),
                                 positiveInteger(dictionary.getKey("/Height"))};
     const int components = componentsOf(dictionary.getKey("/ColorSpace"));
-    const std::optional<Encoding> encoding = encodingOf(dictionary);
+    const std::optional<Coding> coding = codingOf(dictionary, dimensions, components);
     QPDFObjectHandle bits = dictionary.getKey("/BitsPerComponent");
     const bool qualifies =
         dictionary.getKey("/Subtype").isNameAndEquals("/Image") && dimensions.width > 0 &&
         dimensions.height > 0 &&
         static_cast<long long>(dimensions.width) * dimensions.height <= maximumPixels &&
-        components > 0 && encoding && bits.isInteger() && bits.getIntValue() == 8 &&
+        components > 0 && coding && bits.isInteger() && bits.getIntValue() == 8 &&
         !isTrue(dictionary.getKey("/ImageMask")) && !hasColourKeyMask(dictionary) &&
         !dictionary.hasKey("/Matte") && decodeIsKept(dictionary.getKey("/Decode"), components);
     if (!qualifies) {
         return std::nullopt;
     }
-    return ImageStream(image, dimensions, components, *encoding);
+    return ImageStream(image, dimensions, components, coding->encoding, coding->predictor);
 }
 
 std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
@@ -163,32 +199,24 @@ std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
 
 ImageRecompressor::Source ImageStream::read() const
 {
-    ImageRecompressor::Source source{m_encoding, {}, {}, m_dimensions, m_components};
-    if (m_encoding != Encoding::samples) {
-        // Decoded by the worker, away from the document.
-        const auto data = m_object.getRawStreamData();
-        source.data.assign(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
-        return source;
+    ImageRecompressor::Source source{m_encoding, {}, m_dimensions, m_components, m_predictor,
+                                     {},         {}};
+    // Only the stored bytes are read here; the worker decodes them.
+    QPDFObjectHandle length = m_object.getDict().getKey("/Length");
+    if (length.isInteger() && length.getIntValue() > 0 && length.getIntValue() < maximumPixels) {
+        source.data.reserve(static_cast<std::size_t>(length.getIntValue()));
+        adviseHugePages(source.data.data(), source.data.capacity());
     }
-    Raster& raster = source.raster;
-    raster = {m_dimensions.width, m_dimensions.height, m_components, {}};
-    const std::size_t expected = raster.rowBytes() * static_cast<std::size_t>(raster.height);
-    raster.samples.reserve(expected);
-    BoundedSink sink(raster.samples, expected);
-    bool filtered = false;
-    const bool succeeded =
-        m_object.pipeStreamData(&sink, &filtered, 0, qpdf_dl_specialized, true, false);
-    if (!succeeded || !filtered || raster.samples.size() != expected) {
-        throw std::runtime_error("image stream does not decode to its declared size");
+    Pl_String sink("stored image", nullptr, source.data);
+    if (!m_object.pipeStreamData(&sink, nullptr, 0, qpdf_dl_none, true, false)) {
+        throw std::runtime_error("image stream cannot be read");
+    }
+    if (m_encoding == Encoding::flate || m_encoding == Encoding::qpdfFilters) {
+        QPDFObjectHandle dictionary = m_object.getDict();
+        source.filters = dictionary.getKey("/Filter").unparseResolved();
+        source.decodeParameters = dictionary.getKey("/DecodeParms").unparseResolved();
     }
     return source;
-}
-
-std::size_t ImageStream::storedBytes() const
-{
-    CountingSink counter;
-    m_object.pipeStreamData(&counter, nullptr, 0, qpdf_dl_none, true, false);
-    return counter.count;
 }
 
 void ImageStream::replace(const ImageRecompressor::Result& result) const

@@ -14,7 +14,7 @@ namespace zurbo::engine {
 //
 // Only 8-bit DeviceGray, DeviceRGB, DeviceCMYK and one- or three-component
 // ICCBased images qualify, stored as a lone DCTDecode JPEG or through
-// lossless filters. Everything else (image masks, other depths, JPEG 2000,
+// lossless filters and predictors. Everything else (image masks, other depths, JPEG 2000,
 // JBIG2, CCITT, Indexed, Separation, DeviceN, Lab, colour-key masks, sizes
 // over 400 megapixels) is left as it is.
 // ----------------------------------------------------------------------------
@@ -29,11 +29,9 @@ public:
     const ImageStream* softMask() const { return m_softMask.get(); }
     QPDFObjectHandle object() const { return m_object; }
 
-    // The stored pixels for recompression. Throws when the stream does not
-    // decode to exactly its declared size.
+    // The stream's bytes as stored, for a worker to decode. Throws when they
+    // cannot be read.
     ImageRecompressor::Source read() const;
-    // Size of the stream as stored.
-    std::size_t storedBytes() const;
 
     // Replaces the image (and its soft mask when the result has one).
     void replace(const ImageRecompressor::Result& result) const;
@@ -41,7 +39,8 @@ public:
 private:
     using Encoding = ImageRecompressor::Source::Encoding;
 
-    ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components, Encoding encoding);
+    ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components, Encoding encoding,
+                Predictor::Kind predictor);
     // The image when it qualifies, its soft mask not considered.
     static std::optional<ImageStream> qualifying(QPDFObjectHandle image);
 
@@ -50,6 +49,7 @@ private:
     Dimensions m_dimensions;
     int m_components;
     Encoding m_encoding;
+    Predictor::Kind m_predictor;
     std::shared_ptr<const ImageStream> m_softMask;
 };
 

@@ -7,6 +7,7 @@
 #include "WorkingFile.h"
 
 #include <limits>
+#include <stdexcept>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -35,6 +36,27 @@ struct EngineChoice {
     }
 };
 
+EngineChoice chooseEngine(PDFEngine::Engine engine)
+{
+    using Engine = PDFEngine::Engine;
+    const EngineChoice found{engine::ghostscriptPath(), engine::bundledQPDFPath()};
+    if ((engine == Engine::ghostscript && !found.ghostscript) ||
+        (engine == Engine::qpdf && !found.qpdf)) {
+        throw std::invalid_argument("the engine asked for is not available");
+    }
+    switch (engine) {
+    case Engine::ghostscript:
+        return {found.ghostscript, std::nullopt};
+    case Engine::qpdf:
+        return {std::nullopt, found.qpdf};
+    case Engine::native:
+        return {};
+    case Engine::automatic:
+        break;
+    }
+    return found;
+}
+
 std::int64_t sizeOrMaximum(const fs::path& file)
 {
     std::error_code error;
@@ -60,13 +82,13 @@ void throwIfStopped(StopToken stop)
 PDFEngine::Result PDFEngine::compress(const fs::path& sourceGiven, const fs::path& destinationGiven,
                                       CompressionProfile profile,
                                       std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                                      StopToken stop)
+                                      StopToken stop, Engine engine)
 {
     const fs::path source = fs::absolute(sourceGiven);
     const fs::path destination = fs::absolute(destinationGiven);
     const fs::path target = engine::installTarget(destination);
     const engine::WorkingFile working(target);
-    const EngineChoice chosenEngine{engine::ghostscriptPath(), engine::bundledQPDFPath()};
+    const EngineChoice chosenEngine = chooseEngine(engine);
 
     std::int64_t outputBytes = 0;
     for (const Configuration& configuration : attemptList(profile, targetBytes)) {
@@ -105,6 +127,19 @@ PDFEngine::Result PDFEngine::compress(const fs::path& sourceGiven, const fs::pat
         result.targetReached = reportedBytes <= *targetBytes;
     }
     return result;
+}
+
+std::vector<PDFEngine::Engine> PDFEngine::availableEngines()
+{
+    std::vector<Engine> engines;
+    if (engine::ghostscriptPath()) {
+        engines.push_back(Engine::ghostscript);
+    }
+    if (engine::bundledQPDFPath()) {
+        engines.push_back(Engine::qpdf);
+    }
+    engines.push_back(Engine::native);
+    return engines;
 }
 
 } // namespace zurbo

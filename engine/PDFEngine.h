@@ -16,9 +16,10 @@ namespace zurbo {
 // PDFEngine: turns one source PDF into a smaller one at a destination.
 //
 // The engine keeps no state between calls. It runs Ghostscript when it is
-// installed, otherwise a bundled qpdf, otherwise its own native engine, into a
-// hidden working file beside the destination, keeps whichever of the output
-// and the original is smaller, and installs it at the destination.
+// installed, otherwise a bundled qpdf, otherwise its own native engine (or
+// the engine the caller names), into a hidden working file beside the
+// destination, keeps whichever of the output and the original is smaller, and
+// installs it at the destination.
 // ----------------------------------------------------------------------------
 class PDFEngine {
 public:
@@ -76,6 +77,10 @@ public:
         std::string m_description;
     };
 
+    // Which engine compress() runs: the first found of Ghostscript, the bundled
+    // qpdf and the native engine, as the application does, or one by name.
+    enum class Engine { automatic, ghostscript, qpdf, native };
+
     // Thrown when a run stops because its stop token was requested.
     class Cancelled : public std::exception {
     public:
@@ -98,12 +103,17 @@ public:
     // Throws EngineError for the engines' failures, std::filesystem::filesystem_error
     // for file-system failures, std::system_error when a tool cannot be started
     // and Cancelled when `stop` is requested before the outcome is installed.
+    // Naming an `engine` that is not available throws std::invalid_argument.
     // On every failure the destination is left as it was and no working file
     // remains.
     static Result compress(const std::filesystem::path& source,
                            const std::filesystem::path& destination, CompressionProfile profile,
                            std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                           StopToken stop = {});
+                           StopToken stop = {}, Engine engine = Engine::automatic);
+
+    // The engines this machine can run, in the order the automatic choice
+    // tries them; the native engine is always the last. Looked up afresh.
+    static std::vector<Engine> availableEngines();
 
     // The configuration a profile uses when there is no target.
     static Configuration configuration(CompressionProfile profile);

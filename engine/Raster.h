@@ -5,6 +5,13 @@
 
 namespace zurbo::engine {
 
+// Pixel dimensions of an image.
+struct Dimensions {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Dimensions&, const Dimensions&) = default;
+};
+
 // Eight-bit pixels, row after row, `components` interleaved samples each.
 struct Raster {
     int width = 0;

@@ -2,18 +2,19 @@
 
 #include "FilterDescription.h"
 #include "ImageFilter.h"
+#include "ReaderStructures.h"
 
 #include <qpdf/Pl_StdioFile.hh>
 #include <qpdf/QPDF.hh>
-#include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+#include <qpdf/QUtil.hh>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <set>
+#include <optional>
 #include <string>
 
 namespace zurbo::engine {
@@ -70,23 +71,9 @@ QPDFObjectHandle mediaBoxOf(QPDFObjectHandle page)
     return isRectangle(box) ? box : QPDFObjectHandle::parse("[0 0 612 792]");
 }
 
-// Annotation appearances become page content, the way a printout shows
-// them, so that what a page shows survives while links, fields and the rest
-// of the interactive layer stay behind.
-void flattenAnnotations(QPDF& pdf)
-{
-    try {
-        // Fields whose appearance the reader was left to draw get one first.
-        QPDFAcroFormDocumentHelper(pdf).generateAppearancesIfNeeded();
-        QPDFPageDocumentHelper(pdf).flattenAnnotations();
-    } catch (const std::exception&) {
-        // Pages whose annotations cannot be read go without them.
-    }
-}
-
-// Leaves the page its content, resources and media box. Crop box and
-// rotation stay too, because they decide how the content is seen.
-void prunePage(QPDFObjectHandle page)
+// Boxes and rotation that a reader could not use are left out, or replaced
+// where a page cannot do without one.
+void repairPage(QPDFObjectHandle page)
 {
     page.replaceKey("/MediaBox", mediaBoxOf(page));
     if (!isRectangle(page.getKey("/CropBox"))) {
@@ -95,30 +82,6 @@ void prunePage(QPDFObjectHandle page)
     QPDFObjectHandle rotate = page.getKey("/Rotate");
     if (!rotate.isInteger() || rotate.getIntValue() % 90 != 0) {
         page.removeKey("/Rotate");
-    }
-    static const std::set<std::string> kept{"/Type",   "/Parent",    "/MediaBox", "/CropBox",
-                                            "/Rotate", "/Resources", "/Contents"};
-    for (const std::string& key : page.getKeys()) {
-        if (!kept.count(key)) {
-            page.removeKey(key);
-        }
-    }
-}
-
-// Cuts the document down to its pages: whatever the catalogue pointed to
-// besides them is no longer reachable and is not written.
-void keepOnlyPages(QPDF& pdf)
-{
-    flattenAnnotations(pdf);
-    pdf.pushInheritedAttributesToPage();
-    for (QPDFObjectHandle page : pdf.getAllPages()) {
-        prunePage(page);
-    }
-    QPDFObjectHandle root = pdf.getRoot();
-    for (const std::string& key : root.getKeys()) {
-        if (key != "/Type" && key != "/Pages") {
-            root.removeKey(key);
-        }
     }
 }
 
@@ -136,6 +99,32 @@ QPDFObjectHandle newInformation(QPDF& pdf, bool cleanMetadata)
         }
     }
     return pdf.makeIndirectObject(information);
+}
+
+// An identifier no other file shares. The writer keeps the first of the two
+// and derives the second from this write.
+QPDFObjectHandle freshIdentifier()
+{
+    std::string bytes(16, '\0');
+    QUtil::initializeWithRandomBytes(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size());
+    QPDFObjectHandle identifier = QPDFObjectHandle::newArray();
+    identifier.appendItem(QPDFObjectHandle::newString(bytes));
+    identifier.appendItem(QPDFObjectHandle::newString(bytes));
+    return identifier;
+}
+
+// Gives the pages what they need and the document the information of the
+// metadata choice; a cleaned document also gets an identifier of its own.
+void finishDocument(QPDF& document, QPDFObjectHandle information, bool cleanMetadata)
+{
+    document.pushInheritedAttributesToPage();
+    for (QPDFObjectHandle page : document.getAllPages()) {
+        repairPage(page);
+    }
+    document.getTrailer().replaceKey("/Info", information);
+    if (cleanMetadata) {
+        document.getTrailer().replaceKey("/ID", freshIdentifier());
+    }
 }
 
 // Passes the written bytes on to the output file until a stop is requested.
@@ -190,24 +179,31 @@ void write(QPDF& document, OutputFile file, StopToken stop)
 } // namespace
 
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
-                        PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop)
+                        PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop,
+                        StageTimes* times)
 {
     QPDF document;
+    std::optional<StageTimes::Timer> opening(std::in_place, times, StageTimes::open);
     openSource(document, source);
+    opening.reset();
     const FilterDescription filter = FilterDescription::forConfiguration(configuration);
     OutputFile file = openOutput(output);
     try {
+        {
+            // First: a damaged object shows as warnings only the first time it
+            // is read, and adding an object reads the whole document.
+            const StageTimes::Timer keeping(times, StageTimes::open);
+            ReaderStructures::keep(document, cleanMetadata);
+        }
         QPDFObjectHandle information = newInformation(document, cleanMetadata);
-        // Images first: appearance streams that flattening generates are
-        // filled in only on their one read, when the document is written.
-        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop);
-        keepOnlyPages(document);
-        document.getTrailer().replaceKey("/Info", information);
+        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop, times);
+        finishDocument(document, information, cleanMetadata);
     } catch (const PDFEngine::Cancelled&) {
         throw;
     } catch (const std::exception&) {
         throw EngineError::documentUnreadable();
     }
+    const StageTimes::Timer writing(times, StageTimes::write);
     write(document, std::move(file), stop);
 }
 

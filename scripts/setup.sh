@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ ninja-build pkg-config
-    libqpdf-dev libturbojpeg0-dev
+    libqpdf-dev libturbojpeg0-dev libdeflate-dev
     qt6-base-dev qt6-declarative-dev qt6-pdf-dev qt6-qpa-plugins
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
     qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtquick-templates

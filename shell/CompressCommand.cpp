@@ -2,8 +2,10 @@
 
 #include "ByteCountText.h"
 #include "PDFEngine.h"
+#include "ProgressLine.h"
 #include "StopToken.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -20,10 +22,31 @@ namespace {
 
 constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
-    "                      [--clean-metadata] [--in-place | --output FILE] [--json] [--] FILE...\n"
+    "                      [--clean-metadata] [--in-place | --output FILE] [--json]\n"
+    "                      [--engine auto|ghostscript|qpdf|native] [--] FILE...\n"
     "\n"
     "Compresses each PDF, one after another. Without --in-place or --output the\n"
-    "result goes beside its source as NAME.zurbo.pdf. --output takes one input only.\n";
+    "result goes beside its source as NAME.zurbo.pdf. --output takes one input only.\n"
+    "--engine picks the engine; auto (the default) takes Ghostscript when it is\n"
+    "installed, then a bundled qpdf, then the native engine.\n";
+
+using Engine = PDFEngine::Engine;
+
+// Command-line names of the engines, in the order the automatic choice tries them.
+const std::vector<std::pair<Engine, std::string>> engineNames{{Engine::automatic, "auto"},
+                                                              {Engine::ghostscript, "ghostscript"},
+                                                              {Engine::qpdf, "qpdf"},
+                                                              {Engine::native, "native"}};
+
+std::string nameOf(Engine engine)
+{
+    for (const auto& [candidate, name] : engineNames) {
+        if (candidate == engine) {
+            return name;
+        }
+    }
+    return {};
+}
 
 struct Options {
     CompressionProfile profile = CompressionProfile::balanced;
@@ -32,6 +55,7 @@ struct Options {
     bool inPlace = false;
     bool json = false;
     bool help = false;
+    Engine engine = Engine::automatic;
     std::optional<fs::path> output;
     std::vector<fs::path> sources;
     bool optionsEnded = false;
@@ -58,6 +82,31 @@ std::int64_t targetBytesFromMegabytes(const std::string& text)
         return std::numeric_limits<std::int64_t>::max();
     }
     return static_cast<std::int64_t>(bytes);
+}
+
+Engine engineNamed(const std::string& text)
+{
+    for (const auto& [engine, name] : engineNames) {
+        if (name == text) {
+            return engine;
+        }
+    }
+    throw UsageError("unknown engine: " + text);
+}
+
+// An engine named on the command line must be one this machine has.
+void requireAvailable(Engine engine)
+{
+    const std::vector<Engine> available = PDFEngine::availableEngines();
+    if (engine == Engine::automatic ||
+        std::find(available.begin(), available.end(), engine) != available.end()) {
+        return;
+    }
+    std::string names;
+    for (const Engine other : available) {
+        names += (names.empty() ? "" : ", ") + nameOf(other);
+    }
+    throw UsageError("engine " + nameOf(engine) + " is not available here; available: " + names);
 }
 
 Options parseOptions(const std::vector<std::string>& arguments)
@@ -93,6 +142,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.output = value();
         } else if (argument == "--json") {
             options.json = true;
+        } else if (argument == "--engine") {
+            options.engine = engineNamed(value());
         } else if (argument.starts_with("--")) {
             throw UsageError("unknown option: " + argument);
         } else {
@@ -111,6 +162,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
     if (options.output && options.sources.size() != 1) {
         throw UsageError("--output takes one input only");
     }
+    requireAvailable(options.engine);
     return options;
 }
 
@@ -209,8 +261,9 @@ Outcome compressOne(const Options& options, const fs::path& source, StopToken st
 {
     Outcome outcome{source, destinationFor(options, source), sizeOf(source), std::nullopt, {}};
     try {
-        outcome.result = PDFEngine::compress(source, outcome.destination, options.profile,
-                                             options.targetBytes, options.cleanMetadata, stop);
+        outcome.result =
+            PDFEngine::compress(source, outcome.destination, options.profile, options.targetBytes,
+                                options.cleanMetadata, stop, options.engine);
     } catch (const PDFEngine::Cancelled&) {
         outcome.cancelled = true;
     } catch (const std::exception& error) {
@@ -222,7 +275,7 @@ Outcome compressOne(const Options& options, const fs::path& source, StopToken st
 } // namespace
 
 int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
-                       std::ostream& err, StopToken stop)
+                       std::ostream& err, StopToken stop, bool errIsTerminal)
 {
     Options options;
     try {
@@ -236,11 +289,17 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
         return 0;
     }
     int status = 0;
-    for (const fs::path& source : options.sources) {
+    for (std::size_t i = 0; i < options.sources.size(); ++i) {
+        const fs::path& source = options.sources[i];
         if (stop.stopRequested()) {
             return 1;
         }
+        std::optional<ProgressLine> progress;
+        if (errIsTerminal && !options.json) {
+            progress.emplace(err, source.filename().string(), i + 1, options.sources.size());
+        }
         const Outcome outcome = compressOne(options, source, stop);
+        progress.reset();
         if (outcome.cancelled) {
             return 1;
         }

@@ -27,23 +27,29 @@ struct CommandRun {
     std::string err;
 };
 
-CommandRun runCommand(const std::vector<std::string>& arguments)
+CommandRun runCommand(const std::vector<std::string>& arguments, bool errIsTerminal = false)
 {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = runCompressCommand(arguments, out, err);
+    const int status = runCompressCommand(arguments, out, err, {}, errIsTerminal);
     return {status, out.str(), err.str()};
 }
 
 TEST(CompressCommandTest, BadUsageExitsWithTwoAndExplains)
 {
+    // Ghostscript counts as absent, so naming it is a misuse too.
+    const ScopedEnvironment noGhostscript("ZURBO_FORCE_SYSTEM_ENGINE", "1");
     for (const char* misuse : {"", "--profile Balanced a.pdf", "--profile", "--target-mb ten a.pdf",
                                "--target-mb -1 a.pdf", "--output x.pdf a.pdf b.pdf",
-                               "--in-place --output x.pdf a.pdf", "--frobnicate a.pdf"}) {
+                               "--in-place --output x.pdf a.pdf", "--frobnicate a.pdf", "--engine",
+                               "--engine fastest a.pdf", "--engine ghostscript a.pdf"}) {
         const CommandRun run = runCommand(split(misuse));
         EXPECT_EQ(run.status, 2) << misuse;
         EXPECT_NE(run.err.find("usage: zurbo-compress"), std::string::npos);
     }
+    EXPECT_TRUE(std::regex_search(runCommand({"--engine", "ghostscript", "a.pdf"}).err,
+                                  std::regex("ghostscript is not available here; available: "
+                                             "([a-z]+, )*native\n")));
     const CommandRun help = runCommand({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: zurbo-compress"), std::string::npos);
@@ -60,12 +66,14 @@ TEST(CompressCommandTest, WritesWhereToldReportsAndKeepsGoingAfterAFailure)
     const std::string original = readFile(folder / "photo.pdf");
     const auto path = [&](const char* name) { return (folder / name).string(); };
 
-    const CommandRun beside = runCommand({path("bad.pdf"), path("photo.pdf")});
+    // A terminal gets a progress line per file, cleared before the result; JSON does not.
+    const CommandRun beside = runCommand({path("bad.pdf"), path("photo.pdf")}, true);
     const CommandRun json = runCommand({"--json", "--target-mb", "0.5", "--profile", "demolition",
-                                        path("photo.pdf"), path("bad.pdf")});
+                                        path("photo.pdf"), path("bad.pdf")},
+                                       true);
     const CommandRun missed = runCommand({"--target-mb", "0.0001", path("text.pdf")});
-    const CommandRun told =
-        runCommand({"--output", path("told.pdf"), "--profile", "respectful", path("photo.pdf")});
+    const CommandRun told = runCommand({"--output", path("told.pdf"), "--profile", "respectful",
+                                        "--engine", "native", path("photo.pdf")});
     const auto inPlace = engine::runChildProcess(
         ZURBO_COMPRESS_EXECUTABLE, {"--in-place", "--clean-metadata", path("copy.pdf")});
 
@@ -74,7 +82,13 @@ TEST(CompressCommandTest, WritesWhereToldReportsAndKeepsGoingAfterAFailure)
     EXPECT_TRUE(std::regex_match(
         beside.out, std::regex(".*/photo\\.pdf: [0-9.]+ MB → [0-9.]+ kB \\(−9[0-9]%\\)\n")))
         << beside.out;
-    EXPECT_TRUE(beside.err.starts_with(path("bad.pdf") + ": ")) << beside.err;
+    const std::string cleared = "\r\x1b\\[K";
+    EXPECT_TRUE(
+        std::regex_match(beside.err, std::regex("(" + cleared + "\\[1/2\\] bad\\.pdf · 0:\\d\\d)+" +
+                                                cleared + ".*/bad\\.pdf: [^\r]+\n(" + cleared +
+                                                "\\[2/2\\] photo\\.pdf · 0:\\d\\d)+" + cleared)))
+        << beside.err;
+    EXPECT_EQ(json.err.find('\r'), std::string::npos) << json.err;
     EXPECT_TRUE(std::regex_match(
         json.out,
         std::regex("\\{\"source\":\".*/photo\\.pdf\",\"destination\":\".*/photo\\.zurbo\\.pdf\","

@@ -1,6 +1,7 @@
 #include "SystemPDFEngine.h"
 
 #include "Downsampler.h"
+#include "EngineTestSupport.h"
 #include "FilterDescription.h"
 #include "ImageRecompressor.h"
 #include "PdfFixtures.h"
@@ -79,8 +80,10 @@ TEST(FilterDescriptionTest, HoldsTheConfigurationsNumbersInTheirPlaces)
     EXPECT_LT(ImageRecompressor::jpegQuality(0.82), ImageRecompressor::jpegQuality(0.90));
 }
 
-// Pages, their media boxes and four document attributes go across; nothing else does.
-TEST(SystemPDFEngineTest, WritesThePagesAndTheInformationAndNothingElse)
+// Pages, their media boxes, four document attributes and the catalogue
+// entries a reader uses go across; private data does not, nor XMP metadata
+// and the source's /ID under cleaning, nor a structure whose object is damaged.
+TEST(SystemPDFEngineTest, WritesThePagesTheInformationAndWhatAReaderUses)
 {
     const TestFolder folder;
     FixtureDocument document;
@@ -92,10 +95,20 @@ TEST(SystemPDFEngineTest, WritesThePagesAndTheInformationAndNothingElse)
     QPDF source;
     source.processFile((folder / "plain.pdf").c_str());
     QPDFObjectHandle root = source.getRoot();
-    root.replaceKey("/Outlines", source.makeIndirectObject(QPDFObjectHandle::parse("<< >>")));
     root.replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
+    root.replaceKey("/PieceInfo", QPDFObjectHandle::parse("<< /Editor << /Private 1 >> >>"));
     root.replaceKey("/Metadata", source.newStream(std::string("<x:xmpmeta/>")));
-    QPDFWriter(source, (folder / "in.pdf").c_str()).write();
+    // Its data runs past the /Length the file gives it once that is bumped below.
+    QPDFObjectHandle outlines = source.makeIndirectObject(QPDFObjectHandle::parse("<< >>"));
+    outlines.replaceKey("/Zurbo", source.newStream(std::string("twenty-three bytes long")));
+    root.replaceKey("/Outlines", outlines);
+    QPDFWriter writer(source, (folder / "in.pdf").c_str());
+    writer.setObjectStreamMode(qpdf_o_disable);
+    writer.setCompressStreams(false);
+    writer.write();
+    std::string damaged = readFile(folder / "in.pdf");
+    damaged.replace(damaged.find("/Length 23"), 10, "/Length 93");
+    writeFile(folder / "damaged.pdf", damaged);
     writeFixturePdf(folder / "empty.pdf", FixtureDocument{});
 
     const std::vector<std::string> boxes{"[ 0 0 300 500 ]", "[ 0 0 842 595 ]", "[ 0 0 612 792 ]"};
@@ -103,11 +116,17 @@ TEST(SystemPDFEngineTest, WritesThePagesAndTheInformationAndNothingElse)
     Information copied(document.info.begin(), document.info.end());
     copied.erase("Producer");
     copied["Creator"] = "ZURBO";
-    for (const auto& [input, clean, pages, information] :
-         std::vector<std::tuple<std::string, bool, std::vector<std::string>, Information>>{
-             {"empty.pdf", false, {}, creator},
-             {"in.pdf", true, boxes, creator},
-             {"in.pdf", false, boxes, copied}}) {
+    const auto keys = [](const char* names) {
+        const auto words = split(names);
+        return std::set<std::string>(words.begin(), words.end());
+    };
+    for (const auto& [input, clean, pages, information, catalogue] :
+         std::vector<std::tuple<std::string, bool, std::vector<std::string>, Information,
+                                std::set<std::string>>>{
+             {"empty.pdf", false, {}, creator, keys("/Pages /Type")},
+             {"in.pdf", true, boxes, creator, keys("/Names /Outlines /Pages /Type")},
+             {"in.pdf", false, boxes, copied, keys("/Metadata /Names /Outlines /Pages /Type")},
+             {"damaged.pdf", false, boxes, copied, keys("/Metadata /Names /Pages /Type")}}) {
         SCOPED_TRACE(input + (clean ? " cleaned" : ""));
         runSystemPDFEngine(folder / input, folder / "out.pdf", balanced, clean);
         QPDF output;
@@ -117,12 +136,18 @@ TEST(SystemPDFEngineTest, WritesThePagesAndTheInformationAndNothingElse)
             written.push_back(page.getAttribute("/MediaBox", false).unparseResolved());
         }
         EXPECT_EQ(written, pages);
-        EXPECT_EQ(output.getRoot().getKeys(), (std::set<std::string>{"/Pages", "/Type"}));
+        EXPECT_EQ(output.getRoot().getKeys(), catalogue);
         Information info;
         for (auto [key, value] : output.getTrailer().getKey("/Info").ditems()) {
             info[key.substr(1)] = value.getUTF8Value();
         }
         EXPECT_EQ(info, information);
+        QPDF original;
+        original.processFile((folder / input).c_str());
+        const auto firstId = [](QPDF& pdf) {
+            return pdf.getTrailer().getKey("/ID").getArrayItem(0).getStringValue();
+        };
+        EXPECT_EQ(firstId(output) == firstId(original), !clean);
     }
     EXPECT_EQ(bench::extractText(folder / "out.pdf"), "one\n\n\ftwo\n\n\fthree\n\n\f");
 }
@@ -231,9 +256,13 @@ TEST(SystemPDFEngineTest, RecompressesEveryImageForWhereItIsShown)
 
 TEST(DownsamplerTest, AveragesWhatEachPixelCoversInsteadOfPickingOne)
 {
-    // Three pixels into two: each output covers one and a half inputs, per component.
-    EXPECT_EQ(Downsampler::downsample({3, 1, 2, {0, 10, 90, 10, 180, 10}}, 2, 1).samples,
-              (std::vector<unsigned char>{30, 10, 150, 10}));
+    // Three pixels into two: each output covers one and a half inputs, per
+    // component, and across rows as across columns.
+    EXPECT_EQ(Downsampler::downsample({3, 1, 3, {0, 10, 5, 90, 10, 5, 180, 10, 5}}, 2, 1).samples,
+              (std::vector<unsigned char>{30, 10, 5, 150, 10, 5}));
+    EXPECT_EQ(
+        Downsampler::downsample({3, 3, 1, {0, 30, 90, 60, 90, 120, 150, 180, 210}}, 2, 2).samples,
+        (std::vector<unsigned char>{30, 83, 130, 170}));
 }
 
 } // namespace

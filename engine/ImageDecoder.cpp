@@ -1,0 +1,180 @@
+#include "ImageDecoder.h"
+
+#include "Downsampler.h"
+#include "Inflater.h"
+#include "LargeBuffer.h"
+#include "TurboJpeg.h"
+
+#include <qpdf/Pipeline.hh>
+#include <qpdf/QPDF.hh>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace zurbo::engine {
+
+namespace {
+
+using Source = ImageRecompressor::Source;
+using Stage = StageTimes::Stage;
+
+// Rows are undone and downsampled in bands of about this size, small enough
+// to be still in the cache when the downsampler reads them.
+constexpr std::size_t bandBytes = 256 * 1024;
+
+std::size_t rowBytes(const Source& source)
+{
+    return static_cast<std::size_t>(source.dimensions.width) * source.components;
+}
+
+// Hands whole rows of samples to a downsampler as qpdf decodes them.
+class RowPipeline : public Pipeline {
+public:
+    RowPipeline(Downsampler& rows, std::size_t rowBytes)
+        : Pipeline("image rows", nullptr), m_rows(rows), m_row(rowBytes)
+    {
+    }
+
+    // Throws std::length_error once more rows arrive than the image has.
+    void write(unsigned char const* data, size_t length) override
+    {
+        while (length > 0) {
+            const std::size_t taken = std::min(length, m_row.size() - m_filled);
+            std::copy(data, data + taken, m_row.begin() + static_cast<std::ptrdiff_t>(m_filled));
+            m_filled += taken;
+            data += taken;
+            length -= taken;
+            if (m_filled == m_row.size()) {
+                m_rows.addRow(m_row.data());
+                m_filled = 0;
+            }
+        }
+    }
+
+    void finish() override
+    {
+        if (m_filled != 0) {
+            throw std::length_error("image data ends within a row");
+        }
+    }
+
+private:
+    Downsampler& m_rows;
+    std::vector<unsigned char> m_row;
+    std::size_t m_filled = 0;
+};
+
+// qpdf undoes the filters in a document of its own, so that workers share
+// nothing of the source's. Decoding and downsampling interleave here; both
+// count as inflating.
+Raster decodeWithQpdf(const Source& source, Dimensions target, StageTimes* times)
+{
+    const StageTimes::Timer timer(times, Stage::inflate);
+    Downsampler rows(source.dimensions, source.components, target);
+    RowPipeline sink(rows, rowBytes(source));
+    QPDF scratch;
+    scratch.setSuppressWarnings(true);
+    scratch.emptyPDF();
+    QPDFObjectHandle stream = scratch.newStream();
+    stream.replaceStreamData(source.data, QPDFObjectHandle::parse(source.filters),
+                             QPDFObjectHandle::parse(source.decodeParameters));
+    bool filtered = false;
+    if (!stream.pipeStreamData(&sink, &filtered, 0, qpdf_dl_specialized, true, false) ||
+        !filtered) {
+        throw std::runtime_error("image data does not decode");
+    }
+    return rows.result();
+}
+
+Raster decodeFlate(Source& source, Dimensions target, StageTimes* times)
+{
+    const Predictor predictor(source.predictor, source.components, source.dimensions.width);
+    const std::size_t stride = predictor.storedRowBytes();
+    const auto height = static_cast<std::size_t>(source.dimensions.height);
+    // Not zeroed: the inflater fills every byte or the data is refused.
+    const LargeBuffer stored(stride * height);
+    Inflater::Outcome outcome = Inflater::Outcome::damaged;
+    {
+        const StageTimes::Timer timer(times, Stage::inflate);
+        outcome = Inflater().inflate(source.data, stored.data(), stored.size());
+    }
+    if (outcome == Inflater::Outcome::damaged) {
+        // zlib forgives what libdeflate does not, a missing checksum for one.
+        return decodeWithQpdf(source, target, times);
+    }
+    if (outcome == Inflater::Outcome::wrongSize) {
+        throw std::runtime_error("image data differs from its declared size");
+    }
+    std::string().swap(source.data);
+    Downsampler rows(source.dimensions, source.components, target);
+    const std::size_t bandRows = std::max<std::size_t>(1, bandBytes / stride);
+    for (std::size_t first = 0; first < height; first += bandRows) {
+        const std::size_t end = std::min(height, first + bandRows);
+        {
+            const StageTimes::Timer timer(times, Stage::inflate);
+            for (std::size_t y = first; y < end; ++y) {
+                unsigned char* row = stored.data() + y * stride;
+                predictor.undo(row, y > 0 ? row - stride + predictor.sampleOffset() : nullptr);
+            }
+        }
+        const StageTimes::Timer timer(times, Stage::downsample);
+        for (std::size_t y = first; y < end; ++y) {
+            rows.addRow(stored.data() + y * stride + predictor.sampleOffset());
+        }
+    }
+    return rows.result();
+}
+
+Raster decodeJpeg(const Source& source, Dimensions target, StageTimes* times)
+{
+    Raster decoded;
+    {
+        const StageTimes::Timer timer(times, Stage::jpegDecode);
+        TurboJpeg decoder = TurboJpeg::decompressor();
+        const TurboJpeg::Header header = decoder.header(source.data);
+        if (header.width != source.dimensions.width || header.height != source.dimensions.height ||
+            header.components != source.components) {
+            throw TurboJpeg::Error("JPEG frame differs from the image's declared size");
+        }
+        decoded = decoder.decode(source.data, source.components, target.width, target.height);
+    }
+    if (decoded.width == target.width && decoded.height == target.height) {
+        return decoded;
+    }
+    const StageTimes::Timer timer(times, Stage::downsample);
+    return Downsampler::downsample(decoded, target.width, target.height);
+}
+
+Raster downsampleSamples(const Source& source, Dimensions target, StageTimes* times)
+{
+    const std::size_t stride = rowBytes(source);
+    if (source.data.size() != stride * static_cast<std::size_t>(source.dimensions.height)) {
+        throw std::runtime_error("image data differs from its declared size");
+    }
+    const StageTimes::Timer timer(times, Stage::downsample);
+    Downsampler rows(source.dimensions, source.components, target);
+    const auto* samples = reinterpret_cast<const unsigned char*>(source.data.data());
+    for (int y = 0; y < source.dimensions.height; ++y) {
+        rows.addRow(samples + static_cast<std::size_t>(y) * stride);
+    }
+    return rows.result();
+}
+
+} // namespace
+
+Raster ImageDecoder::decode(Source source, Dimensions target, StageTimes* times)
+{
+    switch (source.encoding) {
+    case Source::Encoding::jpeg:
+        return decodeJpeg(source, target, times);
+    case Source::Encoding::flate:
+        return decodeFlate(source, target, times);
+    case Source::Encoding::qpdfFilters:
+        return decodeWithQpdf(source, target, times);
+    case Source::Encoding::samples:
+        break;
+    }
+    return downsampleSamples(source, target, times);
+}
+
+} // namespace zurbo::engine
