@@ -31,7 +31,6 @@ public:
     StopSource() : m_flag(std::make_shared<std::atomic<bool>>(false)) {}
 
     void requestStop() const { m_flag->store(true, std::memory_order_relaxed); }
-    bool stopRequested() const { return m_flag->load(std::memory_order_relaxed); }
     StopToken token() const { return StopToken(m_flag); }
 
 private:
