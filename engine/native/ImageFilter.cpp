@@ -1,6 +1,5 @@
 #include "ImageFilter.h"
 
-#include "DuplicateImages.h"
 #include "ImagePlacement.h"
 #include "ImageStream.h"
 #include "PDFEngine.h"
@@ -123,8 +122,7 @@ void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
                         StageTimes* times)
 {
     std::optional<StageTimes::Timer> finding(std::in_place, times, StageTimes::find);
-    ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
-    DuplicateImages::merge(pages, sizes);
+    const ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
     const std::vector<ImageStream> images = candidates(pages, sizes);
     const auto maskUses = softMaskUses(images);
     finding.reset();

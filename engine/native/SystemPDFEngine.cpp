@@ -1,6 +1,8 @@
 #include "SystemPDFEngine.h"
 
 #include "FilterDescription.h"
+#include "FlateRecompressor.h"
+#include "IdenticalObjects.h"
 #include "ImageFilter.h"
 #include "ReaderStructures.h"
 
@@ -127,6 +129,12 @@ void finishDocument(QPDF& document, QPDFObjectHandle information, bool cleanMeta
     }
 }
 
+void mergeIdentical(QPDF& document, IdenticalObjects::Masks masks, StageTimes* times)
+{
+    const StageTimes::Timer merging(times, StageTimes::merge);
+    IdenticalObjects::merge(document, masks);
+}
+
 // Passes the written bytes on to the output file until a stop is requested.
 class StoppableOutput : public Pipeline {
 public:
@@ -196,8 +204,12 @@ void runSystemPDFEngine(const std::filesystem::path& source, const std::filesyst
             ReaderStructures::keep(document, cleanMetadata);
         }
         QPDFObjectHandle information = newInformation(document, cleanMetadata);
+        mergeIdentical(document, IdenticalObjects::Masks::apart, times);
         ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop, times);
+        // Masks the images no longer share, and whatever recompression made alike.
+        mergeIdentical(document, IdenticalObjects::Masks::merged, times);
         finishDocument(document, information, cleanMetadata);
+        FlateRecompressor::apply(document, stop, times);
     } catch (const PDFEngine::Cancelled&) {
         throw;
     } catch (const std::exception&) {
