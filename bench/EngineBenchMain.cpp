@@ -5,6 +5,8 @@
 #include "BenchDocumentSet.h"
 #include "BenchReport.h"
 #include "EngineBench.h"
+#include "PopplerCommands.h"
+#include "StructuralSimilarity.h"
 
 #include <algorithm>
 #include <exception>
@@ -21,8 +23,26 @@ namespace {
 int usage()
 {
     std::cerr << "usage: zurbo-engine-bench generate FOLDER\n"
-                 "       zurbo-engine-bench run FOLDER REPORT.md [REPEATS]\n";
+                 "       zurbo-engine-bench run FOLDER REPORT.md [REPEATS]\n"
+                 "       zurbo-engine-bench compare BEFORE.pdf AFTER.pdf\n";
     return 2;
+}
+
+// Whether two outputs look and read the same: the lowest page SSIM at 150 dpi
+// and whether pdftotext gives the same text. Exit status 0 when both hold.
+int compareOutputs(const fs::path& before, const fs::path& after)
+{
+    const auto first = zurbo::bench::renderGrayPages(before, 150);
+    const auto second = zurbo::bench::renderGrayPages(after, 150);
+    double lowest = first.size() == second.size() ? 1 : 0;
+    for (std::size_t page = 0; page < std::min(first.size(), second.size()); ++page) {
+        lowest = std::min(lowest, zurbo::bench::structuralSimilarity(first[page], second[page]));
+    }
+    const bool sameText =
+        zurbo::bench::extractText(before) == zurbo::bench::extractText(after);
+    std::cout << "pages " << first.size() << "/" << second.size() << " lowest SSIM " << lowest
+              << " text " << (sameText ? "same" : "changed") << '\n';
+    return lowest == 1 && sameText ? 0 : 1;
 }
 
 std::vector<fs::path> pdfsIn(const fs::path& folder)
@@ -69,6 +89,9 @@ int main(int argc, char** argv)
         if (command == "run" && (argc == 4 || argc == 5)) {
             const int repeats = argc == 5 ? std::stoi(argv[4]) : 1;
             return repeats > 0 ? runBench(argv[2], argv[3], repeats) : usage();
+        }
+        if (command == "compare" && argc == 4) {
+            return compareOutputs(argv[2], argv[3]);
         }
         // One measured run, started by `run` in a process of its own.
         if (command == "measure" && argc == 8) {

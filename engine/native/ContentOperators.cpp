@@ -15,6 +15,7 @@ void ContentOperators::scan(const std::string& content, const Visitor& visit)
     tokenizer.allowEOF();
     std::vector<QPDFTokenizer::Token> operands;
     std::size_t operandCount = 0;
+    std::vector<std::string> strings;
     for (;;) {
         const QPDFTokenizer::Token token = tokenizer.readToken(input, "content stream", true);
         if (token.getType() == QPDFTokenizer::tt_eof) {
@@ -27,6 +28,9 @@ void ContentOperators::scan(const std::string& content, const Visitor& visit)
                 operands.erase(operands.begin());
             }
             operands.push_back(token);
+            if (token.getType() == QPDFTokenizer::tt_string) {
+                strings.push_back(token.getValue());
+            }
             continue;
         }
         const std::string& op = token.getValue();
@@ -35,9 +39,10 @@ void ContentOperators::scan(const std::string& content, const Visitor& visit)
             tokenizer.expectInlineImage(input);
             tokenizer.readToken(input, "content stream", true);
         }
-        visit(op, Operands{operands, operandCount});
+        visit(op, Operands{operands, operandCount, strings});
         operands.clear();
         operandCount = 0;
+        strings.clear();
     }
 }
 

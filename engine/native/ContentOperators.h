@@ -17,10 +17,12 @@ namespace zurbo::engine {
 // ----------------------------------------------------------------------------
 class ContentOperators {
 public:
-    // The operator's last operands (at most six, oldest first) and how many it had in all.
+    // The operator's last operands (at most six, oldest first) and how many it had in all,
+    // and every string among them, arrays included, in order: the text a TJ shows.
     struct Operands {
         const std::vector<QPDFTokenizer::Token>& last;
         std::size_t count;
+        const std::vector<std::string>& strings;
     };
     using Visitor = std::function<void(const std::string& op, const Operands& operands)>;
 

@@ -1,8 +1,10 @@
 #include "FlateRecompressor.h"
 
+#include "BoundedSink.h"
 #include "Deflater.h"
 #include "DetachedDecoder.h"
 #include "PDFEngine.h"
+#include "ReachableObjects.h"
 #include "WorkerPool.h"
 
 #include <qpdf/Pl_String.hh>
@@ -11,7 +13,6 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -145,27 +146,11 @@ std::optional<Plan> planFor(QPDFObjectHandle stream)
     return plan;
 }
 
-// Collects decoded bytes up to a limit, past which decoding stops.
-class BoundedSink : public Pipeline {
-public:
-    BoundedSink() : Pipeline("decoded stream", nullptr) {}
-    void write(unsigned char const* data, size_t length) override
-    {
-        if (bytes.size() + length > maximumDecodedBytes) {
-            throw std::length_error("stream decodes to too much");
-        }
-        bytes.append(reinterpret_cast<const char*>(data), length);
-    }
-    void finish() override {}
-
-    std::string bytes;
-};
-
 // The stored bytes with the plan's filters undone; nothing when qpdf finds
 // the least fault in them.
 std::optional<std::string> undo(const std::string& stored, const Plan& plan)
 {
-    BoundedSink sink;
+    BoundedSink sink(maximumDecodedBytes);
     try {
         if (!DetachedDecoder::decode(stored, plan.undo, plan.undoParameters, sink)) {
             return std::nullopt;
@@ -209,39 +194,6 @@ std::optional<std::string> storedBytes(QPDFObjectHandle stream)
     return stored;
 }
 
-// The streams a writer would write: those the trailer reaches.
-std::vector<QPDFObjectHandle> reachableStreams(QPDF& document)
-{
-    std::vector<QPDFObjectHandle> streams;
-    std::set<QPDFObjGen> seen;
-    std::vector<QPDFObjectHandle> pending{document.getTrailer()};
-    while (!pending.empty()) {
-        QPDFObjectHandle object = pending.back();
-        pending.pop_back();
-        try {
-            if (object.isIndirect() && !seen.insert(object.getObjGen()).second) {
-                continue;
-            }
-            if (object.isStream()) {
-                streams.push_back(object);
-                object = object.getDict();
-            }
-            if (object.isArray()) {
-                for (QPDFObjectHandle item : object.aitems()) {
-                    pending.push_back(item);
-                }
-            } else if (object.isDictionary()) {
-                for (auto [key, value] : object.ditems()) {
-                    pending.push_back(value);
-                }
-            }
-        } catch (const std::exception&) {
-            // A damaged object leads nowhere.
-        }
-    }
-    return streams;
-}
-
 std::unique_ptr<Task> taskFor(QPDFObjectHandle stream)
 {
     try {
@@ -267,11 +219,11 @@ void FlateRecompressor::apply(QPDF& document, StopToken stop, StageTimes* times)
     std::vector<std::unique_ptr<Task>> tasks;
     {
         WorkerPool pool(std::max(1U, std::thread::hardware_concurrency()));
-        for (QPDFObjectHandle stream : reachableStreams(document)) {
+        for (QPDFObjectHandle stream : ReachableObjects::of(document)) {
             if (stop.stopRequested()) {
                 throw PDFEngine::Cancelled();
             }
-            if (auto task = taskFor(stream)) {
+            if (auto task = stream.isStream() ? taskFor(stream) : nullptr) {
                 tasks.push_back(std::move(task));
                 pool.submit([task = tasks.back().get(), times] {
                     const StageTimes::Timer deflating(times, StageTimes::deflate);

@@ -26,7 +26,7 @@ constexpr std::size_t maximumDepth = 200;
 bool hasIdentity(QPDFObjectHandle object)
 {
     static const std::set<std::string> types{
-        "/Page", "/Pages",      "/Catalog",        "/Annot",    "/OCG",   "/OCMD",
+        "/Page", "/Pages",      "/Catalog",        "/Annot",    "/OCG",    "/OCMD",
         "/Sig",  "/StructElem", "/StructTreeRoot", "/Outlines", "/Thread", "/Bead"};
     QPDFObjectHandle dictionary = object.isStream() ? object.getDict() : object;
     if (!dictionary.isDictionary()) {

@@ -2,6 +2,7 @@
 
 #include "FilterDescription.h"
 #include "FlateRecompressor.h"
+#include "FontSubsets.h"
 #include "IdenticalObjects.h"
 #include "ImageFilter.h"
 #include "ReaderStructures.h"
@@ -206,6 +207,7 @@ void runSystemPDFEngine(const std::filesystem::path& source, const std::filesyst
         QPDFObjectHandle information = newInformation(document, cleanMetadata);
         mergeIdentical(document, IdenticalObjects::Masks::apart, times);
         ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop, times);
+        FontSubsets::apply(document, stop, times);
         // Masks the images no longer share, and whatever recompression made alike.
         mergeIdentical(document, IdenticalObjects::Masks::merged, times);
         finishDocument(document, information, cleanMetadata);
