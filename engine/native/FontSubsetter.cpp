@@ -62,10 +62,12 @@ Input inputFor(const FontSubsetter::Request& request)
     for (unsigned glyph : request.glyphs) {
         hb_set_add(glyphs, glyph);
     }
+    // Layout tables, and the device metrics a rasteriser works out again.
     hb_set_t* dropped = hb_subset_input_set(input.get(), HB_SUBSET_SETS_DROP_TABLE_TAG);
     for (hb_tag_t tag :
          {HB_TAG('G', 'S', 'U', 'B'), HB_TAG('G', 'P', 'O', 'S'), HB_TAG('G', 'D', 'E', 'F'),
-          HB_TAG('B', 'A', 'S', 'E'), HB_TAG('J', 'S', 'T', 'F'), HB_TAG('M', 'A', 'T', 'H')}) {
+          HB_TAG('B', 'A', 'S', 'E'), HB_TAG('J', 'S', 'T', 'F'), HB_TAG('M', 'A', 'T', 'H'),
+          HB_TAG('V', 'D', 'M', 'X'), HB_TAG('h', 'd', 'm', 'x'), HB_TAG('L', 'T', 'S', 'H')}) {
         hb_set_add(dropped, tag);
     }
     unsigned flags = HB_SUBSET_FLAGS_RETAIN_GIDS | HB_SUBSET_FLAGS_NOTDEF_OUTLINE |
@@ -74,6 +76,9 @@ Input inputFor(const FontSubsetter::Request& request)
         flags |= HB_SUBSET_FLAGS_GLYPH_NAMES;
         hb_set_add(hb_subset_input_set(input.get(), HB_SUBSET_SETS_NO_SUBSET_TABLE_TAG),
                    HB_TAG('c', 'm', 'a', 'p'));
+    } else {
+        // Composite fonts reach glyphs by number only.
+        hb_set_add(dropped, HB_TAG('c', 'm', 'a', 'p'));
     }
     hb_subset_input_set_flags(input.get(), flags);
     return input;

@@ -10,7 +10,8 @@ namespace zurbo::engine {
 // FontSubsetter: a font program cut down to some of its glyphs by HarfBuzz's
 // subsetter. Glyphs keep their numbers (the others become empty), so that
 // what refers to glyphs by number, content streams and CIDToGIDMaps, stays
-// right. Layout tables, which no PDF reader uses, go.
+// right. Layout tables, which no PDF reader uses, go, and so do the device
+// metrics (hdmx, VDMX, LTSH) rasterisers work out again.
 // ----------------------------------------------------------------------------
 class FontSubsetter {
 public:

@@ -82,7 +82,15 @@ private:
     {
         if (object.isIndirect()) {
             text += reference(object, depth + 1);
-        } else if (object.isArray()) {
+        } else {
+            appendContent(text, object, depth);
+        }
+    }
+
+    // The object itself, direct or not, with what it refers to as tokens.
+    void appendContent(std::string& text, QPDFObjectHandle object, std::size_t depth)
+    {
+        if (object.isArray()) {
             text += '[';
             for (QPDFObjectHandle item : object.aitems()) {
                 append(text, item, depth);
@@ -123,7 +131,7 @@ private:
                 m_apart.insert(id);
             } else {
                 text = object.isStream() ? "S" : "";
-                append(text, object.isStream() ? object.getDict() : object, depth);
+                appendContent(text, object.isStream() ? object.getDict() : object, depth);
             }
         } catch (const std::exception&) {
             m_apart.insert(id);
@@ -196,6 +204,28 @@ std::set<QPDFObjGen> imageMasks(const std::vector<QPDFObjectHandle>& objects)
     return masks;
 }
 
+// The appearance streams of an annotation; not the dictionaries that hold
+// them, which a form filler may change for that one field.
+void visitAppearances(QPDFObjectHandle annotation, Classifier& classifier)
+{
+    QPDFObjectHandle appearances =
+        annotation.isDictionary() ? annotation.getKey("/AP") : QPDFObjectHandle::newNull();
+    if (!appearances.isDictionary()) {
+        return;
+    }
+    for (auto [kind, appearance] : appearances.ditems()) {
+        if (appearance.isStream()) {
+            classifier.visit(appearance);
+        } else if (appearance.isDictionary()) {
+            for (auto [state, stream] : appearance.ditems()) {
+                if (stream.isStream()) {
+                    classifier.visit(stream);
+                }
+            }
+        }
+    }
+}
+
 // Every place a page, its annotations or a form reader reaches content from.
 void visitRoots(QPDF& document, Classifier& classifier)
 {
@@ -207,9 +237,7 @@ void visitRoots(QPDF& document, Classifier& classifier)
             for (QPDFObjectHandle annotation : annotations.isArray()
                                                    ? annotations.getArrayAsVector()
                                                    : std::vector<QPDFObjectHandle>{}) {
-                if (annotation.isDictionary()) {
-                    classifier.visit(annotation.getKey("/AP"));
-                }
+                visitAppearances(annotation, classifier);
             }
         } catch (const std::exception&) {
             // A damaged page keeps its own objects.

@@ -18,7 +18,7 @@ std::int64_t threadCpuNanoseconds()
 const char* StageTimes::name(Stage stage)
 {
     static constexpr std::array<const char*, stageCount> names{
-        "open",   "merge", "find",  "read",    "inflate", "JPEG decode",
+        "open",       "merge",  "find",  "read",    "inflate", "JPEG decode",
         "downsample", "encode", "fonts", "deflate", "write"};
     return names[stage];
 }
