@@ -18,6 +18,7 @@ struct ByteKinds {
     // Throws std::exception when `pdf` cannot be read.
     static ByteKinds of(const std::filesystem::path& pdf);
 
+    std::int64_t total() const { return fonts + content + images + other; }
     ByteKinds& operator+=(const ByteKinds& more);
 };
 

@@ -129,6 +129,7 @@ void measure(BenchRow& row, const std::string& engine, const fs::path& source,
             return;
         }
         row.outputBytes = static_cast<std::int64_t>(fs::file_size(output));
+        row.outputKinds = ByteKinds::of(output);
         row.meanSsim = meanSsim(reference.pages, renderedOrNone(output));
         const auto text = extractText(output);
         if (reference.text && text) {
@@ -232,6 +233,7 @@ std::vector<BenchRow> EngineBench::run(const std::vector<fs::path>& documents,
         for (const CompressionProfile profile : allCompressionProfiles) {
             for (const BenchEngine& engine : m_engines) {
                 BenchRow row{.file = source.filename().string(),
+                             .set = source.parent_path().filename().string(),
                              .profile = profile,
                              .engine = engine.name,
                              .sourceBytes = static_cast<std::int64_t>(fs::file_size(source))};

@@ -212,8 +212,17 @@ void writeTextPdf(const std::filesystem::path& path, const TextDocument& documen
                                     "<< /Font << >> >> >>"));
         page.getKey("/Resources").getKey("/Font").replaceKey("/F1", font);
         const bool composite = document.font.kind == Kind::trueTypeComposite;
-        page.replaceKey("/Contents",
-                        newStream(pdf, pageContent(text, composite, metrics), "<< >>"));
+        std::string content = pageContent(text, composite, metrics);
+        if (document.inheritedByForm) {
+            // The form sets no font: it shows the text in the one the page left set.
+            QPDFObjectHandle form = newStream(
+                pdf, "BT 14 TL 72 740 Td\n" + content.substr(content.find('\n') + 1),
+                "<< /Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources << >> >>");
+            page.getKey("/Resources").replaceKey("/XObject", QPDFObjectHandle::newDictionary());
+            page.getKey("/Resources").getKey("/XObject").replaceKey("/Fm0", form);
+            content = "BT /F1 11 Tf ET /Fm0 Do\n";
+        }
+        page.replaceKey("/Contents", newStream(pdf, content, "<< >>"));
         QPDFPageDocumentHelper(pdf).addPage(QPDFPageObjectHelper(page), false);
         if (document.formField && pdf.getAllPages().size() == 1) {
             addFormField(pdf, page, font);

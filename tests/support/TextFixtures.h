@@ -28,6 +28,8 @@ struct TextDocument {
     bool fontPerPage = false;
     // Adds a text field on the first page whose default appearance uses the font.
     bool formField = false;
+    // Shows the text from a form XObject that uses the font the page set.
+    bool inheritedByForm = false;
 };
 
 // Writes `document` as a PDF at `path`. Throws std::runtime_error when the
