@@ -26,8 +26,8 @@ namespace {
 constexpr int deflateLevel = 10;
 // Larger streams stay as they are stored, and so do streams that decode to
 // more: a hostile stream must not fill the memory.
-constexpr long long maximumStoredBytes = 64LL << 20;
-constexpr std::size_t maximumDecodedBytes = 256U << 20;
+constexpr long long maximumStoredBytes = 32LL << 20;
+constexpr std::size_t maximumDecodedBytes = 128U << 20;
 
 // What becomes of one stream: the filters undone (PDF text for qpdf), and
 // what the stream says it holds afterwards.

@@ -213,9 +213,11 @@ bool isFont(QPDFObjectHandle object)
 {
     static const std::set<std::string> subtypes{"/Type0", "/Type1", "/MMType1", "/TrueType",
                                                 "/Type3"};
+    // Sloppy producers leave out /Type; a descriptor or descendants tell too.
     QPDFObjectHandle subtype = object.getKey("/Subtype");
-    return object.getKey("/Type").isNameAndEquals("/Font") && subtype.isName() &&
-           subtypes.count(subtype.getName());
+    return subtype.isName() && subtypes.count(subtype.getName()) &&
+           (object.getKey("/Type").isNameAndEquals("/Font") || object.hasKey("/FontDescriptor") ||
+            object.hasKey("/DescendantFonts"));
 }
 
 // Font dictionaries, direct ones included, held by `object` and the direct
@@ -402,6 +404,7 @@ void FontSubsets::apply(QPDF& document, StopToken stop, StageTimes* times)
                 } catch (const std::exception&) {
                     // The program stays whole.
                 }
+                std::string().swap(task->bytes);
             });
         }
         pool.wait();

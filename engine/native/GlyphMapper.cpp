@@ -27,19 +27,23 @@ public:
                 allResolved = false;
             }
         }
-        bool unicodeMap = false;
+        bool found = false;
         const auto& maps = m_face.characterMaps();
         for (std::size_t map = 0; map < maps.size(); ++map) {
-            unicodeMap = unicodeMap || maps[map].unicode();
             for (char32_t key : keys(maps[map], code, names, unicodes)) {
-                add(m_face.glyphFor(map, key));
+                const unsigned glyph = m_face.glyphFor(map, key);
+                found = found || glyph != 0;
+                add(glyph);
             }
         }
-        if (m_face.isOpenType()) {
-            // Some readers take the code for the glyph when no map has it.
+        if (!found && m_face.isOpenType()) {
+            // Readers take the code for the glyph when no map has it.
             add(code);
         }
-        return allResolved || !(unicodeMap && m_face.isOpenType());
+        // Readers turn glyph names into Unicode values, or into glyph numbers
+        // ("g12", "glyph12"), to look them up in a TrueType or OpenType font;
+        // a bare CFF has only its own names.
+        return allResolved || !m_face.isOpenType();
     }
 
     void cids(const GlyphMapper::CidUse& use)

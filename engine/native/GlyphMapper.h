@@ -36,8 +36,8 @@ public:
     GlyphMapper() = delete;
 
     // The glyphs `uses` show in `face`, the missing glyph among them; nothing
-    // when a glyph name a reader would look up by its Unicode value has none
-    // this engine knows.
+    // when a TrueType or OpenType font is given a glyph name whose Unicode
+    // value this engine does not know.
     static std::optional<std::set<unsigned>> glyphs(FontFace& face, const std::vector<Use>& uses);
 };
 

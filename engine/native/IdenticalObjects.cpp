@@ -21,6 +21,7 @@ using Replacements = std::map<QPDFObjGen, QPDFObjectHandle>;
 // Deeper chains of references are cut there, so that a hostile file cannot
 // exhaust the stack; what lies beyond keeps its identity.
 constexpr std::size_t maximumDepth = 200;
+constexpr std::size_t maximumLookalikes = 64;
 
 // Objects that stand for themselves: two of them alike are still two.
 bool hasIdentity(QPDFObjectHandle object)
@@ -149,35 +150,48 @@ private:
     std::size_t classify(QPDFObjectHandle object, std::string text)
     {
         std::vector<std::size_t>& bucket = m_byText[WordHash::of(text)];
+        Candidate candidate{object};
         for (std::size_t index : bucket) {
-            ContentClass& candidate = m_classes[index];
-            if (candidate.text == text && sameContent(candidate, object)) {
-                replacements.emplace(object.getObjGen(), candidate.kept);
+            ContentClass& known = m_classes[index];
+            if (known.text == text && candidate.sameContentAs(known)) {
+                replacements.emplace(object.getObjGen(), known.kept);
                 return index;
             }
         }
         m_classes.push_back({std::move(text), object, std::nullopt});
-        bucket.push_back(m_classes.size() - 1);
+        // Objects alike in all but their data, past a few, are not worth
+        // reading over and over: the later ones stay apart.
+        if (bucket.size() < maximumLookalikes) {
+            bucket.push_back(m_classes.size() - 1);
+        }
         return m_classes.size() - 1;
     }
 
-    // Equal texts already: streams must also hold the same bytes.
-    static bool sameContent(ContentClass& candidate, QPDFObjectHandle object)
-    {
-        if (!object.isStream()) {
-            return true;
-        }
-        try {
-            if (!candidate.dataHash) {
-                candidate.dataHash = hashOfData(candidate.kept);
+    // An object being classified; a stream's data is hashed once, and only
+    // when another stream shares its text.
+    struct Candidate {
+        QPDFObjectHandle object;
+        std::optional<std::uint64_t> dataHash = std::nullopt;
+
+        // Texts are equal already: streams must also hold the same bytes.
+        bool sameContentAs(ContentClass& known)
+        {
+            if (!object.isStream()) {
+                return true;
             }
-            const auto hash = hashOfData(object);
-            return candidate.dataHash && hash == candidate.dataHash &&
-                   sameData(candidate.kept, object);
-        } catch (const std::exception&) {
-            return false;
+            try {
+                if (!known.dataHash) {
+                    known.dataHash = hashOfData(known.kept);
+                }
+                if (!dataHash) {
+                    dataHash = hashOfData(object);
+                }
+                return known.dataHash && dataHash == known.dataHash && sameData(known.kept, object);
+            } catch (const std::exception&) {
+                return false;
+            }
         }
-    }
+    };
 
     std::set<QPDFObjGen> m_apart;
     std::set<QPDFObjGen> m_active;
