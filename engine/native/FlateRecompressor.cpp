@@ -3,18 +3,15 @@
 #include "BoundedSink.h"
 #include "Deflater.h"
 #include "DetachedDecoder.h"
-#include "PDFEngine.h"
 #include "ReachableObjects.h"
-#include "WorkerPool.h"
+#include "WorkerBatch.h"
 
 #include <qpdf/Pl_String.hh>
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace zurbo::engine {
@@ -216,31 +213,20 @@ std::unique_ptr<Task> taskFor(QPDFObjectHandle stream)
 void FlateRecompressor::apply(QPDF& document, StopToken stop, StageTimes* times)
 {
     const StageTimes::Timer reading(times, StageTimes::deflate);
-    std::vector<std::unique_ptr<Task>> tasks;
-    {
-        WorkerPool pool(std::max(1U, std::thread::hardware_concurrency()));
-        for (QPDFObjectHandle stream : ReachableObjects::of(document)) {
-            if (stop.stopRequested()) {
-                throw PDFEngine::Cancelled();
+    std::vector<QPDFObjectHandle> streams = ReachableObjects::of(document);
+    const auto tasks = WorkerBatch::run<Task>(
+        streams,
+        [](QPDFObjectHandle object) { return object.isStream() ? taskFor(object) : nullptr; },
+        [times](Task& task) {
+            const StageTimes::Timer deflating(times, StageTimes::deflate);
+            try {
+                recode(task);
+            } catch (const std::exception&) {
+                // The stream keeps its stored bytes.
             }
-            if (auto task = stream.isStream() ? taskFor(stream) : nullptr) {
-                tasks.push_back(std::move(task));
-                pool.submit([task = tasks.back().get(), times] {
-                    const StageTimes::Timer deflating(times, StageTimes::deflate);
-                    try {
-                        recode(*task);
-                    } catch (const std::exception&) {
-                        // The stream keeps its stored bytes.
-                    }
-                    std::string().swap(task->stored);
-                });
-            }
-        }
-        pool.wait();
-    }
-    if (stop.stopRequested()) {
-        throw PDFEngine::Cancelled();
-    }
+            std::string().swap(task.stored);
+        },
+        stop);
     for (const auto& task : tasks) {
         if (task->result) {
             task->stream.replaceStreamData(*task->result, task->plan.filter, task->plan.parameters);

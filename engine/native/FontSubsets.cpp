@@ -5,16 +5,14 @@
 #include "FontSubsetter.h"
 #include "GlyphMapper.h"
 #include "GlyphUse.h"
-#include "PDFEngine.h"
 #include "ReachableObjects.h"
 #include "SimpleFontEncoding.h"
 #include "WordHash.h"
-#include "WorkerPool.h"
+#include "WorkerBatch.h"
 
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <thread>
 
 namespace zurbo::engine {
 
@@ -317,6 +315,15 @@ std::string tagFor(const std::set<unsigned>& glyphs)
     return tag;
 }
 
+std::unique_ptr<Task> taskFor(Program& program)
+{
+    if (program.whole || !program.format || program.uses.empty()) {
+        return nullptr;
+    }
+    auto bytes = decoded(program.stream, maximumProgramBytes);
+    return bytes ? std::make_unique<Task>(Task{&program, std::move(*bytes), {}, {}}) : nullptr;
+}
+
 void cut(Task& task)
 {
     const Program& program = *task.program;
@@ -382,36 +389,18 @@ void FontSubsets::apply(QPDF& document, StopToken stop, StageTimes* times)
         // Fonts of a document too damaged to walk stay whole.
         return;
     }
-    std::vector<std::unique_ptr<Task>> tasks;
-    {
-        WorkerPool pool(std::max(1U, std::thread::hardware_concurrency()));
-        for (auto& [id, program] : programs) {
-            if (stop.stopRequested()) {
-                throw PDFEngine::Cancelled();
+    const auto tasks = WorkerBatch::run<Task>(
+        programs, [](auto& entry) { return taskFor(entry.second); },
+        [times](Task& task) {
+            const StageTimes::Timer cutting(times, StageTimes::fonts);
+            try {
+                cut(task);
+            } catch (const std::exception&) {
+                // The program stays whole.
             }
-            if (program.whole || !program.format || program.uses.empty()) {
-                continue;
-            }
-            auto bytes = decoded(program.stream, maximumProgramBytes);
-            if (!bytes) {
-                continue;
-            }
-            tasks.push_back(std::make_unique<Task>(Task{&program, std::move(*bytes), {}, {}}));
-            pool.submit([task = tasks.back().get(), times] {
-                const StageTimes::Timer cutting(times, StageTimes::fonts);
-                try {
-                    cut(*task);
-                } catch (const std::exception&) {
-                    // The program stays whole.
-                }
-                std::string().swap(task->bytes);
-            });
-        }
-        pool.wait();
-    }
-    if (stop.stopRequested()) {
-        throw PDFEngine::Cancelled();
-    }
+            std::string().swap(task.bytes);
+        },
+        stop);
     for (const auto& task : tasks) {
         if (task->subset) {
             install(*task);
