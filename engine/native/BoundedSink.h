@@ -1,8 +1,10 @@
 #pragma once
 
 #include <qpdf/Pipeline.hh>
+#include <qpdf/QPDFObjectHandle.hh>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace zurbo::engine {
@@ -15,6 +17,10 @@ namespace zurbo::engine {
 class BoundedSink : public Pipeline {
 public:
     explicit BoundedSink(std::size_t limit) : Pipeline("bounded sink", nullptr), m_limit(limit) {}
+
+    // A stream's data with qpdf's general filters undone, up to `limit`
+    // bytes; nothing when there is more, or it does not decode.
+    static std::optional<std::string> decoded(QPDFObjectHandle stream, std::size_t limit);
 
     void write(unsigned char const* data, std::size_t length) override;
     void finish() override {}

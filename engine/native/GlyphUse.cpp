@@ -91,9 +91,10 @@ public:
         QPDFObjectHandle appearance = annotation.getKey("/AP");
         std::vector<QPDFObjectHandle> streams;
         for (QPDFObjectHandle entry : valuesOf(appearance)) {
-            const auto states = valuesOf(entry);
-            entry.isStream() ? streams.push_back(entry)
-                             : (void)streams.insert(streams.end(), states.begin(), states.end());
+            streams.push_back(entry);
+            for (QPDFObjectHandle state : valuesOf(entry)) {
+                streams.push_back(state);
+            }
         }
         QPDFObjectHandle characteristics = annotation.getKey("/MK");
         for (const char* icon : {"/I", "/RI", "/IX"}) {
