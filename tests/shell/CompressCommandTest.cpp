@@ -3,9 +3,11 @@
 #include "ChildProcess.h"
 #include "EngineTestSupport.h"
 #include "PdfFixtures.h"
+#include "Utf8.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <regex>
@@ -53,12 +55,16 @@ TEST(CompressCommandTest, BadUsageExitsWithTwoAndExplains)
     const CommandRun help = runCommand({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: zurbo-compress"), std::string::npos);
+    EXPECT_NE(help.out.find("--force replaces"), std::string::npos);
     EXPECT_EQ(engine::runChildProcess(ZURBO_COMPRESS_EXECUTABLE, {"--nope"}).status, 2);
 }
 
+// In a folder whose name is not UTF-8, which every engine must read and write.
 TEST(CompressCommandTest, WritesWhereToldReportsAndKeepsGoingAfterAFailure)
 {
-    const TestFolder folder;
+    const TestFolder top;
+    const fs::path folder = top / "carpeta\xe9";
+    fs::create_directory(folder);
     writeFile(folder / "bad.pdf", "not a pdf");
     writeFixturePdf(folder / "photo.pdf", imageHeavyDocument());
     writeFixturePdf(folder / "text.pdf", textOnlyDocument());
@@ -68,8 +74,9 @@ TEST(CompressCommandTest, WritesWhereToldReportsAndKeepsGoingAfterAFailure)
 
     // A terminal gets a progress line per file, cleared before the result; JSON does not.
     const CommandRun beside = runCommand({path("bad.pdf"), path("photo.pdf")}, true);
+    const CommandRun taken = runCommand({path("photo.pdf")});
     const CommandRun json = runCommand({"--json", "--target-mb", "0.5", "--profile", "demolition",
-                                        path("photo.pdf"), path("bad.pdf")},
+                                        "--force", path("photo.pdf"), path("bad.pdf")},
                                        true);
     const CommandRun missed = runCommand({"--target-mb", "0.0001", path("text.pdf")});
     const CommandRun told = runCommand({"--output", path("told.pdf"), "--profile", "respectful",
@@ -77,11 +84,15 @@ TEST(CompressCommandTest, WritesWhereToldReportsAndKeepsGoingAfterAFailure)
     const auto inPlace = engine::runChildProcess(
         ZURBO_COMPRESS_EXECUTABLE, {"--in-place", "--clean-metadata", path("copy.pdf")});
 
-    EXPECT_EQ(std::tuple(beside.status, json.status, missed.status, told.status, inPlace.status),
-              std::tuple(1, 1, 0, 0, 0));
+    EXPECT_EQ(std::tuple(beside.status, taken.status, json.status, missed.status, told.status,
+                         inPlace.status),
+              std::tuple(1, 1, 1, 0, 0, 0));
     EXPECT_TRUE(std::regex_match(
         beside.out, std::regex(".*/photo\\.pdf: [0-9.]+ MB → [0-9.]+ kB \\(−9[0-9]%\\)\n")))
         << beside.out;
+    EXPECT_TRUE(std::regex_match(taken.err, std::regex(".*/photo\\.pdf: photo\\.zurbo\\.pdf ya "
+                                                       "existe y no lo vamos a pisar\\. .*\n")))
+        << taken.err;
     const std::string cleared = "\r\x1b\\[K";
     EXPECT_TRUE(
         std::regex_match(beside.err, std::regex("(" + cleared + "\\[1/2\\] bad\\.pdf · 0:\\d\\d)+" +
@@ -89,12 +100,14 @@ TEST(CompressCommandTest, WritesWhereToldReportsAndKeepsGoingAfterAFailure)
                                                 "\\[2/2\\] photo\\.pdf · 0:\\d\\d)+" + cleared)))
         << beside.err;
     EXPECT_EQ(json.err.find('\r'), std::string::npos) << json.err;
+    // Bytes that are not UTF-8 come out as the surrogates U+DC80 to U+DCFF.
+    EXPECT_TRUE(isValidUtf8(json.out));
     EXPECT_TRUE(std::regex_match(
-        json.out,
-        std::regex("\\{\"source\":\".*/photo\\.pdf\",\"destination\":\".*/photo\\.zurbo\\.pdf\","
-                   "\"originalBytes\":[0-9]+,\"bytes\":[0-9]+,\"targetReached\":true,"
-                   "\"error\":null\\}\n\\{\"source\":\".*/bad\\.pdf\",.*\"bytes\":null,"
-                   "\"targetReached\":null,\"error\":\"[^\"]+\"\\}\n")))
+        json.out, std::regex("\\{\"source\":\".*/carpeta\\\\udce9/photo\\.pdf\","
+                             "\"destination\":\".*/carpeta\\\\udce9/photo\\.zurbo\\.pdf\","
+                             "\"originalBytes\":[0-9]+,\"bytes\":[0-9]+,\"targetReached\":true,"
+                             "\"error\":null\\}\n\\{\"source\":\".*/bad\\.pdf\",.*\"bytes\":null,"
+                             "\"targetReached\":null,\"error\":\"[^\"]+\"\\}\n")))
         << json.out;
     EXPECT_TRUE(std::regex_match(
         missed.out,
@@ -104,15 +117,55 @@ TEST(CompressCommandTest, WritesWhereToldReportsAndKeepsGoingAfterAFailure)
     for (const char* written : {"photo.zurbo.pdf", "told.pdf", "copy.pdf"}) {
         EXPECT_LT(fs::file_size(folder / written), original.size() / 10) << written;
     }
-    EXPECT_EQ(folder.entries(), split("bad.pdf copy.pdf photo.pdf photo.zurbo.pdf text.pdf "
-                                      "text.zurbo.pdf told.pdf"));
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        entries.push_back(entry.path().filename().string());
+    }
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, split("bad.pdf copy.pdf photo.pdf photo.zurbo.pdf text.pdf text.zurbo.pdf "
+                             "told.pdf"));
 }
 
-// Runs the built zurbo-compress in `folder` with standard output to "stdout.txt"; sends
-// `signal` once the engine has started, as "pid" tells. The wait status comes back.
+// A stop that comes once a file's outcome is installed (here: as its result is written)
+// leaves that file done; only the files after it stay as they were.
+TEST(CompressCommandTest, AStopAfterTheInstallStopsOnlyTheFilesAfterIt)
+{
+    struct StopOnWrite : std::stringbuf {
+        StopSource stop;
+        std::streamsize xsputn(const char* text, std::streamsize length) override
+        {
+            stop.requestStop();
+            return std::stringbuf::xsputn(text, length);
+        }
+    };
+    const TestFolder folder;
+    writeFixturePdf(folder / "a.pdf", textOnlyDocument());
+    writeFixturePdf(folder / "b.pdf", textOnlyDocument());
+    for (const auto& [files, status] : {std::pair{"a.pdf", 0}, {"a.pdf b.pdf", commandStopped}}) {
+        SCOPED_TRACE(files);
+        StopOnWrite written;
+        std::ostream out(&written);
+        std::ostringstream err;
+        std::vector<std::string> arguments{"--clean-metadata", "--engine", "native"};
+        for (const std::string& file : split(files)) {
+            arguments.push_back((folder / file).string());
+        }
+        EXPECT_EQ(runCompressCommand(arguments, out, err, written.stop.token()), status);
+        EXPECT_TRUE(std::regex_match(written.str(), std::regex(".*/a\\.pdf: [^\n]+\n")))
+            << written.str();
+        EXPECT_TRUE(fs::exists(folder / "a.zurbo.pdf"));
+        EXPECT_FALSE(fs::exists(folder / "b.zurbo.pdf"));
+        fs::remove(folder / "a.zurbo.pdf");
+    }
+}
+
+// Runs folder/bin/zurbo-compress, a copy of the built one, in `folder` with standard output
+// to "stdout.txt"; sends `signal` once the engine has started, as "pid" tells. The wait
+// status comes back.
 int runInFolder(const TestFolder& folder, const std::vector<std::string>& arguments, int signal)
 {
-    std::vector<char*> argv{const_cast<char*>(ZURBO_COMPRESS_EXECUTABLE)};
+    const std::string command = (folder / "bin/zurbo-compress").string();
+    std::vector<char*> argv{const_cast<char*>(command.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
@@ -122,21 +175,21 @@ int runInFolder(const TestFolder& folder, const std::vector<std::string>& argume
     posix_spawn_file_actions_addchdir_np(&actions, folder.path().c_str());
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (folder / "stdout.txt").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t command = 0;
-    EXPECT_EQ(posix_spawn(&command, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    pid_t running = 0;
+    EXPECT_EQ(posix_spawn(&running, argv[0], &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     for (int waited = 0; signal != 0 && !fs::exists(folder / "pid") && waited < 1000; ++waited) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (signal != 0) {
-        ::kill(command, signal);
+        ::kill(running, signal);
     }
     // A command that does not stop fails the test rather than hanging it.
     int status = 0;
-    for (int waited = 0; ::waitpid(command, &status, WNOHANG) == 0; ++waited) {
+    for (int waited = 0; ::waitpid(running, &status, WNOHANG) == 0; ++waited) {
         if (waited == 1000) {
             ADD_FAILURE() << "still running 10 s after the signal";
-            ::kill(command, SIGKILL);
+            ::kill(running, SIGKILL);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -150,26 +203,28 @@ bool processGone(const std::string& pid)
     return !fs::exists(stat) || readFile(stat).find(") Z ") != std::string::npos;
 }
 
-// The engine is a bundled qpdf stand-in: chatty on standard output, then either done or
-// stuck (deaf to SIGTERM) until the command stops it.
+// The engine is a stand-in for the qpdf bundled beside a copy of the command: chatty on
+// standard output, then either done or stuck (deaf to SIGTERM) until the command stops it.
 TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
 {
     const TestFolder folder;
-    fs::create_directories(folder / "App/Resources/Engine");
+    const fs::path engines = folder / "bin/resources/Engine";
+    fs::create_directories(engines);
+    fs::copy_file(ZURBO_COMPRESS_EXECUTABLE, folder / "bin/zurbo-compress");
     writeFixturePdf(folder / "--json.pdf", textOnlyDocument());
     const std::string source = readFile(folder / "--json.pdf");
     const ScopedEnvironment forced("ZURBO_FORCE_SYSTEM_ENGINE", "1");
     const std::string chatter = "echo 'GPL noise'; for a; do out=\"$a\"; done; "
-                                "stat -c %a \"$out\" > " +
+                                "stat -L -c %a \"$out\" > " +
                                 (folder / "mode").string() + "\n";
-    const StandInExecutable done(folder / "App/Resources/Engine", "qpdf",
+    const StandInExecutable done(engines, "qpdf",
                                  {.outputFrom = folder / "--json.pdf", .firstLines = chatter});
     EXPECT_EQ(WEXITSTATUS(runInFolder(folder, {"--json", "--", "--json.pdf"}, 0)), 0);
     EXPECT_TRUE(std::regex_match(readFile(folder / "stdout.txt"),
                                  std::regex("\\{\"source\":\"--json\\.pdf\",[^\n]*\\}\n")));
     EXPECT_EQ(readFile(folder / "mode"), "600\n") << "the working file was readable by others";
 
-    const StandInExecutable stuck(folder / "App/Resources/Engine", "qpdf",
+    const StandInExecutable stuck(engines, "qpdf",
                                   {.firstLines = "echo $$ > pid; trap '' TERM; exec sleep 600"});
     for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
         SCOPED_TRACE(strsignal(signal));
@@ -181,7 +236,7 @@ TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
             EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
             EXPECT_EQ(readFile(folder / "stdout.txt"), "");
             EXPECT_EQ(folder.entries(),
-                      split("--json.pdf --json.zurbo.pdf App mode pid stdout.txt"));
+                      split("--json.pdf --json.zurbo.pdf bin mode pid stdout.txt"));
         }
         // Even a command killed outright takes its engine with it.
         const std::string engine = split(readFile(folder / "pid")).at(0);
