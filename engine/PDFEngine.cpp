@@ -136,10 +136,9 @@ PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destin
     const engine::WorkingFile working(install.target());
     const EngineChoice chosenEngine = chooseEngine(engine);
 
-    const std::int64_t outputBytes =
-        compressIntoWorkingFile(source, working, chosenEngine,
-                                PDFEngine::attemptList(profile, targetBytes), targetBytes,
-                                cleanMetadata, stop);
+    const std::int64_t outputBytes = compressIntoWorkingFile(
+        source, working, chosenEngine, PDFEngine::attemptList(profile, targetBytes), targetBytes,
+        cleanMetadata, stop);
     const Outcome outcome = chooseOutcome(source, working, install, outputBytes, cleanMetadata);
     if (outcome.installsWorkingFile) {
         installOutcome(source, working, install, stop);

@@ -178,7 +178,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
 // a name the user typed is written through its links; one made up here is
 // only created, or with --force replaces the name itself.
 std::pair<fs::path, PDFEngine::Overwrite> destinationFor(const Options& options,
-                                                        const fs::path& source)
+                                                         const fs::path& source)
 {
     using Overwrite = PDFEngine::Overwrite;
     if (options.output) {
@@ -277,9 +277,9 @@ Outcome compressOne(const Options& options, const fs::path& source, StopToken st
     const auto [destination, overwrite] = destinationFor(options, source);
     Outcome outcome{source, destination, sizeOf(source), std::nullopt, {}};
     try {
-        outcome.result = PDFEngine::compress(source, destination, options.profile,
-                                             options.targetBytes, options.cleanMetadata, stop,
-                                             options.engine, overwrite);
+        outcome.result =
+            PDFEngine::compress(source, destination, options.profile, options.targetBytes,
+                                options.cleanMetadata, stop, options.engine, overwrite);
     } catch (const PDFEngine::Cancelled&) {
         outcome.cancelled = true;
     } catch (const std::system_error& error) {

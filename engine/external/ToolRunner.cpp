@@ -34,8 +34,8 @@ void runTool(const std::string& executable, const std::vector<std::string>& argu
 {
     const FileDescriptor written(::open(output.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
     if (!written) {
-        throw std::filesystem::filesystem_error(
-            "open", output, std::error_code(errno, std::generic_category()));
+        throw std::filesystem::filesystem_error("open", output,
+                                                std::error_code(errno, std::generic_category()));
     }
     const int files[] = {source.descriptor(), written.get()};
     const ChildExit exit = runChildProcess(executable, arguments, stop, files);

@@ -60,7 +60,8 @@ void WorkingFile::copyFrom(int source, std::int64_t bytes) const
     const FileDescriptor out = openOrFail(m_path, O_WRONLY | O_TRUNC);
     off_t offset = 0;
     while (offset < bytes) {
-        const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(bytes - offset, 1 << 30));
+        const auto chunk =
+            static_cast<std::size_t>(std::min<std::int64_t>(bytes - offset, 1 << 30));
         const ssize_t copied = ::sendfile(out.get(), source, &offset, chunk);
         if (copied == 0) {
             return;

@@ -34,18 +34,17 @@ class StandInExecutable {
 public:
     StandInExecutable(const std::filesystem::path& folder, const std::string& name,
                       const StandInBehaviour& behaviour)
-        : m_path(folder / name), m_record(folder / (name + ".runs")),
-          m_files(folder / (name + ".files"))
+        : m_path(folder / name), m_record(folder / (name + ".runs"))
     {
         std::filesystem::create_directories(m_record);
-        std::filesystem::create_directories(m_files);
         writeFile(folder / (name + ".stderr"), behaviour.standardError);
         std::ostringstream script;
         script << "#!/bin/sh\n"
-               << behaviour.firstLines << "\nrun=$(( $(ls '" << m_record.string() << "' | wc -l) + 1 ))\n"
-               << "printf '%s\\0' \"$@\" > '" << m_record.string() << "'/$run\n"
-               << "readlink /proc/self/fd/3 /proc/self/fd/4 > '" << m_files.string()
-               << "'/$run 2>/dev/null\n";
+               << behaviour.firstLines << "\nrun=$(( $(ls '" << m_record.string()
+               << "' | wc -l) + 1 ))\n"
+               << "{ printf '%s\\0' \"$@\"; readlink /proc/self/fd/3 /proc/self/fd/4 | tr '\\n' "
+                  "'\\0'; } > '"
+               << m_record.string() << "'/$run 2>/dev/null\n";
         if (behaviour.outputFrom) {
             // Ghostscript reads "%%" in its output name as one '%'.
             script << "for a in \"$@\"; do case \"$a\" in -sOutputFile=*) out=$(printf '%s' "
@@ -62,7 +61,8 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
 
-    // The argument list of every run so far, in order.
+    // The argument list of every run so far, in order, each followed by the files
+    // open as the run's descriptors 3 and 4, where a tool is handed its source and output.
     std::vector<std::vector<std::string>> runs() const
     {
         std::vector<std::vector<std::string>> runs;
@@ -76,25 +76,9 @@ public:
         return runs;
     }
 
-    // The files each run had open as its descriptors 3 and 4, where the
-    // engine hands a tool its source and output.
-    std::vector<std::vector<std::string>> filesSeen() const
-    {
-        std::vector<std::vector<std::string>> files;
-        for (int run = 1; std::filesystem::exists(m_files / std::to_string(run)); ++run) {
-            std::istringstream in(readFile(m_files / std::to_string(run)));
-            files.emplace_back();
-            for (std::string file; std::getline(in, file);) {
-                files.back().push_back(file);
-            }
-        }
-        return files;
-    }
-
 private:
     std::filesystem::path m_path;
     std::filesystem::path m_record;
-    std::filesystem::path m_files;
 };
 
 // Sets (or, with no value, unsets) an environment variable for one scope.
