@@ -82,10 +82,7 @@ public:
     enum class Engine { automatic, ghostscript, qpdf, native };
 
     // Thrown when a run stops because its stop token was requested.
-    class Cancelled : public std::exception {
-    public:
-        const char* what() const noexcept override { return "compression cancelled"; }
-    };
+    using Cancelled = zurbo::Cancelled;
 
     // Compresses `source` into `destination` (which may be the source itself).
     //

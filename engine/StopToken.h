@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <exception>
 #include <memory>
 
 namespace zurbo {
@@ -24,6 +25,12 @@ private:
     explicit StopToken(std::shared_ptr<const std::atomic<bool>> flag) : m_flag(std::move(flag)) {}
 
     std::shared_ptr<const std::atomic<bool>> m_flag;
+};
+
+// Thrown by whatever a StopToken stops, once it has stopped.
+class Cancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "cancelled"; }
 };
 
 class StopSource {

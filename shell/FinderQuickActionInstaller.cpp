@@ -1,9 +1,9 @@
 #include "FinderQuickActionInstaller.h"
 
-#include "ChildProcess.h"
 #include "SystemLog.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -89,11 +89,13 @@ void refreshApplications(const fs::path& folder)
     if (program.isEmpty()) {
         return;
     }
-    try {
-        engine::runChildProcess(QFile::encodeName(program).toStdString(), {folder.string()});
-    } catch (const std::system_error&) {
-        // The copy is gone; the desktop forgets it at its own next scan.
-    }
+    // When it cannot run, the copy is still gone; the desktop forgets it at its own next scan.
+    QProcess refresh;
+    refresh.setStandardInputFile(QProcess::nullDevice());
+    refresh.setStandardOutputFile(QProcess::nullDevice());
+    refresh.setStandardErrorFile(QProcess::nullDevice());
+    refresh.start(program, {QFile::decodeName(folder.c_str())});
+    refresh.waitForFinished(-1);
 }
 
 } // namespace

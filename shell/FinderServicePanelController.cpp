@@ -17,7 +17,7 @@ namespace zurbo {
 namespace {
 
 const QUrl
-    viewUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/FinderServiceProgressView.qml"));
+    viewUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/panel/FinderServiceProgressView.qml"));
 
 QColor ink()
 {

@@ -26,7 +26,7 @@ namespace zurbo {
 
 namespace {
 
-const QUrl mainWindowUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/MainWindow.qml"));
+const QUrl mainWindowUrl(QStringLiteral("qrc:/qt-project.org/imports/Zurbo/window/MainWindow.qml"));
 
 // "zurbo FILE..." queues the files as choosing them would; the quick action's
 // arguments are its own.

@@ -9,6 +9,7 @@
 #include "ScriptedPanels.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QJSEngine>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -334,10 +335,12 @@ TEST_F(QueueModelTest, ChosenNamesAndReplacedOriginalsThroughTheRealEngine)
 } // namespace
 } // namespace zurbo
 
-// The model needs an event loop to bring engine outcomes and ticks back.
+// The model needs an event loop to bring engine outcomes and ticks back; the
+// file dialog's test needs widgets, drawn nowhere.
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

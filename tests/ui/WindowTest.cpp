@@ -68,7 +68,7 @@ protected:
         model.setTickInterval(std::chrono::hours(1)); // the bar moves only when told
         model.setExportModeName(QStringLiteral("replaceOriginal"));
         model.setOpenPanel(openPanel);
-        QQmlComponent component(&engine, QUrl("qrc:/qt-project.org/imports/Zurbo/MainWindow.qml"));
+        QQmlComponent component(&engine, QUrl("qrc:/qt-project.org/imports/Zurbo/window/MainWindow.qml"));
         window.reset(qobject_cast<QQuickWindow*>(component.createWithInitialProperties(
             {{"model", QVariant::fromValue(&model)},
              {"fileBrowser", QVariant::fromValue<FileBrowserReveal*>(&files)}})));

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Shapes
+import Zurbo
 
 // The empty queue's invitation: click to choose files, or drop them anywhere.
 Item {

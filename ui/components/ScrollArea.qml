@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import Zurbo
 
 // A vertical scroll area whose indicator shows at rest, and which scrolls whatever takes the
 // keyboard's focus inside it into view.

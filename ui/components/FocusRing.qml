@@ -1,4 +1,5 @@
 import QtQuick
+import Zurbo
 
 // The keyboard's focus around a control: an ink ring inside an acid one, so that one of the two
 // shows on every surface of the window.

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Shapes
+import Zurbo
 
 // One of the window's symbols, drawn from the project's own outlines in a 24-unit square
 // scaled to `size`: no installed face is sure to have them all.

@@ -24,7 +24,7 @@ struct ChildExit {
 //
 // The child runs in a process group of its own and is killed when the thread
 // that started it dies, so it never outlives us. When `stop` is requested the
-// group gets SIGTERM, then SIGKILL after a short grace, and PDFEngine::Cancelled
+// group gets SIGTERM, then SIGKILL after a short grace, and Cancelled
 // is thrown once the child is gone. Throws std::system_error when the child
 // cannot be started.
 ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments,

@@ -1,7 +1,6 @@
 #include "ChildProcess.h"
 
 #include "FileDescriptor.h"
-#include "PDFEngine.h"
 
 #include <cerrno>
 #include <chrono>
@@ -194,7 +193,7 @@ ChildExit runChildProcess(const std::string& executable, const std::vector<std::
         drain(errors.readEnd.get(), exit.standardError, errorsOpen);
         if (stop.stopRequested()) {
             child.terminate();
-            throw PDFEngine::Cancelled();
+            throw Cancelled();
         }
         if (child.hasExited()) {
             break;

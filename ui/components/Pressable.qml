@@ -1,4 +1,5 @@
 import QtQuick
+import Zurbo
 
 // What makes a drawn shape a button, laid over it: a click, Space or Return presses it, Tab
 // reaches it in reading order, a ring shows the keyboard's focus, and assistive technology

@@ -1,4 +1,5 @@
 import QtQuick
+import Zurbo
 
 // Text in the display face at `size`. The face is capitals only: lines after the first close
 // up, and the box holds the capitals with a tenth of the size above and below them instead of

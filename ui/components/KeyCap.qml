@@ -1,4 +1,5 @@
 import QtQuick
+import Zurbo
 
 // A keyboard key drawn as a hint.
 Rectangle {

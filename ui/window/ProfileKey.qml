@@ -1,4 +1,5 @@
 import QtQuick
+import Zurbo
 
 // A compression profile to pick, with the size the queue would reach with it.
 Rectangle {

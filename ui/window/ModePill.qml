@@ -1,4 +1,5 @@
 import QtQuick
+import Zurbo
 
 // One of two or more choices shown side by side; pills in a row share its width.
 Rectangle {

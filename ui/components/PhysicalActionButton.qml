@@ -1,4 +1,5 @@
 import QtQuick
+import Zurbo
 
 // The big button. While disabled it ignores clicks but looks exactly the same.
 Rectangle {
