@@ -4,6 +4,7 @@
 #include "FinderQuickActionInstaller.h"
 #include "FinderServicePanelController.h"
 #include "FinderServiceProgressModel.h"
+#include "NamedStep.h"
 #include "PdfFixtures.h"
 #include "QueueTestSupport.h"
 #include "ScriptedEngine.h"
@@ -38,6 +39,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::pathIn;
+using testing::step;
 using testing::writeFile;
 
 const QString flag = "--finder-quick-action";
@@ -424,20 +426,6 @@ TEST_F(ZurboServicesTest, EachRequestWithPdfsOpensAPanelOfItsOwn)
     EXPECT_EQ(closeAndWatchForQuit(newer->panel()), 0);
 }
 
-TEST(FinderServicePhraseTest, FollowsTheBarInFifths)
-{
-    const char* phrases[] = {"Calentando la prensa de megas...", "Las tipografías quedan a salvo.",
-                             "Quitando aire premium del PDF...",
-                             "Aplastando imágenes con educación...",
-                             "Guardando los restos con dignidad..."};
-    for (int index = 0; index < 5; ++index) {
-        for (const double progress : {index * 0.2, index * 0.2 + 0.199}) {
-            EXPECT_EQ(FinderServiceProgressModel::progressPhrase(progress), phrases[index]);
-        }
-    }
-    EXPECT_EQ(FinderServiceProgressModel::tickInterval, 260ms);
-}
-
 struct RecordingFileBrowser : FileBrowserReveal {
     void reveal(const QStringList& paths) override { requests.append(paths); }
     QList<QStringList> requests;
@@ -522,48 +510,53 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
         }
     });
     QQuickView* window = controller.panel();
-    EXPECT_EQ(std::tuple(window->title(), window->size(), window->maximumSize(), window->type()),
-              std::tuple(QString("ZURBO"), QSize(570, 350), QSize(570, 350), Qt::Tool));
-    EXPECT_EQ(screen(), "APLASTANDO\n2 PDFS|3%|Calentando la prensa de "
-                        "megas...||heroIllustration|0/2 PDFS DOMADOS|OCULTAR");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return model->completedCount() == 1; }));
-    EXPECT_EQ(screen(),
-              QString("APLASTANDO\n2 PDFS|%1%|%2|%3|heroIllustration|1/2 PDFS DOMADOS|OCULTAR")
-                  .arg(int(model->progress() * 100))
-                  .arg(model->statusPhrase(), names[1]));
-    screenshot("working");
-    EXPECT_EQ(testing::ViewProbe::textsOutside(view).join('|').toStdString(), "");
+    step("a floating tool window of its own size, working", [&] {
+        EXPECT_EQ(
+            std::tuple(window->title(), window->size(), window->maximumSize(), window->type()),
+            std::tuple(QString("ZURBO"), QSize(570, 350), QSize(570, 350), Qt::Tool));
+        EXPECT_EQ(screen(), "APLASTANDO\n2 PDFS|3%|Calentando la prensa de "
+                            "megas...||heroIllustration|0/2 PDFS DOMADOS|OCULTAR");
+        ASSERT_TRUE(QTest::qWaitFor([this] { return model->completedCount() == 1; }));
+        EXPECT_EQ(screen(),
+                  QString("APLASTANDO\n2 PDFS|%1%|%2|%3|heroIllustration|1/2 PDFS DOMADOS|OCULTAR")
+                      .arg(int(model->progress() * 100))
+                      .arg(model->statusPhrase(), names[1]));
+        screenshot("working");
+        EXPECT_EQ(testing::ViewProbe::textsOutside(view).join('|').toStdString(), "");
+    });
     ASSERT_TRUE(runToEnd());
-
-    ASSERT_EQ(panel->shown.size(), 2);
-    ASSERT_EQ(engine.calledFiles(), names);
-    for (int i = 0; i < 2; ++i) {
-        const SavePanel::Settings& dialog = panel->shown.at(i);
-        EXPECT_EQ(
-            std::tuple(dialog.message, dialog.prompt, dialog.pdfOnly, dialog.canCreateFolders,
-                       QDir(dialog.startFolder).filePath(dialog.proposedName)),
-            std::tuple(QString("Mantén el nombre para sustituirlo o escribe otro. Tú mandas."),
-                       QString("GUARDAR PDF"), true, true, pathIn(folder, names[i])));
-        const auto [request, onMainThread] = engine.calls().at(i);
-        EXPECT_EQ(
-            std::tuple(request.profile, request.targetBytes, request.cleanMetadata, onMainThread),
-            std::tuple(CompressionProfile::balanced, std::nullopt, false, false));
-        EXPECT_EQ(request.destination, pathIn(folder, "out/" + names[i]));
-        ASSERT_GE(ticks[i].size(), 3) << "the ticker should have moved the bar";
-        for (int tick = 0; tick < ticks[i].size(); ++tick) {
-            EXPECT_NEAR(ticks[i][tick], i * 0.5 + std::min(0.025 + tick * 0.0225, 0.45), 1e-9);
+    step("a dialog and a ticking engine call per file, in turn", [&] {
+        ASSERT_EQ(panel->shown.size(), 2);
+        ASSERT_EQ(engine.calledFiles(), names);
+        for (int i = 0; i < 2; ++i) {
+            const SavePanel::Settings& dialog = panel->shown.at(i);
+            EXPECT_EQ(
+                std::tuple(dialog.message, dialog.prompt, dialog.pdfOnly, dialog.canCreateFolders,
+                           QDir(dialog.startFolder).filePath(dialog.proposedName)),
+                std::tuple(QString("Mantén el nombre para sustituirlo o escribe otro. Tú mandas."),
+                           QString("GUARDAR PDF"), true, true, pathIn(folder, names[i])));
+            const auto [request, onMainThread] = engine.calls().at(i);
+            EXPECT_EQ(std::tuple(request.profile, request.targetBytes, request.cleanMetadata,
+                                 onMainThread),
+                      std::tuple(CompressionProfile::balanced, std::nullopt, false, false));
+            EXPECT_EQ(request.destination, pathIn(folder, "out/" + names[i]));
+            ASSERT_GE(ticks[i].size(), 3) << "the ticker should have moved the bar";
+            for (int tick = 0; tick < ticks[i].size(); ++tick) {
+                EXPECT_NEAR(ticks[i][tick], i * 0.5 + std::min(0.025 + tick * 0.0225, 0.45), 1e-9);
+            }
         }
-    }
-    const ByteText bytes;
-    EXPECT_EQ(
-        screen(),
-        "MISIÓN\nCUMPLIDA|100%|Ya cabe donde antes daba vergüenza enviarlo.|mascot|\u221275% · " +
-            bytes.format(10485760) + " \u2192 " + bytes.format(2621440) +
-            "|PDFS LISTOS PARA SALIR|MOSTRAR EN CARPETA|CERRAR");
-    EXPECT_EQ(testing::ViewProbe::tabWalk(window), "button MOSTRAR EN CARPETA|button CERRAR");
-    testing::ViewProbe::press(window, "MOSTRAR EN CARPETA", Qt::Key_Return);
-    const QStringList outputs{pathIn(folder, "out/a.pdf"), pathIn(folder, "out/" + names[1])};
-    EXPECT_EQ(fileBrowser.requests, QList<QStringList>{outputs});
+    });
+    step("the savings, and the outputs shown in their folder", [&] {
+        const ByteText bytes;
+        EXPECT_EQ(screen(), "MISIÓN\nCUMPLIDA|100%|Ya cabe donde antes daba vergüenza "
+                            "enviarlo.|mascot|\u221275% · " +
+                                bytes.format(10485760) + " \u2192 " + bytes.format(2621440) +
+                                "|PDFS LISTOS PARA SALIR|MOSTRAR EN CARPETA|CERRAR");
+        EXPECT_EQ(testing::ViewProbe::tabWalk(window), "button MOSTRAR EN CARPETA|button CERRAR");
+        testing::ViewProbe::press(window, "MOSTRAR EN CARPETA", Qt::Key_Return);
+        const QStringList outputs{pathIn(folder, "out/a.pdf"), pathIn(folder, "out/" + names[1])};
+        EXPECT_EQ(fileBrowser.requests, QList<QStringList>{outputs});
+    });
     closeWith("closeButton", "complete");
 }
 
