@@ -230,25 +230,17 @@ TEST(InstallationTest, LaysOutTheApplicationWhoseEntriesReachTheInstalledProgram
     const fs::path prefix = folder / "pre fix %F 'q' \"d\" $HOME", share = prefix / "share";
     const QString at = QString::fromStdString(prefix.string());
     ASSERT_EQ(run("cmake", {"--install", ZURBO_BUILD_DIR, "--prefix", at}).rfind("--", 0), 0u);
-    for (const char* file : {"bin/zurbo", "bin/zurbo-compress", "share/zurbo/MascotStates.png",
-                             "share/man/man1/zurbo.1.gz", "share/man/man1/zurbo-compress.1.gz",
-                             "share/doc/zurbo/copyright", "share/doc/zurbo/changelog.Debian.gz",
+    // Dolphin and Nemo read the system entries; the package's own test has lintian look at the
+    // rest of what Debian asks for.
+    for (const char* file : {"bin/zurbo", "bin/zurbo-compress", "share/zurbo/Fonts/Sink.ttf",
+                             "share/zurbo/MascotStates.png", "share/man/man1/zurbo-compress.1.gz",
+                             "share/kio/servicemenus/zurbo-quick-action.desktop",
+                             "share/nemo/actions/zurbo-quick-action.nemo_action",
                              "share/icons/hicolor/256x256/apps/app.zurbo.Zurbo.png"}) {
         EXPECT_TRUE(fs::exists(prefix / file)) << file;
     }
-    const fs::path font = share / "zurbo/Fonts/Sink.ttf", engines = share / "zurbo/Engine";
-    EXPECT_TRUE(fs::exists(font) && fs::read_symlink(font).is_relative());
-    EXPECT_TRUE(!fs::exists(engines) || !fs::is_empty(engines)) << "an empty folder";
     const fs::path entry = share / "applications/app.zurbo.Zurbo.desktop";
     const fs::path workflow = share / "zurbo/FinderQuickAction.workflow";
-    // Dolphin and Nemo find their entries among the system's; only a user's own copy of
-    // Dolphin's must be executable.
-    for (const char* systemEntry : {"kio/servicemenus/zurbo-quick-action.desktop",
-                                    "nemo/actions/zurbo-quick-action.nemo_action"}) {
-        const fs::path file = share / systemEntry;
-        EXPECT_EQ(testing::readFile(file), testing::readFile(workflow / file.filename()));
-        EXPECT_EQ(fs::status(file).permissions() & fs::perms::owner_exec, fs::perms::none);
-    }
     EXPECT_EQ(run("desktop-file-validate", {QString::fromStdString(entry.string())}), "");
     EXPECT_EQ(testing::readFile(entry).find("MimeType"), std::string::npos) << "claims PDFs";
     EXPECT_NE(run("appstreamcli",
