@@ -457,6 +457,7 @@ TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
     };
     set("HOME", ""), set("XDG_DATA_HOME", "/data"), set("XDG_CONFIG_HOME", "/config");
     set("XDG_RUNTIME_DIR", ""), set("DBUS_SESSION_BUS_ADDRESS", {}), set("DISPLAY", {});
+    std::filesystem::create_directories(home / "data/nautilus"); // GNOME Files is installed
     const QString list = QString::fromStdString((home / "list").string());
     const std::pair<QStringList, bool> rows[] = {{{"zurbo"}, true},
                                                  {{"zurbo", "--finder-quick-action", list}, false},
