@@ -27,6 +27,7 @@ constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
     "                      [--clean-metadata] [--in-place | --output FILE] [--force]\n"
     "                      [--json] [--engine auto|ghostscript|qpdf|native] [--] FILE...\n"
+    "       zurbo-compress --help | --version\n"
     "\n"
     "Compresses each PDF, one after another. Without --in-place or --output the\n"
     "result goes beside its source as NAME.zurbo.pdf, only when nothing has that\n"
@@ -61,6 +62,7 @@ struct Options {
     bool force = false;
     bool json = false;
     bool help = false;
+    bool version = false;
     Engine engine = Engine::automatic;
     std::optional<fs::path> output;
     std::vector<fs::path> sources;
@@ -132,6 +134,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == "--profile") {
             const auto profile = compressionProfileFromRaw(value());
             if (!profile) {
@@ -158,7 +162,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.sources.emplace_back(argument);
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return options;
     }
     if (options.sources.empty()) {
@@ -305,6 +309,10 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
     }
     if (options.help) {
         out << usage;
+        return 0;
+    }
+    if (options.version) {
+        out << "zurbo-compress " ZURBO_VERSION "\n";
         return 0;
     }
     int status = 0;

@@ -13,6 +13,7 @@ namespace zurbo {
 //   zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]
 //                  [--clean-metadata] [--in-place | --output FILE] [--force]
 //                  [--json] [--engine auto|ghostscript|qpdf|native] [--] FILE...
+//   zurbo-compress --help | --version
 //
 // Returns the exit status: 0 when every file succeeded, 1 when any failed, 2
 // for bad usage, naming an engine this machine lacks included, and
