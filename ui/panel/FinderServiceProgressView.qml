@@ -41,6 +41,17 @@ Rectangle {
                              : root.model.completedCount + "/" + sources + " PDFS DOMADOS"
     }
 
+    // The end of the run, for assistive technology, whatever has its focus.
+    onFailedChanged: {
+        if (failed)
+            announcer.say(title.Accessible.name + ". " + root.model.statusPhrase)
+    }
+    onCompleteChanged: {
+        if (complete)
+            announcer.say([title.Accessible.name, root.model.statusPhrase, root.savingsLine()]
+                          .join(". "))
+    }
+
     implicitWidth: 570
     implicitHeight: 350
     color: root.ink
@@ -101,6 +112,7 @@ Rectangle {
 
             DisplayText {
                 id: brand
+                heading: true
                 anchors.verticalCenter: parent.verticalCenter
                 text: "ZURBO"
                 size: 34
@@ -115,7 +127,7 @@ Rectangle {
                 radius: height / 2
                 color: Qt.rgba(1, 1, 1, 0.09)
 
-                Text {
+                StaticText {
                     id: badgeText
                     anchors.centerIn: parent
                     text: "ACCIÓN RÁPIDA · ARCHIVOS"
@@ -141,6 +153,7 @@ Rectangle {
                     DisplayText {
                         id: title
                         objectName: "statusTitle"
+                        heading: true
                         text: root.model.statusTitle
                         size: 31
                         color: "white"
@@ -154,7 +167,7 @@ Rectangle {
                         color: root.acid
                     }
                 }
-                Text {
+                StaticText {
                     objectName: "statusPhrase"
                     width: parent.width
                     wrapMode: Text.Wrap
@@ -162,7 +175,7 @@ Rectangle {
                     font: Theme.condensed(15)
                     color: Qt.rgba(1, 1, 1, 0.72)
                 }
-                Text {
+                StaticText {
                     objectName: "activeFile"
                     width: parent.width
                     visible: root.working
@@ -171,24 +184,14 @@ Rectangle {
                     font: Theme.condensed(11)
                     color: Qt.rgba(1, 1, 1, 0.4)
                 }
-                Rectangle {
-                    id: track
+                ProgressTrack {
                     width: parent.width
                     height: 12
-                    radius: 6
                     color: Qt.rgba(1, 1, 1, 0.15)
-
-                    Rectangle {
-                        objectName: "progressBar"
-                        width: track.width * Math.min(Math.max(root.model.progress, 0), 1)
-                        height: parent.height
-                        radius: parent.radius
-                        color: root.acid
-
-                        Behavior on width {
-                            NumberAnimation { duration: 250; easing.type: Easing.OutCubic }
-                        }
-                    }
+                    fillColor: root.acid
+                    duration: 250
+                    progress: root.model.progress
+                    name: title.Accessible.name
                 }
             }
 
@@ -227,7 +230,7 @@ Rectangle {
                               : failureNote.baselineOffset
                 spacing: 2
 
-                Text {
+                StaticText {
                     id: workingNote
                     objectName: "workingNote"
                     visible: root.working
@@ -243,7 +246,7 @@ Rectangle {
                     size: 16
                     color: "white"
                 }
-                Text {
+                StaticText {
                     objectName: "readyNote"
                     visible: root.complete
                     text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
@@ -251,7 +254,7 @@ Rectangle {
                     font: Theme.condensed(10)
                     color: Qt.rgba(1, 1, 1, 0.45)
                 }
-                Text {
+                StaticText {
                     id: failureNote
                     objectName: "failureNote"
                     visible: root.failed
@@ -290,5 +293,10 @@ Rectangle {
                 onClicked: root.closeRequested()
             }
         }
+    }
+
+    Announcer {
+        id: announcer
+        objectName: "announcer"
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Controls.impl
 import Zurbo
 
 // The one window of the ordinary launch, with its menu commands.
@@ -28,13 +29,39 @@ ApplicationWindow {
     palette.highlightedText: Theme.ink
 
     menuBar: MenuBar {
+        id: menuBar
+
         // The bar belongs to the canvas.
         palette.button: Theme.ink
         palette.buttonText: Theme.withAlpha(Theme.cream, 0.7)
 
+        // Each title opens its menu, from its mnemonic too (Alt+A, Alt+P). Assistive technology
+        // hears a title as an item that opens a menu, without the mnemonic's mark: the
+        // controls' own item calls itself a whole menu bar, and cannot be told otherwise.
+        delegate: MenuBarItem {
+            id: menuTitle
+
+            Accessible.ignored: true
+            contentItem: AccessibleItem {
+                implicitWidth: titleLabel.implicitWidth
+                implicitHeight: titleLabel.implicitHeight
+                Accessible.role: Accessible.MenuItem
+                Accessible.name: menuTitle.text.replace("&", "")
+                Accessible.onPressAction: menuTitle.triggered()
+
+                MnemonicLabel {
+                    id: titleLabel
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: menuTitle.text
+                    font: menuTitle.font
+                    color: menuTitle.palette.buttonText
+                }
+            }
+        }
+
         Menu {
             objectName: "fileMenu"
-            title: "Archivo"
+            title: "&Archivo"
             delegate: CommandItem {}
 
             Action {
@@ -43,9 +70,16 @@ ApplicationWindow {
                 shortcut: "Ctrl+O"
                 onTriggered: root.model.chooseFiles()
             }
+            // As closing the window: a running batch stops and its file is left as it was.
+            Action {
+                objectName: "quitCommand"
+                text: "Salir"
+                shortcut: "Ctrl+Q"
+                onTriggered: root.close()
+            }
         }
         Menu {
-            title: "PDF"
+            title: "&PDF"
             delegate: CommandItem {}
 
             Action {
@@ -58,9 +92,17 @@ ApplicationWindow {
         }
     }
 
+    // F10 opens the first menu, as on the rest of the desktop.
+    Shortcut {
+        sequence: "F10"
+        onActivated: menuBar.itemAt(0).triggered()
+    }
+
     // A menu command with its shortcut at the right, as menus here show them.
     component CommandItem: MenuItem {
         id: command
+
+        Accessible.name: text
 
         contentItem: Item {
             implicitWidth: title.implicitWidth + 48 + keys.implicitWidth
