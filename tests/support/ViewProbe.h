@@ -96,7 +96,9 @@ private:
         for (int index = 0; node && index < node->childCount(); ++index) {
             QAccessibleInterface* child = node->child(index);
             auto* item = child ? qobject_cast<QQuickItem*>(child->object()) : nullptr;
-            if (item && (item == under || under->isAncestorOf(item))) {
+            // News is heard as it comes (Announcer), not found among the rest.
+            if (item && (item == under || under->isAncestorOf(item)) &&
+                child->role() != QAccessible::Notification) {
                 found.append(described(child));
             }
             collect(child, under, found);

@@ -10,12 +10,14 @@ Item {
 
     property var pending: []
 
-    function say(message) {
-        if (message === "")
+    // `news` is a text or a list of texts, each said as a sentence; empty ones are left out.
+    function say(news) {
+        const pieces = (Array.isArray(news) ? news : [news]).filter(piece => piece !== "")
+        if (pieces.length === 0)
             return
         if (pending.length === 0)
             Qt.callLater(flush)
-        pending.push(message)
+        pending.push(...pieces)
     }
 
     function flush() {

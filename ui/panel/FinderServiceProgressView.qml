@@ -42,14 +42,18 @@ Rectangle {
     }
 
     // The end of the run, for assistive technology, whatever has its focus.
+    function announceEnd() {
+        announcer.say([root.model.statusTitle.replace("\n", " "), root.model.statusPhrase,
+                       root.complete ? root.savingsLine() : ""])
+    }
+
     onFailedChanged: {
         if (failed)
-            announcer.say(title.Accessible.name + ". " + root.model.statusPhrase)
+            announceEnd()
     }
     onCompleteChanged: {
         if (complete)
-            announcer.say([title.Accessible.name, root.model.statusPhrase, root.savingsLine()]
-                          .join(". "))
+            announceEnd()
     }
 
     implicitWidth: 570

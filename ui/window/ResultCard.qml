@@ -13,9 +13,8 @@ Rectangle {
     readonly property bool anyTargetMissed:
         compressor.completedJobs.some(job => job.targetReached === false)
 
-    // The card's news in one line, as assistive technology hears it when a batch ends.
-    readonly property string summary: [totalSavings.text + " " + savingsLabel.text,
-                                       resultSizes.text].join(". ")
+    // The card's news, as assistive technology hears it when a batch ends.
+    readonly property var summary: [totalSavings.text + " " + savingsLabel.text, resultSizes.text]
 
     signal compareRequested(var job)
     signal clearRequested()
