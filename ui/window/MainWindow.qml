@@ -59,10 +59,9 @@ ApplicationWindow {
             }
         }
 
-        Menu {
+        CommandMenu {
             objectName: "fileMenu"
             title: "&Archivo"
-            delegate: CommandItem {}
 
             Action {
                 objectName: "chooseFilesCommand"
@@ -78,9 +77,8 @@ ApplicationWindow {
                 onTriggered: root.close()
             }
         }
-        Menu {
+        CommandMenu {
             title: "&PDF"
-            delegate: CommandItem {}
 
             Action {
                 objectName: "compressCommand"
@@ -96,6 +94,12 @@ ApplicationWindow {
     Shortcut {
         sequence: "F10"
         onActivated: menuBar.itemAt(0).triggered()
+    }
+
+    // A menu of commands, which assistive technology hears by its title.
+    component CommandMenu: Menu {
+        delegate: Component { CommandItem {} }
+        Component.onCompleted: contentItem.parent.Accessible.name = title.replace("&", "")
     }
 
     // A menu command with its shortcut at the right, as menus here show them.
