@@ -12,8 +12,7 @@ const QString notANumberRefusal =
     QStringLiteral("Eso no es un número. Cifras y una coma o un punto, sin inventos.");
 const QString notPositiveRefusal = QStringLiteral("Tiene que pesar algo más que cero, criatura.");
 const QString tooPreciseRefusal = QStringLiteral("Con un decimal vamos sobrados.");
-const QString tooLargeRefusal =
-    QStringLiteral("Más de 999999 MB ya no es un PDF, es una mudanza.");
+const QString tooLargeRefusal = QStringLiteral("Más de 999999 MB ya no es un PDF, es una mudanza.");
 
 // The whole and fractional digits of a number, in ASCII.
 struct Digits {
@@ -59,8 +58,7 @@ std::optional<Digits> splitNumber(QStringView text, QChar decimal, std::optional
     if (point != -1 && text.indexOf(decimal, point + 1) != -1) {
         return std::nullopt;
     }
-    const std::optional<QString> whole =
-        wholeDigits(point == -1 ? text : text.left(point), group);
+    const std::optional<QString> whole = wholeDigits(point == -1 ? text : text.left(point), group);
     const std::optional<QString> fraction =
         asciiDigits(point == -1 ? QStringView() : text.mid(point + 1));
     if (!whole || !fraction || (whole->isEmpty() && fraction->isEmpty())) {
@@ -90,8 +88,8 @@ std::optional<Digits> readDigits(QString text, const QLocale& locale)
         return digits;
     }
     const QChar other = decimal == u',' ? u'.' : u',';
-    if (text.count(other) != 1 || text.contains(decimal) || (group && text.contains(*group) &&
-                                                              *group != other)) {
+    if (text.count(other) != 1 || text.contains(decimal) ||
+        (group && text.contains(*group) && *group != other)) {
         return std::nullopt;
     }
     return splitNumber(text, other, std::nullopt);
@@ -105,8 +103,7 @@ bool isMinusSign(QChar character, const QLocale& locale)
 
 } // namespace
 
-TargetMegabytesText::Reading TargetMegabytesText::read(const QString& text,
-                                                        const QLocale& locale)
+TargetMegabytesText::Reading TargetMegabytesText::read(const QString& text, const QLocale& locale)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) {

@@ -12,8 +12,7 @@ namespace zurbo {
 const QString ZurboServices::serviceName = QStringLiteral("app.zurbo.Zurbo");
 const QString ZurboServices::objectPath = QStringLiteral("/app/zurbo/Zurbo");
 
-ZurboServices::ZurboServices(std::function<bool(const QList<QUrl>&)> requestPanel,
-                             QObject* parent)
+ZurboServices::ZurboServices(std::function<bool(const QList<QUrl>&)> requestPanel, QObject* parent)
     : QObject(parent), m_requestPanel(std::move(requestPanel))
 {
 }

@@ -366,9 +366,10 @@ TEST_F(ZurboServicesTest, AFloodOfRequestsOpensOnePanelAtATimeAndAHandfulAtMost)
             answers.append(request({QString("file:///d/%1.pdf").arg(index)}));
         }
         QTest::qWait(30); // the user takes a moment; the requests are not kept waiting
-        panelsWhileAsking.append(std::ranges::count_if(
-            QGuiApplication::topLevelWindows(),
-            [](const QWindow* window) { return window->isVisible() && window->type() == Qt::Tool; }));
+        panelsWhileAsking.append(
+            std::ranges::count_if(QGuiApplication::topLevelWindows(), [](const QWindow* window) {
+                return window->isVisible() && window->type() == Qt::Tool;
+            }));
     };
     EXPECT_EQ(request({"file:///d/first.pdf"}), "");
     EXPECT_TRUE(QTest::qWaitFor([&] { return panelsWhileAsking.size() == 4; }));
@@ -522,8 +523,8 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
     EXPECT_EQ(testing::ViewProbe::spoken(view),
               "heading ZURBO|text ACCIÓN RÁPIDA · ARCHIVOS|heading MISIÓN CUMPLIDA|text 100%|text "
               "Ya cabe donde antes daba vergüenza enviarlo.|bar MISIÓN CUMPLIDA 100|image Mascota "
-              "de ZURBO celebrando|text " + savings +
-                  "|text PDFS LISTOS PARA SALIR|button MOSTRAR EN CARPETA|button CERRAR");
+              "de ZURBO celebrando|text " +
+                  savings + "|text PDFS LISTOS PARA SALIR|button MOSTRAR EN CARPETA|button CERRAR");
     QAccessibleInterface* news = QAccessible::queryAccessibleInterface(item("announcer"));
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return news->text(QAccessible::Name) ==

@@ -37,10 +37,10 @@ public:
     static QString described(QAccessibleInterface* control)
     {
         const QHash<QAccessible::Role, QString> roles{
-            {QAccessible::Button, "button"},     {QAccessible::RadioButton, "radio"},
-            {QAccessible::CheckBox, "check"},    {QAccessible::EditableText, "field"},
-            {QAccessible::StaticText, "text"},   {QAccessible::Heading, "heading"},
-            {QAccessible::Graphic, "image"},     {QAccessible::ProgressBar, "bar"}};
+            {QAccessible::Button, "button"},   {QAccessible::RadioButton, "radio"},
+            {QAccessible::CheckBox, "check"},  {QAccessible::EditableText, "field"},
+            {QAccessible::StaticText, "text"}, {QAccessible::Heading, "heading"},
+            {QAccessible::Graphic, "image"},   {QAccessible::ProgressBar, "bar"}};
         const QAccessibleValueInterface* value = control->valueInterface();
         return roles.value(control->role(), QString::number(control->role())) + ' ' +
                control->text(QAccessible::Name) +

@@ -120,9 +120,9 @@ protected:
         return property == "shown"
                    ? (item && item->isVisible() && item->isEnabled() ? "true" : "false")
                : property == "spoken" ? (item ? ViewProbe::spoken(item) : "(nothing)")
-               : property == "face" ? face.family() + ' ' + face.styleName()
-               : found              ? found->property(property.toLatin1()).toString()
-                                    : "(nothing)";
+               : property == "face"   ? face.family() + ' ' + face.styleName()
+               : found                ? found->property(property.toLatin1()).toString()
+                                      : "(nothing)";
     }
     // "key=value" pairs separated by "; ", waiting for the frames that make lists and pages.
     void expect(const QString& shown)
@@ -322,10 +322,13 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
                                         "curvas. Los megas absurdos, la puerta.");
     const QString kept = "resultNote=" + note;
     expect("jobTile0.spoken=text " + uno + "|text 1.0 MB → 400 kB · −60%|button Comparar " + uno +
-           " antes y después|button Ver " + uno + " en su carpeta; console.spoken=heading TODO "
+           " antes y después|button Ver " + uno +
+           " en su carpeta; console.spoken=heading TODO "
            "LISTO PARA LIARLA|text 100%|text PDF domado. Puedes recoger los restos.|bar TODO "
            "LISTO PARA LIARLA 100; resultCard.spoken=text 60%|text MENOS MIERDA DIGITAL|text De "
-           "1.0 MB a 400 kB|text " + note + "|image Mascota de ZURBO celebrando|button "
+           "1.0 MB a 400 kB|text " +
+           note +
+           "|image Mascota de ZURBO celebrando|button "
            "COMPARAR|button LIMPIAR");
     EXPECT_EQ(announced, QStringList({uno + ": perdiendo kilos digitales.",
                                       uno + ": 1.0 MB → 400 kB · −60%. 60% MENOS MIERDA DIGITAL. "

@@ -35,14 +35,6 @@ void AccessibleItem::setValue(double value)
     QAccessible::updateAccessibility(&event);
 }
 
-void AccessibleItem::setMaximumValue(double value)
-{
-    if (m_maximumValue != value) {
-        m_maximumValue = value;
-        emit maximumValueChanged();
-    }
-}
-
 void AccessibleItem::announceEnabledChange()
 {
     QAccessible::State changed;

@@ -12,33 +12,27 @@ namespace zurbo {
 // its role, name, description and checked state from the `Accessible`
 // attached properties, and presses only while enabled.
 //
-// `value` and `maximumValue` are read by assistive technology when the role
-// is a progress bar.
+// `value`, a percentage, is read by assistive technology when the role is a
+// progress bar.
 // ----------------------------------------------------------------------------
 class AccessibleItem : public QQuickItem {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(double value READ value WRITE setValue NOTIFY valueChanged)
-    Q_PROPERTY(double maximumValue READ maximumValue WRITE setMaximumValue NOTIFY
-                   maximumValueChanged)
 
 public:
     explicit AccessibleItem(QQuickItem* parent = nullptr);
 
     double value() const { return m_value; }
     void setValue(double value);
-    double maximumValue() const { return m_maximumValue; }
-    void setMaximumValue(double value);
 
 signals:
     void valueChanged();
-    void maximumValueChanged();
 
 private:
     void announceEnabledChange();
 
     double m_value = 0;
-    double m_maximumValue = 100;
 };
 
 } // namespace zurbo

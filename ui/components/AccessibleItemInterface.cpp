@@ -97,8 +97,8 @@ QAccessible::State AccessibleItemInterface::state() const
 {
     const QQuickWindow* window = item()->window();
     QAccessible::State state;
-    state.invisible = !window || !window->isVisible() || !item()->isVisible() ||
-                      qFuzzyIsNull(item()->opacity());
+    state.invisible =
+        !window || !window->isVisible() || !item()->isVisible() || qFuzzyIsNull(item()->opacity());
     state.disabled = !item()->isEnabled();
     state.focusable = item()->activeFocusOnTab();
     state.focused = item()->hasActiveFocus();
@@ -151,19 +151,14 @@ void AccessibleItemInterface::doAction(const QString& name)
     if (name == setFocusAction()) {
         item()->forceActiveFocus(Qt::OtherFocusReason);
     } else if (QObject* properties = attached()) {
-        QMetaObject::invokeMethod(properties, name == toggleAction() ? "toggleAction"
-                                                                     : "pressAction");
+        QMetaObject::invokeMethod(properties,
+                                  name == toggleAction() ? "toggleAction" : "pressAction");
     }
 }
 
 QVariant AccessibleItemInterface::currentValue() const
 {
     return item()->value();
-}
-
-QVariant AccessibleItemInterface::maximumValue() const
-{
-    return item()->maximumValue();
 }
 
 } // namespace zurbo

@@ -39,7 +39,7 @@ public:
 
     QVariant currentValue() const override;
     void setCurrentValue(const QVariant&) override {}
-    QVariant maximumValue() const override;
+    QVariant maximumValue() const override { return 100.0; }
     QVariant minimumValue() const override { return 0.0; }
     QVariant minimumStepSize() const override { return 0.0; }
 
