@@ -87,7 +87,7 @@ void ZurboAppDelegate::installFinderQuickAction()
 {
     SyslogSystemLog log;
     FinderQuickActionInstaller(applicationResourceDirectory(),
-                               FinderQuickActionInstaller::userDataDirectory(), log)
+                               FinderQuickActionInstaller::Desktop::ofThisSession(), log)
         .install();
 }
 
