@@ -16,7 +16,7 @@ namespace zurbo {
 // group separator there ("2.5" is two and a half under a comma locale, while
 // "1.234" is a thousand and more). Anything else is refused, never trimmed
 // into another number: a sign, an exponent, letters, more than one decimal,
-// nothing above zero, or more than six digits before the separator.
+// nothing above zero, or more than the six digits the field has room for.
 // ----------------------------------------------------------------------------
 struct TargetMegabytesText {
     // What a text means: the megabytes, or why it was refused, in the
