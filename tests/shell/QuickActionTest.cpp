@@ -5,6 +5,7 @@
 #include "FinderServicePanelController.h"
 #include "FinderServiceProgressModel.h"
 #include "NamedStep.h"
+#include "PanelSlot.h"
 #include "PdfFixtures.h"
 #include "QueueTestSupport.h"
 #include "ScriptedEngine.h"
@@ -379,43 +380,89 @@ TEST_F(ZurboAppDelegateTest, TheQuickActionShowsThePanelInPlaceOfTheMainWindow)
     }
 }
 
-using ZurboServicesTest = ZurboAppDelegateTest;
-
-TEST_F(ZurboServicesTest, EachRequestWithPdfsOpensAPanelOfItsOwn)
-{
-    if (!QDBusConnection::sessionBus().isConnected()) {
-        GTEST_SKIP() << "no session bus; run under dbus-run-session";
+class ZurboServicesTest : public ZurboAppDelegateTest {
+protected:
+    void SetUp() override
+    {
+        if (!QDBusConnection::sessionBus().isConnected()) {
+            GTEST_SKIP() << "no session bus; run under dbus-run-session";
+        }
     }
-    const auto delegate = launch({});
-    const auto request = [](const QStringList& uris) {
+    // Asks the running application on the bus; its answer, or the bus's error.
+    static QString request(const QStringList& uris)
+    {
         const QDBusMessage reply = QDBusConnection::sessionBus().call(
             QDBusMessage::createMethodCall("app.zurbo.Zurbo", "/app/zurbo/Zurbo",
                                            "app.zurbo.Services", "compressPDFs")
             << uris);
-        QTest::qWait(50); // the panel opens right after the answer
         return reply.arguments().value(0, reply.errorMessage()).toString();
-    };
+    }
+};
+
+TEST_F(ZurboServicesTest, EachRequestWithPdfsOpensAPanelOfItsOwn)
+{
+    const auto delegate = launch({});
     EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/scans", "https://example.org/a.pdf",
                        "file://elsewhere/d/a.pdf", "file:d/a.pdf"}),
               "ZURBO no ha recibido ningún PDF. El gestor de archivos se ha hecho el sueco.");
     EXPECT_EQ(delegate->servicePanelController(), nullptr);
     EXPECT_EQ(request({"file:///d/notes.txt", "file:///d/first.pdf"}), "");
+    QTest::qWait(50); // the panel opens right after the answer
     QPointer<FinderServicePanelController> first = delegate->servicePanelController();
     ASSERT_TRUE(first);
     EXPECT_EQ(first->model()->sourceURLs(), QList<QUrl>{QUrl("file:///d/first.pdf")});
+    const QPoint centred = first->panel()->position();
     EXPECT_EQ(closeAndWatchForQuit(first->panel()), 1);
 
-    // A quick-action panel and a request's: the process ends with the last one, whichever.
+    // Another process's panel holds the first place of the cascade. A quick-action panel and a
+    // request's: the process ends with the last one, whichever.
+    const PanelSlot elsewhere;
     delegate->showServicePanel({QUrl("file:///d/own.pdf")}, true);
     QPointer<FinderServicePanelController> own = delegate->servicePanelController();
     EXPECT_EQ(request({"file://localhost/d/second.PDF"}), "");
+    QTest::qWait(50);
     QPointer<FinderServicePanelController> newer = delegate->servicePanelController();
     ASSERT_TRUE(own && newer && own != newer);
     EXPECT_EQ(newer->model()->sourceURLs(), QList<QUrl>{QUrl("file:///d/second.PDF")});
+    EXPECT_EQ(own->panel()->position() - centred, QPoint(32, 32));
     EXPECT_EQ(newer->panel()->position() - own->panel()->position(), QPoint(32, 32));
     EXPECT_EQ(closeAndWatchForQuit(own->panel()), 1);
     ASSERT_TRUE(newer && own.isNull() && delegate->servicePanelController() == newer);
     EXPECT_EQ(closeAndWatchForQuit(newer->panel()), 0);
+}
+
+// 250 requests while the first panel waits for its save answer: the panels open one at a time,
+// each once the one before has its answer, and no more than a handful at once; the rest wait or
+// are turned away, and nothing is written without an answer.
+TEST_F(ZurboServicesTest, AFloodOfRequestsOpensOnePanelAtATimeAndAHandfulAtMost)
+{
+    const auto delegate = launch({});
+    const auto dialogs = std::make_shared<testing::ScriptedSavePanel>();
+    testing::ScriptedEngine engine;
+    delegate->setPanelTools({dialogs, engine.function()});
+    QStringList answers;
+    QList<qsizetype> panelsWhileAsking;
+    dialogs->whileShown = [&] {
+        for (int index = 0; answers.size() < 250; ++index) {
+            answers.append(request({QString("file:///d/%1.pdf").arg(index)}));
+        }
+        QTest::qWait(30); // the user takes a moment; the requests are not kept waiting
+        panelsWhileAsking.append(
+            std::ranges::count_if(QGuiApplication::topLevelWindows(), [](const QWindow* window) {
+                return window->isVisible() && window->type() == Qt::Tool;
+            }));
+    };
+    EXPECT_EQ(request({"file:///d/first.pdf"}), "");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panelsWhileAsking.size() == 4; }));
+    QTest::qWait(100);
+    EXPECT_EQ(panelsWhileAsking, QList<qsizetype>({1, 2, 3, 4}));
+    EXPECT_EQ(answers.count(""), ZurboAppDelegate::maxWaitingRequests);
+    EXPECT_EQ(answers.last(),
+              "ZURBO va hasta arriba de PDFs. Acaba con los que tiene y vuelve a pedírselo.");
+    EXPECT_TRUE(engine.calls().isEmpty());
+    EXPECT_EQ(closeAndWatchForQuit(delegate->servicePanelController()->panel()), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panelsWhileAsking.size() == 5; }))
+        << "a closed panel makes room for the next request";
 }
 
 struct RecordingFileBrowser : FileBrowserReveal {
@@ -502,10 +549,13 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
         }
     });
     QQuickView* window = controller.panel();
-    step("a floating tool window of its own size, working", [&] {
+    step("a floating tool window of its own size, working, that comes back when minimised", [&] {
         EXPECT_EQ(
             std::tuple(window->title(), window->size(), window->maximumSize(), window->type()),
             std::tuple(QString("ZURBO"), QSize(570, 350), QSize(570, 350), Qt::Tool));
+        window->setWindowStates(Qt::WindowMinimized);
+        EXPECT_TRUE(
+            QTest::qWaitFor([window] { return window->windowStates() == Qt::WindowNoState; }));
         EXPECT_EQ(screen(), "APLASTANDO\n2 PDFS|3%|Calentando la prensa de "
                             "megas...||heroIllustration|0/2 PDFS DOMADOS|OCULTAR");
         ASSERT_TRUE(QTest::qWaitFor([this] { return model->completedCount() == 1; }));
@@ -538,12 +588,21 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
             }
         }
     });
-    step("the savings, and the outputs shown in their folder", [&] {
-        const ByteText bytes;
-        EXPECT_EQ(screen(), "MISIÓN\nCUMPLIDA|100%|Ya cabe donde antes daba vergüenza "
-                            "enviarlo.|mascot|\u221275% · " +
-                                bytes.format(10485760) + " \u2192 " + bytes.format(2621440) +
-                                "|PDFS LISTOS PARA SALIR|MOSTRAR EN CARPETA|CERRAR");
+    // As assistive technology finds it, and hears it at the end.
+    step("the savings, spoken and heard, and the outputs shown in their folder", [&] {
+        const QString savings =
+            "\u221275% · " + ByteText().format(10485760) + " \u2192 " + ByteText().format(2621440);
+        EXPECT_EQ(testing::ViewProbe::spoken(view),
+                  "heading ZURBO|text ACCIÓN RÁPIDA · ARCHIVOS|heading MISIÓN CUMPLIDA|text "
+                  "100%|text Ya cabe donde antes daba vergüenza enviarlo.|bar MISIÓN CUMPLIDA "
+                  "100|image Mascota de ZURBO celebrando|text " +
+                      savings +
+                      "|text PDFS LISTOS PARA SALIR|button MOSTRAR EN CARPETA|button CERRAR");
+        QAccessibleInterface* news = QAccessible::queryAccessibleInterface(item("announcer"));
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return news->text(QAccessible::Name) ==
+                   "MISIÓN CUMPLIDA. Ya cabe donde antes daba vergüenza enviarlo. " + savings + ".";
+        }));
         EXPECT_EQ(testing::ViewProbe::tabWalk(window), "button MOSTRAR EN CARPETA|button CERRAR");
         testing::ViewProbe::press(window, "MOSTRAR EN CARPETA", Qt::Key_Return);
         const QStringList outputs{pathIn(folder, "out/a.pdf"), pathIn(folder, "out/" + names[1])};
