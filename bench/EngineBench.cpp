@@ -5,7 +5,7 @@
 #include "IsolatedRun.h"
 #include "PopplerCommands.h"
 #include "QPDFRunner.h"
-#include "ScratchFolder.h"
+#include "TestFolder.h"
 #include "StructuralSimilarity.h"
 #include "SystemPDFEngine.h"
 
@@ -101,7 +101,7 @@ void measure(BenchRow& row, const std::string& engine, const fs::path& source,
              const SourceReference& reference, CompressionProfile profile, int repeats)
 {
     static const std::string self = fs::read_symlink("/proc/self/exe").string();
-    const ScratchFolder scratch;
+    const testing::TestFolder scratch;
     const fs::path output = scratch.path() / "output.pdf";
     const fs::path reportFile = scratch.path() / "report.txt";
     const auto configuration = PDFEngine::configuration(profile);
@@ -152,7 +152,8 @@ std::optional<BenchEngine> BenchEngine::named(const std::string& name)
         return BenchEngine{name,
                            [gs = *gs](const fs::path& source, const fs::path& output,
                                       PDFEngine::Configuration configuration, BenchRow::Stages&) {
-                               engine::runGhostscript(gs, source, output, configuration, false);
+                               engine::runGhostscript(gs, engine::SourceFile(source), output,
+                                                      configuration, false);
                            }};
     }
     if (name == "qpdf") {
@@ -160,11 +161,11 @@ std::optional<BenchEngine> BenchEngine::named(const std::string& name)
         if (!qpdf) {
             return std::nullopt;
         }
-        return BenchEngine{name, [qpdf = *qpdf](const fs::path& source, const fs::path& output,
-                                                PDFEngine::Configuration configuration,
-                                                BenchRow::Stages&) {
-                               engine::runQPDF(qpdf, source, output, configuration, false);
-                           }};
+        return BenchEngine{
+            name, [qpdf = *qpdf](const fs::path& source, const fs::path& output,
+                                 PDFEngine::Configuration configuration, BenchRow::Stages&) {
+                engine::runQPDF(qpdf, engine::SourceFile(source), output, configuration, false);
+            }};
     }
     if (name == "native") {
         return BenchEngine{
@@ -203,7 +204,7 @@ void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
     }
     // Older qpdf releases lack the image options the runner passes and stop at
     // the argument list; the runner's message keeps only qpdf's closing help lines.
-    const ScratchFolder scratch;
+    const testing::TestFolder scratch;
     const auto probe = engine::runChildProcess(
         *qpdf,
         engine::qpdfArguments(probeDocument, scratch.path() / "probe.pdf",
