@@ -25,6 +25,7 @@ constexpr int deflateLevel = 10;
 // more: a hostile stream must not fill the memory.
 constexpr long long maximumStoredBytes = 32LL << 20;
 constexpr std::size_t maximumDecodedBytes = 128U << 20;
+constexpr long long maximumReflatedPictureBytes = 64 * 1024;
 
 // What becomes of one stream: the filters undone (PDF text for qpdf), and
 // what the stream says it holds afterwards.
@@ -191,11 +192,23 @@ std::optional<std::string> storedBytes(QPDFObjectHandle stream)
     return stored;
 }
 
+// A picture that a Flate already holds, and that is larger than a page of
+// text: deflating it again costs a quarter of a second a megabyte for a few
+// percent, which photo documents do not get to pay.
+bool largeDeflatedPicture(QPDFObjectHandle stream, const Plan& plan)
+{
+    QPDFObjectHandle dictionary = stream.getDict();
+    QPDFObjectHandle length = dictionary.getKey("/Length");
+    return dictionary.getKey("/Subtype").isNameAndEquals("/Image") && plan.deflate &&
+           plan.undo == "[ /FlateDecode ]" && length.isInteger() &&
+           length.getIntValue() > maximumReflatedPictureBytes;
+}
+
 std::unique_ptr<Task> taskFor(QPDFObjectHandle stream)
 {
     try {
         std::optional<Plan> plan = planFor(stream);
-        if (!plan) {
+        if (!plan || largeDeflatedPicture(stream, *plan)) {
             return nullptr;
         }
         std::optional<std::string> stored = storedBytes(stream);
