@@ -68,8 +68,6 @@ bool sameData(QPDFObjectHandle a, QPDFObjectHandle b)
 // equal data) mean equal content.
 class Classifier {
 public:
-    explicit Classifier(std::set<QPDFObjGen> apart) : m_apart(std::move(apart)) {}
-
     void visit(QPDFObjectHandle root)
     {
         std::string ignored;
@@ -299,7 +297,7 @@ void IdenticalObjects::merge(QPDF& document, Masks masks)
     std::vector<QPDFObjectHandle> objects;
     try {
         objects = document.getAllObjects();
-        Classifier classifier({});
+        Classifier classifier;
         visitRoots(document, classifier);
         replacements = std::move(classifier.replacements);
         if (masks == Masks::apart) {
