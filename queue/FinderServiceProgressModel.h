@@ -96,7 +96,8 @@ private:
     // user backed out.
     std::optional<QStringList> chooseDestinations() const;
     void compressNext();
-    void finishFile(const CompressOutcome& outcome);
+    // Shows a file's outcome; a failure ends the run.
+    void record(const CompressionRun::Outcome& outcome);
     void tick();
     void setPhase(FinderServicePhase phase);
     void setProgress(double progress);
@@ -117,7 +118,10 @@ private:
     qint64 m_outputBytes = 0;
 
     QStringList m_destinations;
-    QFutureWatcher<CompressOutcome> m_engineCall;
+    std::optional<CompressionRun> m_run;
+    // The file in the engine now.
+    std::size_t m_current = 0;
+    QFutureWatcher<CompressionRun::Outcome> m_engineCall;
     QTimer m_ticker;
     // How much of the current file's share of the bar the ticker shows.
     double m_tickFraction = 0.0;

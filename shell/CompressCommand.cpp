@@ -1,6 +1,7 @@
 #include "CompressCommand.h"
 
 #include "ByteCountText.h"
+#include "CompressionRun.h"
 #include "PDFEngine.h"
 #include "ProgressLine.h"
 #include "StopToken.h"
@@ -222,21 +223,14 @@ int savingsPercent(std::int64_t original, std::int64_t result)
     return percent > 0 ? percent : 0;
 }
 
-struct Outcome {
-    fs::path source;
-    fs::path destination;
-    std::int64_t originalBytes = 0;
-    std::optional<PDFEngine::Result> result;
-    std::string error;
-    bool cancelled = false;
-};
-
-void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& err)
+void report(const CompressionRun::File& file, std::int64_t originalBytes,
+            const CompressionRun::Outcome& outcome, bool json, std::ostream& out,
+            std::ostream& err)
 {
     if (json) {
-        out << "{\"source\":" << jsonString(outcome.source.string())
-            << ",\"destination\":" << jsonString(outcome.destination.string())
-            << ",\"originalBytes\":" << outcome.originalBytes
+        out << "{\"source\":" << jsonString(file.source.string())
+            << ",\"destination\":" << jsonString(file.destination.string())
+            << ",\"originalBytes\":" << originalBytes
             << ",\"bytes\":" << (outcome.result ? std::to_string(outcome.result->bytes) : "null")
             << ",\"targetReached\":"
             << (outcome.result && outcome.result->targetReached
@@ -244,32 +238,63 @@ void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& 
                     : "null")
             << ",\"error\":" << (outcome.result ? "null" : jsonString(outcome.error)) << "}\n";
     } else if (outcome.result) {
-        out << outcome.source.string() << ": " << byteCountText(outcome.originalBytes) << " → "
+        out << file.source.string() << ": " << byteCountText(originalBytes) << " → "
             << byteCountText(outcome.result->bytes) << " (−"
-            << savingsPercent(outcome.originalBytes, outcome.result->bytes) << "%)";
+            << savingsPercent(originalBytes, outcome.result->bytes) << "%)";
         if (outcome.result->targetReached == false) {
             out << ", objetivo no alcanzado";
         }
         out << "\n";
     }
     if (!outcome.result) {
-        err << outcome.source.string() << ": " << outcome.error << "\n";
+        err << file.source.string() << ": " << outcome.error << "\n";
     }
 }
 
-Outcome compressOne(const Options& options, const fs::path& source, StopToken stop)
+CompressionRun::Outcome compressOne(const Options& options, const CompressionRun::File& file,
+                                    StopToken stop)
 {
-    Outcome outcome{source, destinationFor(options, source), sizeOf(source), std::nullopt, {}};
     try {
-        outcome.result =
-            PDFEngine::compress(source, outcome.destination, options.profile, options.targetBytes,
-                                options.cleanMetadata, stop, options.engine);
+        return {PDFEngine::compress(file.source, file.destination, options.profile,
+                                    options.targetBytes, options.cleanMetadata, stop,
+                                    options.engine)};
     } catch (const PDFEngine::Cancelled&) {
-        outcome.cancelled = true;
+        return {std::nullopt, {}, true};
     } catch (const std::exception& error) {
-        outcome.error = error.what();
+        return {std::nullopt, error.what()};
     }
-    return outcome;
+}
+
+// Compresses the files in turn, reporting each; 1 when any failed or the run was stopped.
+int compressAll(const Options& options, std::ostream& out, std::ostream& err, StopToken stop,
+                bool errIsTerminal)
+{
+    std::vector<CompressionRun::File> files;
+    std::vector<std::int64_t> originalBytes;
+    for (const fs::path& source : options.sources) {
+        files.push_back({source, destinationFor(options, source)});
+        originalBytes.push_back(sizeOf(source));
+    }
+    int status = 0;
+    CompressionRun run(files, CompressionRun::AfterFailure::goOn, stop,
+                       [&](std::size_t index, const CompressionRun::Outcome& outcome) {
+                           if (!outcome.cancelled) {
+                               report(files[index], originalBytes[index], outcome, options.json,
+                                      out, err);
+                               status = outcome.result ? status : 1;
+                           }
+                       });
+    while (const std::optional<std::size_t> index = run.startNext()) {
+        std::optional<ProgressLine> progress;
+        if (errIsTerminal && !options.json) {
+            progress.emplace(err, files[*index].source.filename().string(), *index + 1,
+                             files.size());
+        }
+        CompressionRun::Outcome outcome = compressOne(options, files[*index], stop);
+        progress.reset();
+        run.finish(*index, std::move(outcome));
+    }
+    return run.wasStopped() ? 1 : status;
 }
 
 } // namespace
@@ -288,27 +313,7 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
         out << usage;
         return 0;
     }
-    int status = 0;
-    for (std::size_t i = 0; i < options.sources.size(); ++i) {
-        const fs::path& source = options.sources[i];
-        if (stop.stopRequested()) {
-            return 1;
-        }
-        std::optional<ProgressLine> progress;
-        if (errIsTerminal && !options.json) {
-            progress.emplace(err, source.filename().string(), i + 1, options.sources.size());
-        }
-        const Outcome outcome = compressOne(options, source, stop);
-        progress.reset();
-        if (outcome.cancelled) {
-            return 1;
-        }
-        report(outcome, options.json, out, err);
-        if (!outcome.result) {
-            status = 1;
-        }
-    }
-    return status;
+    return compressAll(options, out, err, stop, errIsTerminal);
 }
 
 } // namespace zurbo

@@ -14,12 +14,14 @@ namespace zurbo {
 //                  [--clean-metadata] [--in-place | --output FILE] [--json]
 //                  [--engine auto|ghostscript|qpdf|native] [--] FILE...
 //
-// Returns the exit status: 0 when every file succeeded, 1 when any failed or
-// `stop` ended the run (the file in progress is left as it was and no later
-// one starts), 2 for bad usage, naming an engine this machine lacks
-// included. Results go to `out`, errors and usage to `err`; with --json `out`
-// holds JSON lines only. When `err` is a terminal and there is no --json, it
-// shows which file is being compressed and for how long, on one line.
+// The files go through a CompressionRun: a file whose result would replace one
+// still to be read fails instead. Returns the exit status: 0 when every file
+// succeeded, 1 when any failed or `stop` ended the run (the file in progress
+// is left as it was and no later one starts), 2 for bad usage, naming an
+// engine this machine lacks included. Results go to `out`, errors and usage
+// to `err`; with --json `out` holds JSON lines only. When `err` is a terminal
+// and there is no --json, it shows which file is being compressed and for
+// how long, on one line.
 int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
                        std::ostream& err, StopToken stop = {}, bool errIsTerminal = false);
 

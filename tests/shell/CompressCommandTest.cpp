@@ -129,6 +129,25 @@ INSTANTIATE_TEST_SUITE_P(
                    "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The made-up name of a.pdf's result names the user's own file, which the command has yet
+// to read: a fails, and the file is compressed as it was.
+TEST(CompressCommandTest, NeverReplacesAFileItHasYetToRead)
+{
+    const TestFolder folder;
+    writeFixturePdf(folder / "a.pdf", imageHeavyDocument());
+    writeFixturePdf(folder / "a.zurbo.pdf", imageHeavyDocument(2));
+    const std::string own = readFile(folder / "a.zurbo.pdf");
+    const CommandRun run =
+        runCommand({(folder / "a.pdf").string(), (folder / "a.zurbo.pdf").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, (folder / "a.pdf").string() +
+                           ": Ese destino es otro PDF de la cola. Elige otro nombre.\n");
+    EXPECT_TRUE(readFile(folder / "a.zurbo.pdf") == own);
+    EXPECT_TRUE(std::regex_match(run.out, std::regex(".*/a\\.zurbo\\.pdf: [0-9.]+ MB → .*\n")))
+        << run.out;
+    EXPECT_EQ(folder.entries(), split("a.pdf a.zurbo.pdf a.zurbo.zurbo.pdf"));
+}
+
 // Runs the built zurbo-compress in `folder` with standard output to "stdout.txt"; sends
 // `signal` once the engine has started, as "pid" tells. The wait status comes back.
 int runInFolder(const TestFolder& folder, const std::vector<std::string>& arguments, int signal)
