@@ -2,6 +2,7 @@
 
 #include "ChangeNotification.h"
 #include "SavePanel.h"
+#include "SizeFigures.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -104,6 +105,11 @@ QString FinderServiceProgressModel::statusPhrase() const
         return m_phase.message();
     }
     return {};
+}
+
+int FinderServiceProgressModel::savings() const
+{
+    return savingsPercent(m_originalBytes, m_outputBytes);
 }
 
 QStringList FinderServiceProgressModel::outputPaths() const

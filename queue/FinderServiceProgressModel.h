@@ -47,6 +47,8 @@ class FinderServiceProgressModel : public QObject {
     Q_PROPERTY(QStringList outputPaths READ outputPaths NOTIFY outputsChanged)
     Q_PROPERTY(qint64 originalBytes READ originalBytes CONSTANT)
     Q_PROPERTY(qint64 outputBytes READ outputBytes NOTIFY outputsChanged)
+    // The whole percentage the finished files save, never negative.
+    Q_PROPERTY(int savings READ savings NOTIFY outputsChanged)
 
 public:
     static constexpr std::chrono::milliseconds tickInterval{260};
@@ -72,6 +74,7 @@ public:
     QStringList outputPaths() const;
     qint64 originalBytes() const { return m_originalBytes; }
     qint64 outputBytes() const { return m_outputBytes; }
+    int savings() const;
 
     // The working phrase for a progress: one of five, a fifth of the bar each.
     static QString progressPhrase(double progress);

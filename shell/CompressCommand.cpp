@@ -4,13 +4,13 @@
 #include "CompressionRun.h"
 #include "PDFEngine.h"
 #include "ProgressLine.h"
+#include "SizeFigures.h"
 #include "StopToken.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <limits>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -78,11 +78,7 @@ std::int64_t targetBytesFromMegabytes(const std::string& text)
     if (used != text.size() || !std::isfinite(megabytes) || megabytes <= 0) {
         throw UsageError("--target-mb needs a positive number of megabytes");
     }
-    const double bytes = megabytes * 1048576.0;
-    if (bytes >= static_cast<double>(std::numeric_limits<std::int64_t>::max())) {
-        return std::numeric_limits<std::int64_t>::max();
-    }
-    return static_cast<std::int64_t>(bytes);
+    return bytesFromMegabytes(megabytes);
 }
 
 Engine engineNamed(const std::string& text)
@@ -212,15 +208,6 @@ std::int64_t sizeOf(const fs::path& file)
     std::error_code error;
     const auto size = fs::file_size(file, error);
     return error ? 0 : static_cast<std::int64_t>(size);
-}
-
-int savingsPercent(std::int64_t original, std::int64_t result)
-{
-    if (original < 1) {
-        return 0;
-    }
-    const auto percent = static_cast<int>((1.0 - static_cast<double>(result) / original) * 100.0);
-    return percent > 0 ? percent : 0;
 }
 
 void report(const CompressionRun::File& file, std::int64_t originalBytes,
