@@ -257,6 +257,7 @@ int compressAll(const Options& options, std::ostream& out, std::ostream& err, St
                 bool errIsTerminal)
 {
     std::vector<CompressionRun::File> files;
+    // Sizes as the run starts: the run never lets a file replace a source it has yet to read.
     std::vector<std::int64_t> originalBytes;
     for (const fs::path& source : options.sources) {
         files.push_back({source, destinationFor(options, source)});
