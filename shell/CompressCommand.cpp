@@ -6,6 +6,7 @@
 #include "ProgressLine.h"
 #include "SizeFigures.h"
 #include "StopToken.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,8 @@
 #include <optional>
 #include <ostream>
 #include <stdexcept>
+#include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -23,11 +26,14 @@ namespace {
 
 constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
-    "                      [--clean-metadata] [--in-place | --output FILE] [--json]\n"
-    "                      [--engine auto|ghostscript|qpdf|native] [--] FILE...\n"
+    "                      [--clean-metadata] [--in-place | --output FILE] [--force]\n"
+    "                      [--json] [--engine auto|ghostscript|qpdf|native] [--] FILE...\n"
+    "       zurbo-compress --help | --version\n"
     "\n"
     "Compresses each PDF, one after another. Without --in-place or --output the\n"
-    "result goes beside its source as NAME.zurbo.pdf. --output takes one input only.\n"
+    "result goes beside its source as NAME.zurbo.pdf, only when nothing has that\n"
+    "name yet; --force replaces whatever has it (a link itself, never the file it\n"
+    "points to). --output takes one input only.\n"
     "--engine picks the engine; auto (the default) takes Ghostscript when it is\n"
     "installed, then a bundled qpdf, then the native engine.\n";
 
@@ -54,8 +60,10 @@ struct Options {
     std::optional<std::int64_t> targetBytes;
     bool cleanMetadata = false;
     bool inPlace = false;
+    bool force = false;
     bool json = false;
     bool help = false;
+    bool version = false;
     Engine engine = Engine::automatic;
     std::optional<fs::path> output;
     std::vector<fs::path> sources;
@@ -123,6 +131,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == "--profile") {
             const auto profile = compressionProfileFromRaw(value());
             if (!profile) {
@@ -135,6 +145,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.cleanMetadata = true;
         } else if (argument == "--in-place") {
             options.inPlace = true;
+        } else if (argument == "--force") {
+            options.force = true;
         } else if (argument == "--output") {
             options.output = value();
         } else if (argument == "--json") {
@@ -147,7 +159,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.sources.emplace_back(argument);
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return options;
     }
     if (options.sources.empty()) {
@@ -163,42 +175,49 @@ Options parseOptions(const std::vector<std::string>& arguments)
     return options;
 }
 
-fs::path destinationFor(const Options& options, const fs::path& source)
+// Where a file's result goes, and what may happen to what is already there:
+// a name the user typed is written through its links; one made up here is
+// only created, or with --force replaces the name itself.
+std::pair<fs::path, PDFEngine::Overwrite> destinationFor(const Options& options,
+                                                         const fs::path& source)
 {
+    using Overwrite = PDFEngine::Overwrite;
     if (options.output) {
-        return *options.output;
+        return {*options.output, Overwrite::throughLinks};
     }
     if (options.inPlace) {
-        return source;
+        return {source, Overwrite::throughLinks};
     }
     fs::path destination = source;
     destination.replace_extension(".zurbo.pdf");
-    return destination;
+    return {destination, options.force ? Overwrite::nameOnly : Overwrite::never};
 }
 
+std::string jsonEscape(unsigned code)
+{
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
+    return escaped;
+}
+
+// A JSON string of any bytes: well-formed UTF-8 as it is, each other byte as
+// the lone surrogate U+DC80 + byte, as Python's "surrogateescape" reads names.
 std::string jsonString(const std::string& text)
 {
     std::string quoted = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"':
-            quoted += "\\\"";
-            break;
-        case '\\':
-            quoted += "\\\\";
-            break;
-        case '\n':
-            quoted += "\\n";
-            break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                quoted += escaped;
-            } else {
-                quoted += static_cast<char>(c);
-            }
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = utf8SequenceLength(text, i);
+        if (length == 0) {
+            quoted += jsonEscape(0xDC00 + c);
+        } else if (c == '"' || c == '\\') {
+            quoted += {'\\', static_cast<char>(c)};
+        } else if (c < 0x20) {
+            quoted += c == '\n' ? "\\n" : jsonEscape(c);
+        } else {
+            quoted.append(text, i, length);
         }
+        i += std::max<std::size_t>(length, 1);
     }
     return quoted + "\"";
 }
@@ -211,8 +230,7 @@ std::int64_t sizeOf(const fs::path& file)
 }
 
 void report(const CompressionRun::File& file, std::int64_t originalBytes,
-            const CompressionRun::Outcome& outcome, bool json, std::ostream& out,
-            std::ostream& err)
+            const CompressionRun::Outcome& outcome, bool json, std::ostream& out, std::ostream& err)
 {
     if (json) {
         out << "{\"source\":" << jsonString(file.source.string())
@@ -244,15 +262,18 @@ CompressionRun::Outcome compressOne(const Options& options, const CompressionRun
     try {
         return {PDFEngine::compress(file.source, file.destination, options.profile,
                                     options.targetBytes, options.cleanMetadata, stop,
-                                    options.engine)};
+                                    options.engine, destinationFor(options, file.source).second)};
     } catch (const PDFEngine::Cancelled&) {
         return {std::nullopt, {}, true};
+    } catch (const std::system_error& error) {
+        // The system's own sentence, without the library's wording and paths.
+        return {std::nullopt, error.code().message()};
     } catch (const std::exception& error) {
         return {std::nullopt, error.what()};
     }
 }
 
-// Compresses the files in turn, reporting each; 1 when any failed or the run was stopped.
+// Compresses the files in turn, reporting each: the command's exit status.
 int compressAll(const Options& options, std::ostream& out, std::ostream& err, StopToken stop,
                 bool errIsTerminal)
 {
@@ -260,7 +281,7 @@ int compressAll(const Options& options, std::ostream& out, std::ostream& err, St
     // Sizes as the run starts: the run never lets a file replace a source it has yet to read.
     std::vector<std::int64_t> originalBytes;
     for (const fs::path& source : options.sources) {
-        files.push_back({source, destinationFor(options, source)});
+        files.push_back({source, destinationFor(options, source).first});
         originalBytes.push_back(sizeOf(source));
     }
     int status = 0;
@@ -282,7 +303,7 @@ int compressAll(const Options& options, std::ostream& out, std::ostream& err, St
         progress.reset();
         run.finish(*index, std::move(outcome));
     }
-    return run.wasStopped() ? 1 : status;
+    return run.wasStopped() ? commandStopped : status;
 }
 
 } // namespace
@@ -299,6 +320,10 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
     }
     if (options.help) {
         out << usage;
+        return 0;
+    }
+    if (options.version) {
+        out << "zurbo-compress " ZURBO_VERSION "\n";
         return 0;
     }
     return compressAll(options, out, err, stop, errIsTerminal);

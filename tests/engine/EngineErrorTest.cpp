@@ -18,7 +18,9 @@ TEST(EngineErrorTest, DescriptionsAreTheUserFacingTexts)
         {"systemFilterUnavailable", EngineError::systemFilterUnavailable(),
          "El motor PDF de ZURBO se ha ido a fumar. Reinicia la app y volvemos al ataque."},
         {"outputMissing", EngineError::outputMissing(),
-         "El motor terminó, pero el PDF nuevo se fue a por tabaco."}};
+         "El motor terminó, pero el PDF nuevo se fue a por tabaco."},
+        {"sourceChanged", EngineError::sourceChanged(),
+         "El original ha cambiado mientras lo comprimíamos. No tocamos nada; vuelve a probar."}};
     for (const auto& [name, error, text] : rows) {
         EXPECT_EQ(error.what(), text) << name;
     }

@@ -75,6 +75,14 @@ protected:
             {{"model", QVariant::fromValue(&model)},
              {"fileBrowser", QVariant::fromValue<FileBrowserReveal*>(&files)}})));
         ASSERT_TRUE(window) << component.errorString().toStdString();
+        // What assistive technology hears: a notification that shows with the news as its name.
+        QQuickItem* announcer = item("announcer");
+        QObject::connect(announcer, &QQuickItem::visibleChanged, [this, announcer] {
+            if (announcer->isVisible()) {
+                announced.append(
+                    QAccessible::queryAccessibleInterface(announcer)->text(QAccessible::Name));
+            }
+        });
         window->resize(1180, 820); // as fitted on a large screen: the canvas is shrunk
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -103,18 +111,20 @@ protected:
         return in ? nullptr : window->findChild<QObject*>(path);
     }
     // "path.name" is that property, the text without a name; "shown" is visible and enabled;
-    // "face" is the font as resolved among the installed ones.
+    // "face" is the font as resolved among the installed ones; "spoken" is what assistive
+    // technology finds there (ViewProbe::spoken).
     QString read(const QString& key)
     {
-        const QObject* found = find(key.section('.', 0, 0));
-        const auto* item = qobject_cast<const QQuickItem*>(found);
+        QObject* found = find(key.section('.', 0, 0));
+        auto* item = qobject_cast<QQuickItem*>(found);
         const QString property = key.section('.', 1).isEmpty() ? "text" : key.section('.', 1);
         const QFontInfo face(found ? found->property("font").value<QFont>() : QFont());
         return property == "shown"
                    ? (item && item->isVisible() && item->isEnabled() ? "true" : "false")
-               : property == "face" ? face.family() + ' ' + face.styleName()
-               : found              ? found->property(property.toLatin1()).toString()
-                                    : "(nothing)";
+               : property == "spoken" ? (item ? ViewProbe::spoken(item) : "(nothing)")
+               : property == "face"   ? face.family() + ' ' + face.styleName()
+               : found                ? found->property(property.toLatin1()).toString()
+                                      : "(nothing)";
     }
     // "key=value" pairs separated by "; ", waiting for the frames that make lists and pages.
     void expect(const QString& shown)
@@ -202,6 +212,7 @@ protected:
     QQmlEngine engine;
     std::unique_ptr<QQuickWindow> window;
     QString firstLayout;
+    QStringList announced;
 };
 
 const QString settings = QStringLiteral("qualityPill.shown=%1; metadataSwitch.shown=%1; "
@@ -223,8 +234,9 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
     };
     QImage ignoringClicks;
     const QString uno = "uno, " + QString("el del nombre larguísimo, ").repeated(6) + "fin.pdf";
-    const QString kept = QStringLiteral("resultNote=Las letras conservan la dignidad. Los "
-                                        "vectores, sus curvas. Los megas absurdos, la puerta.");
+    const QString note = QStringLiteral("Las letras conservan la dignidad. Los vectores, sus "
+                                        "curvas. Los megas absurdos, la puerta.");
+    const QString kept = "resultNote=" + note;
     step("an empty window offers only what can be done", [&] {
         expect("queueTitle=PDFS CON\nSOBREPESO; emptyQueue.visible=true; "
                "queueSubtitle=Se aceptan uno, veinte o una barbaridad.; "
@@ -234,7 +246,8 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
                "resultCard.visible=false; compressCommand=Comprimir PDFs; "
                "chooseFilesCommand=Elegir PDFs…; chooseFilesCommand.enabled=true; "
                "queueTitle.face=Bebas Neue Bold; queueSubtitle.face=Roboto Condensed Regular; " +
-               go + "false; actionButton.disabled=true; " + settings.arg("true"));
+               go + "false; actionButton.disabled=true; " + settings.arg("true") +
+               "; actionButton.spoken=button ZUUURBO THIS PDF disabled");
         ignoringClicks = buttonLook();
         picture("window-empty");
         const QRectF settingsArea =
@@ -255,7 +268,7 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         picture("window-target");
         ViewProbe::press(window.get(), "POR CALIDAD", Qt::Key_Space);
         expect("profileKeys.visible=true");
-        QTest::mouseClick(window.get(), Qt::LeftButton, {}, {30, 15}); // on "Archivo"
+        QTest::keyClick(window.get(), Qt::Key_F10);
         expect("fileMenu.visible=true; chooseFilesCommandKeys=Ctrl+O");
         picture("window-menu");
         QTest::keyClick(window.get(), Qt::Key_Escape);
@@ -276,7 +289,8 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
             "consoleTitle=TODO LISTO PARA LIARLA; profileKey_respectful/estimate=≈ 760 kB; "
             "consolePhrase=Tres, dos, uno… cuando tú quieras.; chooseFilesCommand.enabled=true; "
             "profileKey_respectful/estimate.face=Roboto Condensed Bold; " +
-            go + "true; actionButton.disabled=false");
+            go + "true; actionButton.disabled=false; jobTile0.spoken=text " + uno +
+            "|text 1.0 MB · en el corredor|button Quitar " + uno + " de la cola");
         EXPECT_EQ(buttonLook(), ignoringClicks) << "a button that ignores clicks looks the same";
         picture("window-queuedOne");
     });
@@ -307,9 +321,26 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
             expect("consolePhrase=" + phrase + "; consolePercentage=" + percentage +
                    "; jobTile0/progressText=" + percentage);
         }
+        expect("jobTile0.spoken=text " + uno + "|text perdiendo kilos digitales|text 100%");
     });
-    step("the results show the savings in view", [&] {
+    // The result card first appears as the batch ends, here while the window is away: it is in
+    // view once the window shows it.
+    step("the results show the savings in view, and are heard", [&] {
+        window->hide();
         release();
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        expect("jobTile0.spoken=text " + uno + "|text 1.0 MB → 400 kB · −60%|button Comparar " +
+               uno + " antes y después|button Ver " + uno +
+               " en su carpeta; console.spoken=heading TODO LISTO PARA LIARLA|text 100%|text PDF "
+               "domado. Puedes recoger los restos.|bar TODO LISTO PARA LIARLA 100; "
+               "resultCard.spoken=text 60%|text MENOS MIERDA DIGITAL|text De 1.0 MB a 400 "
+               "kB|text " +
+               note + "|image Mascota de ZURBO celebrando|button COMPARAR|button LIMPIAR");
+        EXPECT_EQ(announced,
+                  QStringList({uno + ": perdiendo kilos digitales.",
+                               uno + ": 1.0 MB → 400 kB · −60%. 60% MENOS MIERDA DIGITAL. De 1.0 "
+                                     "MB a 400 kB."}));
         expect(kept +
                "; resultCard.visible=true; resultSizes=De 1.0 MB a 400 kB; "
                "totalSavings=60%; resultMascot/mascotSheet.x=0; resultMascot/mascotSheet.y=-82; "
@@ -324,11 +355,13 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         EXPECT_TRUE(inView.contains(
             item("resultCard")->mapRectToScene(item("resultCard")->boundingRect())));
         EXPECT_EQ(ViewProbe::tabWalk(window.get()),
-                  "button Comparar antes y después|button VER|button METER MÁS CARNE|" +
+                  ("button Comparar " + uno + " antes y después|button Ver " + uno +
+                   " en su carpeta|button METER MÁS CARNE|")
+                          .toStdString() +
                       settingsWalk + "|button ZUUURBO THIS PDF|button COMPARAR|button LIMPIAR");
     });
     // The failure beats the completed jobs in the console's mascot, not in the card's.
-    step("a failure among more jobs", [&] {
+    step("a failure among more jobs leaves its file removable, and is heard", [&] {
         const QUrl largo =
             file("largo.pdf", {.targetReached = true, .output = folder / "corto.pdf"});
         writeFixturePdf(folder / "largo.pdf", imageHeavyDocument(5));
@@ -338,10 +371,14 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         expect("queueSubtitle=3 archivos esperando su destino.");
         model.compressAll();
         release();
-        expect(kept + "; jobTile2/statusText=Este PDF viene con las tripas raras.; "
-                      "jobTile2/removeButton.shown=false; jobTile2/compareButton.shown=false; "
-                      "consoleMascot.visible=true; consoleMascot/mascotSheet.x=-64; "
-                      "consoleMascot/mascotSheet.y=-64; resultMascot/mascotSheet.y=-82");
+        expect(kept +
+               "; jobTile2.spoken=text roto.pdf|text Este PDF viene con las tripas "
+               "raras.|button Quitar roto.pdf de la cola; jobTile2/compareButton.shown=false; "
+               "consoleMascot.visible=true; consoleMascot/mascotSheet.x=-64; "
+               "consoleMascot/mascotSheet.y=-64; resultMascot/mascotSheet.y=-82");
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return announced.last().startsWith("roto.pdf: Este PDF viene con las tripas");
+        }));
         picture("window-failure");
     });
     // Sizes follow the locale; unreadable files say so. The sheet holds the keyboard, the
@@ -381,6 +418,7 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
                "1 de 3; comparisonSheet.visible=true; beforePreview/thumbnail.status=Ready; "
                "afterPreview/thumbnail.status=Ready; beforePreview/thumbnail.implicitWidth=850; "
                "beforePreview/thumbnail.implicitHeight=1100; previousPage.shown=false; "
+               "previousPage.spoken=button Página anterior disabled; "
                "beforePreview/previewFallback.visible=false");
         picture("comparison");
         EXPECT_EQ(ViewProbe::tabWalk(window.get(), false), "button Página siguiente|button CERRAR");
@@ -390,7 +428,9 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         click("closeComparison");
     });
     // The failure beats a running batch too; only an explicit miss is admitted; empty saves 0.
+    // Under a comma locale a point is the decimal separator where it cannot group thousands.
     step("the batch runs with the target on screen, even while its field has the focus", [&] {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
         model.add({file("vacio.pdf", {.targetReached = false}, 0)});
         model.setTargetEnabled(true);
         QQuickItem* target = item("targetField");
@@ -401,18 +441,36 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         expect("consoleTitle=TORTURA EN CURSO; consoleMascot/mascotSheet.y=-64");
         release();
         EXPECT_EQ(lastTarget, 524'288);
-        // Text that is not a number leaves the last target, shown again.
+        expect("targetField=0,5; targetRefusal.visible=false");
+        // A text that is not a positive number leaves the last target, shown again, says why,
+        // and starts nothing.
+        lastTarget = -1;
         target->forceActiveFocus();
-        target->setProperty("text", "");
+        target->setProperty("text", "-3");
         QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
-        release();
-        EXPECT_EQ(lastTarget, 524'288);
-        expect("targetField=0.5");
+        expect("targetField=0,5; targetRefusal=Tiene que pesar algo más que cero, criatura.");
+        EXPECT_EQ(lastTarget, -1);
+        picture("window-refused");
+        QLocale::setDefault(QLocale::c());
         expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
                "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
                "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
         click("clearResults");
         expect("resultCard.visible=false; queueTitle=PDFS CON\nSOBREPESO");
+    });
+    step("with nothing completed, failed files are cleared from the queue's card", [&] {
+        model.setTargetEnabled(false);
+        model.add({file("roto.pdf", {.fails = true})});
+        model.compressAll();
+        release();
+        expect("resultCard.visible=false; clearFailed.shown=true");
+        picture("window-allFailed");
+        click("clearFailed");
+        expect("queueTitle=PDFS CON\nSOBREPESO; clearFailed.visible=false");
+    });
+    step("Salir closes the window", [&] {
+        QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+        EXPECT_FALSE(window->isVisible());
     });
 }
 
@@ -457,6 +515,7 @@ TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
                                          {"XDG_RUNTIME_DIR", at},
                                          {"DBUS_SESSION_BUS_ADDRESS", {}},
                                          {"DISPLAY", {}}};
+    std::filesystem::create_directories(home / "data/nautilus"); // GNOME Files is installed
     const QString list = QString::fromStdString((home / "list").string());
     const std::pair<QStringList, bool> rows[] = {{{"zurbo"}, true},
                                                  {{"zurbo", "--finder-quick-action", list}, false},
