@@ -62,7 +62,8 @@ CompressionRun::Outcome runCompress(const CompressFunction& compress,
     }
 }
 
-QFuture<CompressionRun::Outcome> runCompressInBackground(CompressFunction compress, CompressRequest request)
+QFuture<CompressionRun::Outcome> runCompressInBackground(CompressFunction compress,
+                                                         CompressRequest request)
 {
     return QtConcurrent::run(&engineThreadPool(),
                              [compress = std::move(compress), request = std::move(request)] {

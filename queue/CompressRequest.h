@@ -45,7 +45,7 @@ CompressionRun::Outcome runCompress(const CompressFunction& compress,
 // calling (main) thread stays free and page previews on the global pool never
 // wait behind a compression; the outcome comes back through the future.
 QFuture<CompressionRun::Outcome> runCompressInBackground(CompressFunction compress,
-                                                 CompressRequest request);
+                                                         CompressRequest request);
 
 // Waits until every engine call started in the background has returned; the
 // process calls it last, after asking every run to stop.

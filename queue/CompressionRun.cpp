@@ -64,17 +64,16 @@ bool CompressionRun::isOver() const
 bool CompressionRun::overwritesLaterSource(std::size_t index) const
 {
     const fs::path target = fileAt(m_files[index].destination);
-    return !target.empty() && std::any_of(m_files.begin() + static_cast<long>(index) + 1,
-                                          m_files.end(), [&target](const File& later) {
-                                              return fileAt(later.source) == target;
-                                          });
+    return !target.empty() &&
+           std::any_of(m_files.begin() + static_cast<long>(index) + 1, m_files.end(),
+                       [&target](const File& later) { return fileAt(later.source) == target; });
 }
 
 void CompressionRun::report(std::size_t index, const Outcome& outcome)
 {
     m_stopped = m_stopped || outcome.cancelled;
-    m_ended = m_ended || outcome.cancelled ||
-              (!outcome.result && m_afterFailure == AfterFailure::stop);
+    m_ended =
+        m_ended || outcome.cancelled || (!outcome.result && m_afterFailure == AfterFailure::stop);
     ++m_reported;
     m_report(index, outcome);
 }
