@@ -18,6 +18,9 @@ std::string describe(PDFEngine::EngineError::Kind kind, const std::string& messa
         return "El motor PDF de ZURBO se ha ido a fumar. Reinicia la app y volvemos al ataque.";
     case Kind::outputMissing:
         return "El motor terminó, pero el PDF nuevo se fue a por tabaco.";
+    case Kind::inflateBudgetExceeded:
+        return "Este PDF se hincha como un sapo al abrirlo: por dentro ocupa una barbaridad. "
+               "ZURBO no se lo traga; lo dejamos como estaba.";
     }
     return {};
 }
@@ -47,6 +50,11 @@ PDFEngine::EngineError PDFEngine::EngineError::systemFilterUnavailable()
 PDFEngine::EngineError PDFEngine::EngineError::outputMissing()
 {
     return EngineError(Kind::outputMissing, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::inflateBudgetExceeded()
+{
+    return EngineError(Kind::inflateBudgetExceeded, {});
 }
 
 } // namespace zurbo

@@ -51,13 +51,16 @@ public:
             compressionFailed,
             documentUnreadable,
             systemFilterUnavailable,
-            outputMissing
+            outputMissing,
+            // The document inflates to more than a run may read (a Flate bomb).
+            inflateBudgetExceeded
         };
 
         static EngineError compressionFailed(std::string message);
         static EngineError documentUnreadable();
         static EngineError systemFilterUnavailable();
         static EngineError outputMissing();
+        static EngineError inflateBudgetExceeded();
 
         Kind kind() const noexcept { return m_kind; }
         // The tool's last error lines for compressionFailed; empty otherwise.

@@ -18,7 +18,8 @@ struct DocumentSurvey {
     std::map<std::string, std::string> filledFields;
 
     // None when the PDF cannot be opened (not a PDF, damaged beyond repair,
-    // needs a password).
+    // needs a password). Content is read as it is inflated, within an
+    // InflateBudget; a document past it throws its refusal.
     static std::optional<DocumentSurvey> of(const std::filesystem::path& pdf);
 };
 
@@ -27,7 +28,8 @@ struct DocumentSurvey {
 // document, and it drops filled-in form values. Each source page that draws
 // something must still draw something, and every filled field must keep its
 // value. Otherwise the output is removed and EngineError::compressionFailed
-// says why.
+// says why; a document that inflates past the budget removes the output too,
+// and throws EngineError::inflateBudgetExceeded.
 void requireDocumentKept(const std::filesystem::path& source, const std::filesystem::path& output);
 
 } // namespace zurbo::engine
