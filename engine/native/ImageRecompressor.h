@@ -37,6 +37,9 @@ public:
         // qpdfFilters always, and Flate data that libdeflate refuses.
         std::string filters;
         std::string decodeParameters;
+        // Flate data undone a band of rows at a time rather than inflated
+        // whole: slower, but the decoded image is never held whole.
+        bool inBands = false;
     };
 
     struct Job {
@@ -65,6 +68,10 @@ public:
 
     // The libjpeg quality (1-100) for a filter compression quality (0-1).
     static int jpegQuality(double compressionQuality);
+
+    // The most memory recompress() holds for `job`: the stored bytes, what
+    // decoding them takes, and the results.
+    static std::size_t memoryNeeded(const Job& job);
 
     // The re-encoded image, or nothing when it would not be smaller than the
     // image as stored. Throws on images that do not decode, and

@@ -197,14 +197,22 @@ std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
     return stream;
 }
 
+std::size_t ImageStream::storedBytes() const
+{
+    QPDFObjectHandle length = m_object.getDict().getKey("/Length");
+    return length.isInteger() && length.getIntValue() > 0
+               ? static_cast<std::size_t>(length.getIntValue())
+               : 0;
+}
+
 ImageRecompressor::Source ImageStream::read() const
 {
     ImageRecompressor::Source source{m_encoding, {}, m_dimensions, m_components, m_predictor,
                                      {},         {}};
     // Only the stored bytes are read here; the worker decodes them.
-    QPDFObjectHandle length = m_object.getDict().getKey("/Length");
-    if (length.isInteger() && length.getIntValue() > 0 && length.getIntValue() < maximumPixels) {
-        source.data.reserve(static_cast<std::size_t>(length.getIntValue()));
+    const std::size_t length = storedBytes();
+    if (length > 0 && length < maximumPixels) {
+        source.data.reserve(length);
         adviseHugePages(source.data.data(), source.data.capacity());
     }
     Pl_String sink("stored image", nullptr, source.data);

@@ -3,7 +3,6 @@
 #include <sys/mman.h>
 
 #include <cstdint>
-#include <new>
 
 namespace zurbo::engine {
 
@@ -26,30 +25,25 @@ void adviseHugePages(void* data, std::size_t size)
     }
 }
 
-LargeBuffer::LargeBuffer(std::size_t size)
-    : m_data(nullptr), m_size(size), m_mapped(size >= mappedFrom)
+LargeBuffer::LargeBuffer(std::size_t size, MemoryBudget& budget)
+    : m_budget(budget), m_size(size), m_mapped(size >= mappedFrom)
 {
-    if (!m_mapped) {
-        m_data = new unsigned char[size];
-        return;
-    }
-    void* mapped =
-        ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) {
-        throw std::bad_alloc();
-    }
-    // Only advice: without huge pages the buffer works the same, only slower.
-    ::madvise(mapped, size, MADV_HUGEPAGE);
-    m_data = static_cast<unsigned char*>(mapped);
+    m_mapping =
+        m_mapped ? m_budget.take(size) : MemoryBudget::Mapping{new unsigned char[size], size};
 }
 
 LargeBuffer::~LargeBuffer()
 {
     if (m_mapped) {
-        ::munmap(m_data, m_size);
+        m_budget.give(m_mapping);
     } else {
-        delete[] m_data;
+        delete[] m_mapping.data;
     }
+}
+
+std::size_t LargeBuffer::footprint(std::size_t size)
+{
+    return size >= mappedFrom ? MemoryBudget::mappedSize(size) : size;
 }
 
 } // namespace zurbo::engine

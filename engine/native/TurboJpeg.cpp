@@ -102,12 +102,18 @@ TurboJpeg::Header TurboJpeg::header(const std::string& jpeg)
 Raster TurboJpeg::decode(const std::string& jpeg, int components, int minWidth, int minHeight)
 {
     const Header frame = header(jpeg);
-    const tjscalingfactor factor = reduction(frame.width, frame.height, minWidth, minHeight);
-    Raster raster{TJSCALED(frame.width, factor), TJSCALED(frame.height, factor), components, {}};
+    const Dimensions size = decodedSize({frame.width, frame.height}, minWidth, minHeight);
+    Raster raster{size.width, size.height, components, {}};
     raster.samples.resize(raster.rowBytes() * static_cast<std::size_t>(raster.height));
     check(tjDecompress2(m_handle, bytes(jpeg), jpeg.size(), raster.samples.data(), raster.width, 0,
                         raster.height, pixelFormat(components), TJFLAG_STOPONWARNING));
     return raster;
+}
+
+Dimensions TurboJpeg::decodedSize(Dimensions frame, int minWidth, int minHeight)
+{
+    const tjscalingfactor factor = reduction(frame.width, frame.height, minWidth, minHeight);
+    return {TJSCALED(frame.width, factor), TJSCALED(frame.height, factor)};
 }
 
 std::string TurboJpeg::encode(const Raster& raster, int quality)
