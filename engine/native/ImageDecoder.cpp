@@ -101,17 +101,16 @@ Raster decodeFlate(Source& source, Dimensions target, StageTimes* times)
     const auto height = static_cast<std::size_t>(source.dimensions.height);
     // Not zeroed: the inflater fills every byte or the data is refused.
     const LargeBuffer stored(stride * height);
-    Inflater::Outcome outcome = Inflater::Outcome::damaged;
+    bool inflated = false;
     {
         const StageTimes::Timer timer(times, Stage::inflate);
-        outcome = Inflater().inflate(source.data, stored.data(), stored.size());
+        inflated = Inflater().inflate(source.data, stored.data(), stored.size());
     }
-    if (outcome == Inflater::Outcome::damaged) {
-        // zlib forgives what libdeflate does not, a missing checksum for one.
+    if (!inflated) {
+        // zlib forgives what libdeflate does not: a missing checksum, which
+        // libdeflate may read as the end of a short stream. Data of really
+        // the wrong size, qpdf refuses too.
         return decodeWithQpdf(source, target, times);
-    }
-    if (outcome == Inflater::Outcome::wrongSize) {
-        throw std::runtime_error("image data differs from its declared size");
     }
     std::string().swap(source.data);
     Downsampler rows(source.dimensions, source.components, target);

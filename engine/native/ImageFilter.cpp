@@ -48,6 +48,13 @@ void replaceFinished(std::list<std::unique_ptr<Task>>& tasks)
     }
 }
 
+// Lets the budget go of the buffers kept for reuse once a run's workers are
+// done, however the run ends.
+struct KeptBuffersRelease {
+    MemoryBudget& budget;
+    ~KeptBuffersRelease() { budget.trim(); }
+};
+
 // Soft masks that more than one candidate image uses cannot follow each
 // image's size; such images are left alone.
 std::map<QPDFObjGen, int> softMaskUses(const std::vector<ImageStream>& images)
@@ -164,10 +171,11 @@ void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
     finding.reset();
 
     const StageTimes::Timer reading(times, StageTimes::read);
+    MemoryBudget& memory = MemoryBudget::shared();
+    const KeptBuffersRelease release{memory};
     std::list<std::unique_ptr<Task>> tasks;
     // Declared after the tasks, so that it waits for the workers before they go.
     WorkerPool::Batch workers(WorkerPool::shared());
-    MemoryBudget& memory = MemoryBudget::shared();
     for (const ImageStream& image : images) {
         if (stop.stopRequested()) {
             throw PDFEngine::Cancelled();

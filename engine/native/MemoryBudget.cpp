@@ -162,4 +162,16 @@ void MemoryBudget::give(Mapping mapping)
     m_kept += mapping.size;
 }
 
+void MemoryBudget::trim()
+{
+    std::unique_lock lock(m_mutex);
+    if (m_reserved > 0) {
+        return;
+    }
+    const std::vector<Mapping> kept = std::exchange(m_mappings, {});
+    m_kept = 0;
+    lock.unlock();
+    unmapAll(kept);
+}
+
 } // namespace zurbo::engine

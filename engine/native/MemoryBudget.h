@@ -68,6 +68,9 @@ public:
     // Keeps `mapping` for a later take() while the kept ones fit the budget;
     // unmaps it otherwise.
     void give(Mapping mapping);
+    // Unmaps the kept mappings unless an image is in flight: a process
+    // between runs holds none.
+    void trim();
 
 private:
     void release(std::size_t bytes);

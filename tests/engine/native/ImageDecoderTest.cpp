@@ -26,13 +26,16 @@ struct StoredAs {
 // Colour images span more than one of the decoder's bands of rows.
 constexpr Dimensions size{613, 211};
 
-// Gradients with noise, so that every predictor has work to do.
+// Gradients with noise, so that every predictor has work to do, and low
+// bands of little noise, where Paeth's distances tie.
 std::vector<std::uint8_t> pixels(int components)
 {
     std::vector<std::uint8_t> samples(static_cast<std::size_t>(size.width) * size.height *
                                       components);
     for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<std::uint8_t>(i % 200 + (i * 2654435761u >> 27));
+        const std::uint32_t noise = i * 2654435761u;
+        samples[i] =
+            static_cast<std::uint8_t>(i / 9000 % 2 ? i % 200 + (noise >> 27) : noise >> 30);
     }
     return samples;
 }
