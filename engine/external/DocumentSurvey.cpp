@@ -26,7 +26,7 @@ bool isPaintingOperator(const std::string& op)
 }
 
 // Follows a page's content into the forms it draws, until something paints.
-// A form found to draw nothing is not read again for the same resources, so
+// What a form was found to draw is not read again for the same resources, so
 // forms that draw forms many times over cost their size once.
 class PaintSearch {
 public:
@@ -36,8 +36,8 @@ public:
     bool paints(QPDFObjectHandle content, QPDFObjectHandle resources, QPDFObjGen owner)
     {
         const std::pair key{content.getObjGen(), owner};
-        if (m_drawsNothing.count(key)) {
-            return false;
+        if (const auto known = m_known.find(key); known != m_known.end()) {
+            return known->second;
         }
         if (m_visiting.count(content.getObjGen()) || m_visiting.size() >= maximumDepth) {
             // A cut cycle leaves the forms on it undecided.
@@ -48,8 +48,8 @@ public:
         const bool cutBefore = std::exchange(m_cut, false);
         const bool found = scan(content, resources, owner);
         m_visiting.erase(content.getObjGen());
-        if (!found && !m_cut) {
-            m_drawsNothing.insert(key);
+        if (found || !m_cut) {
+            m_known.emplace(key, found);
         }
         m_cut = m_cut || cutBefore;
         return found;
@@ -107,7 +107,7 @@ private:
 
     InflateBudget& m_budget;
     std::set<QPDFObjGen> m_visiting;
-    std::set<std::pair<QPDFObjGen, QPDFObjGen>> m_drawsNothing;
+    std::map<std::pair<QPDFObjGen, QPDFObjGen>, bool> m_known;
     bool m_cut = false;
 };
 
@@ -137,14 +137,14 @@ std::map<std::string, std::string> filledFieldsOf(QPDF& pdf)
 
 } // namespace
 
-std::optional<DocumentSurvey> DocumentSurvey::of(const std::filesystem::path& pdf)
+std::optional<DocumentSurvey> DocumentSurvey::of(const std::filesystem::path& pdf,
+                                                 InflateBudget budget)
 {
     try {
         QPDF document;
         document.setSuppressWarnings(true);
         document.processFile(pdf.c_str());
         DocumentSurvey survey;
-        InflateBudget budget;
         PaintSearch search(budget);
         for (QPDFPageObjectHelper page : QPDFPageDocumentHelper(document).getAllPages()) {
             QPDFObjectHandle object = page.getObjectHandle();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "InflateBudget.h"
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -18,9 +20,10 @@ struct DocumentSurvey {
     std::map<std::string, std::string> filledFields;
 
     // None when the PDF cannot be opened (not a PDF, damaged beyond repair,
-    // needs a password). Content is read as it is inflated, within an
-    // InflateBudget; a document past it throws its refusal.
-    static std::optional<DocumentSurvey> of(const std::filesystem::path& pdf);
+    // needs a password). Content is read as it is inflated, each stream once,
+    // within `budget`; a document past it throws its refusal.
+    static std::optional<DocumentSurvey> of(const std::filesystem::path& pdf,
+                                            InflateBudget budget = InflateBudget());
 };
 
 // Refuses an external engine's output that lost the document: Ghostscript

@@ -73,6 +73,12 @@ MemoryBudget& MemoryBudget::shared()
     return budget;
 }
 
+std::size_t MemoryBudget::heldBytes() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_reserved + m_kept;
+}
+
 MemoryBudget::Reservation MemoryBudget::reserve(std::size_t bytes)
 {
     if (bytes > m_capacity) {

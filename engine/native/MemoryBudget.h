@@ -53,6 +53,9 @@ public:
     static MemoryBudget& shared();
 
     std::size_t capacity() const { return m_capacity; }
+    // What reservations and kept mappings hold: at most capacity() but for
+    // mappings given back while their reservation is still held.
+    std::size_t heldBytes() const;
 
     // Waits until `bytes` (at most capacity()) fit beside the other
     // reservations, letting go of kept buffers to make room.
@@ -78,7 +81,7 @@ private:
     std::vector<Mapping> makeRoom();
 
     const std::size_t m_capacity;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_released;
     std::size_t m_reserved = 0;
     std::size_t m_kept = 0;
