@@ -239,7 +239,9 @@ private:
         if (!xobjects.isDictionary()) {
             return;
         }
-        for (const std::string& name : xobjects.getKeys()) {
+        const std::set<std::string> names = xobjects.getKeys();
+        m_replayed += names.size();
+        for (const std::string& name : names) {
             paint(name, resources, Matrix{}, false);
         }
     }
