@@ -5,7 +5,7 @@
 #include "IsolatedRun.h"
 #include "PopplerCommands.h"
 #include "QPDFRunner.h"
-#include "ScratchFolder.h"
+#include "TestFolder.h"
 #include "StructuralSimilarity.h"
 #include "SystemPDFEngine.h"
 
@@ -102,7 +102,7 @@ void measure(BenchRow& row, const std::string& engine, const fs::path& source,
              const SourceReference* reference, CompressionProfile profile, int repeats)
 {
     static const std::string self = fs::read_symlink("/proc/self/exe").string();
-    const ScratchFolder scratch;
+    const testing::TestFolder scratch;
     const fs::path output = scratch.path() / "output.pdf";
     const fs::path reportFile = scratch.path() / "report.txt";
     const auto configuration = PDFEngine::configuration(profile);
@@ -217,7 +217,7 @@ void EngineBench::addQPDFIfUsable(const fs::path& probeDocument)
     }
     // Older qpdf releases lack the image options the runner passes and stop at
     // the argument list; the runner's message keeps only qpdf's closing help lines.
-    const ScratchFolder scratch;
+    const testing::TestFolder scratch;
     const auto probe = engine::runChildProcess(
         *qpdf,
         engine::qpdfArguments(probeDocument, scratch.path() / "probe.pdf",

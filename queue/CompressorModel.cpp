@@ -8,10 +8,12 @@
 #include "ProgressTicker.h"
 #include "QueueFigures.h"
 #include "SavePanel.h"
+#include "TargetMegabytesText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -239,6 +241,20 @@ void CompressorModel::setTargetMegabytes(double megabytes)
         m_targetMegabytes = megabytes;
         emit targetMegabytesChanged();
     }
+}
+
+QString CompressorModel::targetText() const
+{
+    return TargetMegabytesText::format(m_targetMegabytes, QLocale());
+}
+
+QString CompressorModel::setTargetText(const QString& text)
+{
+    const TargetMegabytesText::Reading reading = TargetMegabytesText::read(text, QLocale());
+    if (reading.megabytes) {
+        setTargetMegabytes(*reading.megabytes);
+    }
+    return reading.refusal;
 }
 
 void CompressorModel::setCleanMetadata(bool clean)

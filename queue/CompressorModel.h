@@ -51,6 +51,8 @@ class CompressorModel : public QObject {
         bool targetEnabled READ targetEnabled WRITE setTargetEnabled NOTIFY targetEnabledChanged)
     Q_PROPERTY(double targetMegabytes READ targetMegabytes WRITE setTargetMegabytes NOTIFY
                    targetMegabytesChanged)
+    // The target as the field shows it, in the user's locale: "10", "2,5".
+    Q_PROPERTY(QString targetText READ targetText NOTIFY targetMegabytesChanged)
     Q_PROPERTY(
         bool cleanMetadata READ cleanMetadata WRITE setCleanMetadata NOTIFY cleanMetadataChanged)
     Q_PROPERTY(
@@ -108,6 +110,11 @@ public:
     void setTargetEnabled(bool enabled);
     double targetMegabytes() const { return m_targetMegabytes; }
     void setTargetMegabytes(double megabytes);
+    QString targetText() const;
+    // Reads what the user typed as the target (TargetMegabytesText) and makes
+    // it the target. Returns why the text was refused, the target left as it
+    // was, or an empty text.
+    Q_INVOKABLE QString setTargetText(const QString& text);
     bool cleanMetadata() const { return m_cleanMetadata; }
     void setCleanMetadata(bool clean);
     ExportMode exportMode() const { return m_exportMode; }

@@ -14,12 +14,18 @@ function(zurbo_shell_word value out)
     set(${out} "'${value}'" PARENT_SCOPE)
 endfunction()
 
+# A key file's string value: its one escape character, the backslash, doubled.
+function(zurbo_key_file_string value out)
+    string(REPLACE "\\" "\\\\" value "${value}")
+    set(${out} "${value}" PARENT_SCOPE)
+endfunction()
+
 # The value of a key-file Exec key whose %-codes are expanded: % as %%, then
 # every backslash doubled, since the key file unescapes before the command is
 # parsed.
 function(zurbo_exec_key command out)
     string(REPLACE "%" "%%" command "${command}")
-    string(REPLACE "\\" "\\\\" command "${command}")
+    zurbo_key_file_string("${command}" command)
     set(${out} "${command}" PARENT_SCOPE)
 endfunction()
 
@@ -34,13 +40,15 @@ function(zurbo_desktop_exec_argument value out)
 endfunction()
 
 # Writes `output` from `template` with the caller's @VARIABLES@, executable
-# when `runs` is true.
+# when `runs` is true and not otherwise.
 macro(zurbo_write_file template output runs)
     file(READ "${template}" zurbo_content)
     file(CONFIGURE OUTPUT "${output}" CONTENT "${zurbo_content}" @ONLY)
     if(${runs})
-        file(CHMOD "${output}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+        file(CHMOD "${output}" FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
                    GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    else()
+        file(CHMOD "${output}" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
     endif()
 endmacro()
 
@@ -48,13 +56,15 @@ function(zurbo_write_quick_action folder launcher)
     zurbo_shell_word("${launcher}" ZURBO_LAUNCHER_SHELL_WORD)
     zurbo_exec_key("${ZURBO_LAUNCHER_SHELL_WORD}" ZURBO_LAUNCHER_NEMO_EXEC)
     zurbo_desktop_exec_argument("${launcher}" ZURBO_LAUNCHER_DESKTOP_EXEC)
+    # Where Dolphin and Nemo check that the launcher is still there.
+    zurbo_key_file_string("${launcher}" ZURBO_LAUNCHER_KEY_STRING)
     # Template, file name in the folder, whether it must be executable (the
-    # launcher, GNOME Files' script, and Dolphin's service menu, which Dolphin
-    # only trusts so).
+    # launcher and GNOME Files' script; the per-user copy of Dolphin's service
+    # menu is made so when it is placed).
     set(files
         zurbo-quick-action.sh zurbo-quick-action TRUE
         nautilus-script.in "Comprimir con ZURBO" TRUE
-        dolphin-service-menu.desktop.in zurbo-quick-action.desktop TRUE
+        dolphin-service-menu.desktop.in zurbo-quick-action.desktop FALSE
         nemo-action.in zurbo-quick-action.nemo_action FALSE)
     file(MAKE_DIRECTORY "${folder}")
     while(files)

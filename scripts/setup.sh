@@ -12,7 +12,7 @@ packages=(
     qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qt6-translations-l10n
     ghostscript qpdf poppler-utils libgtest-dev dbus desktop-file-utils appstream dpkg-dev file
     fonts-bebas-neue fonts-roboto-unhinted librsvg2-bin
-    xvfb xauth
+    xvfb xauth lintian
 )
 
 missing=()

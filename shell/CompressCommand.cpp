@@ -24,6 +24,7 @@ constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
     "                      [--clean-metadata] [--in-place | --output FILE] [--json]\n"
     "                      [--engine auto|ghostscript|qpdf|native] [--] FILE...\n"
+    "       zurbo-compress --help | --version\n"
     "\n"
     "Compresses each PDF, one after another. Without --in-place or --output the\n"
     "result goes beside its source as NAME.zurbo.pdf. --output takes one input only.\n"
@@ -55,6 +56,7 @@ struct Options {
     bool inPlace = false;
     bool json = false;
     bool help = false;
+    bool version = false;
     Engine engine = Engine::automatic;
     std::optional<fs::path> output;
     std::vector<fs::path> sources;
@@ -126,6 +128,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == "--profile") {
             const auto profile = compressionProfileFromRaw(value());
             if (!profile) {
@@ -150,7 +154,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.sources.emplace_back(argument);
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return options;
     }
     if (options.sources.empty()) {
@@ -286,6 +290,10 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
     }
     if (options.help) {
         out << usage;
+        return 0;
+    }
+    if (options.version) {
+        out << "zurbo-compress " ZURBO_VERSION "\n";
         return 0;
     }
     int status = 0;

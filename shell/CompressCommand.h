@@ -13,6 +13,7 @@ namespace zurbo {
 //   zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]
 //                  [--clean-metadata] [--in-place | --output FILE] [--json]
 //                  [--engine auto|ghostscript|qpdf|native] [--] FILE...
+//   zurbo-compress --help | --version
 //
 // Returns the exit status: 0 when every file succeeded, 1 when any failed or
 // `stop` ended the run (the file in progress is left as it was and no later

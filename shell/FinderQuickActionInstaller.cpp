@@ -6,36 +6,78 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <functional>
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 namespace zurbo {
 
-namespace {
-
 namespace fs = std::filesystem;
+
+// One file manager: the program and the folder of its own that tell it is
+// installed, the folder under a data folder where it reads entries and the
+// entry's name (the same in the resource folder), whether the entry must be
+// executable there, and whether the file manager also reads it from the
+// system's data folders.
+struct QuickActionPlacement {
+    const char* program;
+    const char* ownFolder;
+    const char* folder;
+    const char* name;
+    bool executable;
+    bool readFromSystem;
+};
+
+namespace {
 
 const char* const resourceName = "FinderQuickAction.workflow";
 
-// Where each file manager looks, under the data folder, and the file it reads
-// there, which has the same name in the resource folder.
-const std::pair<const char*, const char*> placements[] = {
-    {"nautilus/scripts", "Comprimir con ZURBO"},
-    {"kio/servicemenus", "zurbo-quick-action.desktop"},
-    {"nemo/actions", "zurbo-quick-action.nemo_action"},
+// Dolphin runs a service menu of the user's own only when it is executable.
+const QuickActionPlacement placements[] = {
+    {"nautilus", "nautilus", "nautilus/scripts", "Comprimir con ZURBO", true, false},
+    {"dolphin", "dolphin", "kio/servicemenus", "zurbo-quick-action.desktop", true, true},
+    {"nemo", "nemo", "nemo/actions", "zurbo-quick-action.nemo_action", false, true},
 };
 
 // What earlier versions left in the applications folder.
 const char* const olderCopies[] = {"Comprimir con ZURBO.workflow", "Zurbo.workflow"};
 
-using Step = std::pair<fs::path, std::function<void(std::error_code&)>>;
+constexpr fs::perms everyoneRuns =
+    fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
 
-std::string failureReason(const std::error_code& error, const fs::path& path)
+std::vector<fs::path> pathsIn(const QString& list)
 {
-    return error.message() + ": " + path.string();
+    std::vector<fs::path> paths;
+    for (const QString& path : list.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        paths.emplace_back(QFile::encodeName(path).toStdString());
+    }
+    return paths;
+}
+
+std::string contentOf(const fs::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+// Whether `placed` is a plain file with the source's content and, when it
+// must be, executable. Nothing else is read: not a special file, nor one of
+// another size.
+bool isUpToDate(const fs::path& source, const fs::path& placed, bool executable)
+{
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(placed, error);
+    if (error || !fs::is_regular_file(status) ||
+        (executable && (status.permissions() & fs::perms::owner_exec) == fs::perms::none)) {
+        return false;
+    }
+    const std::uintmax_t size = fs::file_size(placed, error);
+    return !error && size == fs::file_size(source, error) && !error &&
+           contentOf(placed) == contentOf(source);
 }
 
 // File managers read a cache of which entry opens which type; an older copy
@@ -58,19 +100,20 @@ void refreshApplications(const fs::path& folder)
 
 } // namespace
 
-FinderQuickActionInstaller::FinderQuickActionInstaller(
-    std::optional<std::filesystem::path> resourceDirectory, std::filesystem::path dataDirectory,
-    SystemLog& log)
-    : m_resourceDirectory(std::move(resourceDirectory)), m_dataDirectory(std::move(dataDirectory)),
-      m_log(log)
+FinderQuickActionInstaller::Desktop FinderQuickActionInstaller::Desktop::ofThisSession()
 {
+    QStringList data = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    Desktop desktop;
+    desktop.dataDirectory = QFile::encodeName(data.takeFirst()).toStdString();
+    desktop.systemDataDirectories = pathsIn(data.join(QLatin1Char(':')));
+    desktop.programDirectories = pathsIn(qEnvironmentVariable("PATH"));
+    return desktop;
 }
 
-std::filesystem::path FinderQuickActionInstaller::userDataDirectory()
+FinderQuickActionInstaller::FinderQuickActionInstaller(
+    std::optional<std::filesystem::path> resourceDirectory, Desktop desktop, SystemLog& log)
+    : m_resourceDirectory(std::move(resourceDirectory)), m_desktop(std::move(desktop)), m_log(log)
 {
-    return fs::path(
-        QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-            .toStdString());
 }
 
 void FinderQuickActionInstaller::install() const
@@ -78,39 +121,73 @@ void FinderQuickActionInstaller::install() const
     if (!m_resourceDirectory) {
         return;
     }
-    const fs::path source = *m_resourceDirectory / resourceName;
-    const fs::path applications = m_dataDirectory / "applications";
-    bool removedOlder = false;
-
-    std::vector<Step> steps;
-    for (const char* name : olderCopies) {
-        steps.emplace_back(applications / name, [&, older = applications / name](auto& error) {
-            removedOlder = fs::remove_all(older, error) > 0 || removedOlder;
-        });
-    }
-    for (const auto& [folder, name] : placements) {
-        const fs::path placed = m_dataDirectory / folder / name;
-        steps.emplace_back(placed.parent_path(), [placed](auto& error) {
-            fs::create_directories(placed.parent_path(), error);
-        });
-        steps.emplace_back(placed, [placed](auto& error) { fs::remove_all(placed, error); });
-        steps.emplace_back(source / name, [from = source / name, placed](auto& error) {
-            fs::copy_file(from, placed, error);
-        });
-    }
-    // Each step runs only when every one before it worked; none is undone.
-    for (const auto& [subject, step] : steps) {
-        std::error_code error;
-        step(error);
-        if (error) {
-            m_log.write("ZURBO no pudo instalar la acción rápida: " +
-                        failureReason(error, subject));
-            return;
+    try {
+        removeOlderCopies();
+        for (const QuickActionPlacement& placement : placements) {
+            place(placement);
         }
+    } catch (const fs::filesystem_error& failure) {
+        m_log.write("ZURBO no pudo instalar la acción rápida: " + failure.code().message() + ": " +
+                    failure.path1().string());
     }
-    if (removedOlder) {
+}
+
+void FinderQuickActionInstaller::removeOlderCopies() const
+{
+    const fs::path applications = m_desktop.dataDirectory / "applications";
+    bool removed = false;
+    for (const char* name : olderCopies) {
+        removed = fs::remove_all(applications / name) > 0 || removed;
+    }
+    if (removed) {
         refreshApplications(applications);
     }
+}
+
+void FinderQuickActionInstaller::place(const QuickActionPlacement& placement) const
+{
+    const fs::path entry = fs::path(placement.folder) / placement.name;
+    const fs::path placed = m_desktop.dataDirectory / entry;
+    const fs::path source = *m_resourceDirectory / resourceName / placement.name;
+    if (placement.readFromSystem && systemFolderHolds(entry)) {
+        fs::remove_all(placed);
+        return;
+    }
+    if (!isInstalled(placement) || isUpToDate(source, placed, placement.executable)) {
+        return;
+    }
+    fs::create_directories(placed.parent_path());
+    fs::remove_all(placed);
+    fs::copy_file(source, placed);
+    if (placement.executable) {
+        fs::permissions(placed, everyoneRuns, fs::perm_options::add);
+    }
+}
+
+bool FinderQuickActionInstaller::isInstalled(const QuickActionPlacement& placement) const
+{
+    QStringList programDirectories;
+    for (const fs::path& folder : m_desktop.programDirectories) {
+        programDirectories.append(QFile::decodeName(folder.c_str()));
+    }
+    std::error_code error;
+    return fs::is_directory(m_desktop.dataDirectory / placement.ownFolder, error) ||
+           (!programDirectories.isEmpty() &&
+            !QStandardPaths::findExecutable(QString::fromUtf8(placement.program),
+                                            programDirectories)
+                 .isEmpty());
+}
+
+// The user's own data folder may be listed among the system's too; its copy
+// is not the system's.
+bool FinderQuickActionInstaller::systemFolderHolds(const std::filesystem::path& entry) const
+{
+    std::error_code error;
+    return std::any_of(m_desktop.systemDataDirectories.begin(),
+                       m_desktop.systemDataDirectories.end(), [&](const fs::path& folder) {
+                           return !fs::equivalent(folder, m_desktop.dataDirectory, error) &&
+                                  fs::exists(folder / entry, error);
+                       });
 }
 
 } // namespace zurbo

@@ -50,15 +50,14 @@ FinderServicePanelController::FinderServicePanelController(Tools tools, QObject*
 
 FinderServicePanelController::~FinderServicePanelController() = default;
 
-void FinderServicePanelController::show(const QList<QUrl>& urls, std::function<void()> onClose,
-                                        int cascadeStep)
+void FinderServicePanelController::show(const QList<QUrl>& urls, std::function<void()> onClose)
 {
     m_onClose = std::move(onClose);
-    m_cascadeStep = cascadeStep;
+    m_slot = std::make_unique<PanelSlot>();
     auto model =
         std::make_unique<FinderServiceProgressModel>(urls, m_tools.savePanel, m_tools.compress);
     std::unique_ptr<QQuickView> panel = makePanel(model.get());
-    placeOnScreen(*panel, cascadeStep);
+    placeOnScreen(*panel, m_slot->index());
     // A panel shown before goes first, while the run it shows still exists.
     m_panel = std::move(panel);
     m_model = std::move(model);
@@ -90,6 +89,12 @@ FinderServicePanelController::makePanel(FinderServiceProgressModel* model)
     });
     panel->setSource(viewUrl);
     panel->installEventFilter(this);
+    // Some window managers offer to minimise any window; the panel comes straight back.
+    connect(panel.get(), &QWindow::windowStateChanged, panel.get(), [window = panel.get()] {
+        if (window->windowStates() & Qt::WindowMinimized) {
+            window->showNormal();
+        }
+    });
     if (QQuickItem* view = panel->rootObject()) {
         // The connection goes with the panel, so a late click reaches nothing.
         connect(view, SIGNAL(closeRequested()), panel.get(), SLOT(close()));
@@ -113,6 +118,7 @@ void FinderServicePanelController::windowWillClose()
         m_model.release()->setParent(m_panel.get());
         m_panel.release()->deleteLater();
     }
+    m_slot.reset();
     std::function<void()> onClose = std::exchange(m_onClose, nullptr);
     if (onClose) {
         onClose();

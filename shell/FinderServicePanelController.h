@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CompressRequest.h"
+#include "PanelSlot.h"
 
 #include <QList>
 #include <QObject>
@@ -20,8 +21,9 @@ class SavePanel;
 
 // ----------------------------------------------------------------------------
 // The small floating panel of one quick-action run: a 570 x 350 tool window
-// titled "ZURBO", kept above other windows and centred (or cascaded), showing
-// FinderServiceProgressView over its own FinderServiceProgressModel.
+// titled "ZURBO", kept above other windows, never minimised, and centred then
+// cascaded down and right of the panels open on the desktop (PanelSlot),
+// showing FinderServiceProgressView over its own FinderServiceProgressModel.
 //
 // The controller owns the panel and the model until the panel closes. show() returns once the user
 // has answered every save dialog; the compression goes on after it. However
@@ -52,13 +54,10 @@ public:
     // The run the panel shows; null before show() and after the panel closed.
     FinderServiceProgressModel* model() const { return m_model.get(); }
 
-    // Where show() placed the panel: `cascadeStep` offsets from the centre.
-    int cascadeStep() const { return m_cascadeStep; }
-
-    // Opens the panel for `urls` in front of every other window, centred and
-    // then moved `cascadeStep` offsets down and right, and starts the run;
-    // `onClose` replaces any close action stored before.
-    void show(const QList<QUrl>& urls, std::function<void()> onClose, int cascadeStep = 0);
+    // Opens the panel for `urls` in front of every other window, in the
+    // lowest free place of the cascade, and starts the run; `onClose`
+    // replaces any close action stored before.
+    void show(const QList<QUrl>& urls, std::function<void()> onClose);
 
     // The panel is closing: lets it go and runs the close action, once.
     void windowWillClose();
@@ -73,7 +72,7 @@ private:
     std::unique_ptr<FinderServiceProgressModel> m_model;
     std::unique_ptr<QQuickView> m_panel;
     std::function<void()> m_onClose;
-    int m_cascadeStep = 0;
+    std::unique_ptr<PanelSlot> m_slot;
 };
 
 } // namespace zurbo

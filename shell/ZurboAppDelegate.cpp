@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -77,8 +76,8 @@ void ZurboAppDelegate::setPanelTools(FinderServicePanelController::Tools tools)
 
 void ZurboAppDelegate::registerServicesProvider()
 {
-    auto* services =
-        new ZurboServices([this](const QList<QUrl>& urls) { showServicePanel(urls, false); }, this);
+    auto* services = new ZurboServices(
+        [this](const QList<QUrl>& urls) { return queueServicePanel(urls); }, this);
     if (!services->registerOn(QDBusConnection::sessionBus())) {
         delete services;
     }
@@ -88,7 +87,7 @@ void ZurboAppDelegate::installFinderQuickAction()
 {
     SyslogSystemLog log;
     FinderQuickActionInstaller(applicationResourceDirectory(),
-                               FinderQuickActionInstaller::userDataDirectory(), log)
+                               FinderQuickActionInstaller::Desktop::ofThisSession(), log)
         .install();
 }
 
@@ -115,38 +114,61 @@ void ZurboAppDelegate::runQuickActionLaunch()
 void ZurboAppDelegate::showServicePanel(const QList<QUrl>& urls, bool terminateWhenClosed)
 {
     m_quitWithLastPanel = m_quitWithLastPanel || terminateWhenClosed;
-    const int cascadeStep = freeCascadeStep();
+    m_waiting.enqueue(urls);
+    showWaitingPanels();
+}
+
+bool ZurboAppDelegate::queueServicePanel(const QList<QUrl>& urls)
+{
+    if (m_waiting.size() >= maxWaitingRequests) {
+        return false;
+    }
+    m_waiting.enqueue(urls);
+    // The caller gets its answer before the panel's save dialogs take over.
+    QMetaObject::invokeMethod(this, &ZurboAppDelegate::showWaitingPanels, Qt::QueuedConnection);
+    return true;
+}
+
+void ZurboAppDelegate::showWaitingPanels()
+{
+    // The panel asking now opens the next one when its dialogs are answered.
+    if (m_askingDestinations) {
+        return;
+    }
+    const QPointer<ZurboAppDelegate> alive(this);
+    while (!m_waiting.isEmpty() && m_panels.size() < maxOpenPanels) {
+        m_askingDestinations = true;
+        openServicePanel(m_waiting.dequeue());
+        if (!alive) {
+            return;
+        }
+        m_askingDestinations = false;
+    }
+}
+
+void ZurboAppDelegate::openServicePanel(const QList<QUrl>& urls)
+{
     auto* controller = new FinderServicePanelController(m_panelTools, this);
     // Listed before show(), whose save dialogs let further requests in.
     m_panels.append(controller);
     const QPointer<ZurboAppDelegate> delegate(this);
-    controller->show(
-        urls,
-        [delegate, controller] {
-            if (delegate) {
-                delegate->servicePanelClosed(controller);
-            }
-        },
-        cascadeStep);
+    controller->show(urls, [delegate, controller] {
+        if (delegate) {
+            delegate->servicePanelClosed(controller);
+        }
+    });
 }
 
 void ZurboAppDelegate::servicePanelClosed(FinderServicePanelController* controller)
 {
     m_panels.removeOne(controller);
     controller->deleteLater();
-    if (m_quitWithLastPanel && m_panels.isEmpty()) {
+    if (m_quitWithLastPanel && m_panels.isEmpty() && m_waiting.isEmpty()) {
         QCoreApplication::quit();
+        return;
     }
-}
-
-int ZurboAppDelegate::freeCascadeStep() const
-{
-    int step = 0;
-    while (std::any_of(m_panels.cbegin(), m_panels.cend(),
-                       [step](const auto* panel) { return panel->cascadeStep() == step; })) {
-        ++step;
-    }
-    return step;
+    // Not from within the closing panel's own events.
+    QMetaObject::invokeMethod(this, &ZurboAppDelegate::showWaitingPanels, Qt::QueuedConnection);
 }
 
 void ZurboAppDelegate::raiseServicePanel()

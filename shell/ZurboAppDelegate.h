@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QQueue>
 #include <QStringList>
 #include <QUrl>
 
@@ -42,11 +43,26 @@ public:
     // Replaces the real save dialogs, engine and file browser of later panels.
     void setPanelTools(FinderServicePanelController::Tools tools);
 
+    // At most this many panels are open at once, and this many requests wait
+    // for one.
+    static constexpr int maxOpenPanels = 4;
+    static constexpr int maxWaitingRequests = 32;
+
     // Opens a panel for `urls`, down and right of the panels still open, so
-    // that none hides another. Every panel stays open with its run until it
-    // is closed. With `terminateWhenClosed` the application quits once the
-    // last open panel has closed, whichever that is.
+    // that none hides another; returns once the user has answered its save
+    // dialogs. Every panel stays open with its run until it is closed. With
+    // `terminateWhenClosed` the application quits once the last open panel
+    // has closed, whichever that is.
+    //
+    // Panels ask for their destinations one at a time, and only
+    // maxOpenPanels are open at once: a request that comes while another
+    // panel asks, or while that many are open, waits its turn.
     void showServicePanel(const QList<QUrl>& urls, bool terminateWhenClosed);
+
+    // A request from the session bus: its panel opens from the event loop, in
+    // its turn. False, with nothing queued, when maxWaitingRequests wait
+    // already.
+    bool queueServicePanel(const QList<QUrl>& urls);
 
 private:
     // Answers requests on the session bus, when there is one.
@@ -62,8 +78,9 @@ private:
     // Lets a closed panel go, and the application too when it was the last
     // panel of a process started by the quick action.
     void servicePanelClosed(FinderServicePanelController* controller);
-    // The smallest cascade step that no open panel takes.
-    int freeCascadeStep() const;
+    // Opens the panels whose turn has come, one after another.
+    void showWaitingPanels();
+    void openServicePanel(const QList<QUrl>& urls);
 
     // Fits the main window twice, shortly after launch, unless the process was
     // started by the quick action.
@@ -77,6 +94,10 @@ private:
     FinderServicePanelController::Tools m_panelTools;
     // The open panels, oldest first; the delegate is their parent.
     QList<FinderServicePanelController*> m_panels;
+    // The requests whose panels are yet to open, oldest first.
+    QQueue<QList<QUrl>> m_waiting;
+    // A panel is asking for its destinations.
+    bool m_askingDestinations = false;
     bool m_quitWithLastPanel = false;
 };
 

@@ -12,8 +12,8 @@ namespace zurbo {
 const QString ZurboServices::serviceName = QStringLiteral("app.zurbo.Zurbo");
 const QString ZurboServices::objectPath = QStringLiteral("/app/zurbo/Zurbo");
 
-ZurboServices::ZurboServices(std::function<void(const QList<QUrl>&)> showPanel, QObject* parent)
-    : QObject(parent), m_showPanel(std::move(showPanel))
+ZurboServices::ZurboServices(std::function<bool(const QList<QUrl>&)> requestPanel, QObject* parent)
+    : QObject(parent), m_requestPanel(std::move(requestPanel))
 {
 }
 
@@ -44,10 +44,10 @@ QString ZurboServices::compressPDFs(const QStringList& uris)
         return QStringLiteral(
             "ZURBO no ha recibido ningún PDF. El gestor de archivos se ha hecho el sueco.");
     }
-    // The panel's save dialogs are modal; the caller gets its answer first
-    // rather than waiting on them.
-    QMetaObject::invokeMethod(
-        this, [this, pdfs] { m_showPanel(pdfs); }, Qt::QueuedConnection);
+    if (!m_requestPanel(pdfs)) {
+        return QStringLiteral(
+            "ZURBO va hasta arriba de PDFs. Acaba con los que tiene y vuelve a pedírselo.");
+    }
     return {};
 }
 

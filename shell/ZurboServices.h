@@ -25,8 +25,10 @@ public:
     static const QString serviceName;
     static const QString objectPath;
 
-    // `showPanel` receives the PDFs of each request that holds any.
-    explicit ZurboServices(std::function<void(const QList<QUrl>&)> showPanel,
+    // `requestPanel` receives the PDFs of each request that holds any, and
+    // answers whether a panel will open for them; it must not open one
+    // before returning, so that the caller gets its answer first.
+    explicit ZurboServices(std::function<bool(const QList<QUrl>&)> requestPanel,
                            QObject* parent = nullptr);
 
     // Claims the name and exports compressPDFs(); false, with nothing left
@@ -35,13 +37,13 @@ public:
 
 public slots:
     // Keeps the local file URIs (LocalFileUrl.h) whose name ends in ".pdf"
-    // (any letter case) and opens one panel for them from the event loop,
-    // right after answering.
-    // Returns the error text when none remain, otherwise the empty text.
+    // (any letter case) and asks for one panel for them.
+    // Returns the error text when none remain or too many requests wait
+    // already, otherwise the empty text.
     Q_SCRIPTABLE QString compressPDFs(const QStringList& uris);
 
 private:
-    std::function<void(const QList<QUrl>&)> m_showPanel;
+    std::function<bool(const QList<QUrl>&)> m_requestPanel;
 };
 
 } // namespace zurbo

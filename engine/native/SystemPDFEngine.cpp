@@ -122,6 +122,9 @@ void finishDocument(QPDF& document, QPDFObjectHandle information, bool cleanMeta
         repairPage(page);
     }
     document.getTrailer().replaceKey("/Info", information);
+    // qpdf writes its object count only in place of a /Size the trailer has: a
+    // source whose trailer lacks one would come out with an unusable xref.
+    document.getTrailer().replaceKey("/Size", QPDFObjectHandle::newInteger(0));
     if (cleanMetadata) {
         document.getTrailer().replaceKey("/ID", freshIdentifier());
     }

@@ -1,6 +1,8 @@
 // The queue's pieces and CompressorModel driven as the window drives it: files
 // in, batches on a scripted engine and from QML, and through the real engine.
 #include "BatchSettings.h"
+#include "FinderServiceProgressModel.h"
+#include "NamedStep.h"
 #include "PdfFixtures.h"
 #include "ProgressTicker.h"
 #include "QueueFigures.h"
@@ -78,6 +80,20 @@ TEST(ProgressTickerTest, GrowsFastThenSlowlyAndHoldsAtTheCap)
     }
 }
 
+TEST(FinderServicePhraseTest, FollowsTheBarInFifths)
+{
+    const char* phrases[] = {"Calentando la prensa de megas...", "Las tipografías quedan a salvo.",
+                             "Quitando aire premium del PDF...",
+                             "Aplastando imágenes con educación...",
+                             "Guardando los restos con dignidad..."};
+    for (int index = 0; index < 5; ++index) {
+        for (const double progress : {index * 0.2, index * 0.2 + 0.199}) {
+            EXPECT_EQ(FinderServiceProgressModel::progressPhrase(progress), phrases[index]);
+        }
+    }
+    EXPECT_EQ(FinderServiceProgressModel::tickInterval, std::chrono::milliseconds(260));
+}
+
 using namespace testing;
 
 class QueueModelTest : public ::testing::Test {
@@ -152,92 +168,98 @@ TEST_F(QueueModelTest, QmlDrivesBatchesInWhichOneFailureNeverStopsTheRest)
         EXPECT_FALSE(value.isError()) << value.toString().toStdString();
         return value.toString();
     };
-    run("var names = ['profile', 'exportMode', 'targetMegabytes', 'targetEnabled',"
-        "  'cleanMetadata', 'isDropTargeted'];"
-        "var changes = names.map(() => 0);"
-        "names.forEach((p, i) => model[p + 'Changed'].connect(() => ++changes[i]));"
-        "var values = () => names.map(p => model[p]).join();");
-    // Names that are not exactly a profile's or a mode's are ignored.
-    EXPECT_EQ(run("model.profile = 'Demolition'; model.exportMode = 'ReplaceOriginal';"
-                  "[values(), model.isWorking, model.globalMessage, model.overallProgress]"),
-              "balanced,chooseName,10,false,false,false,false,,0");
-    run("['demolition', 'replaceOriginal', 2.5, true, true, true].forEach((v, i) => {"
-        "  model[names[i]] = model[names[i]]; model[names[i]] = v; model[names[i]] = v; })");
-    EXPECT_EQ(run("[values(), changes]"),
-              "demolition,replaceOriginal,2.5,true,true,true,1,1,1,1,1,1");
-
-    // A drop is answered at once; its local files (file://localhost/ too) are queued from the
-    // event loop.
-    const QList<QUrl> urls =
-        fileUrls({file("a.pdf", 400'000), file("b.pdf", 10), file("c.pdf", 1001)});
-    EXPECT_EQ(run(QString("[model.acceptDrop(['%1', 'https://x.org/e.pdf', '%2', '%3', '%4']),"
-                          "model.isDropTargeted, model.queue.count]")
-                      .arg(urls[0].toString(), urls[1].toString(), urls[2].toString(),
-                           "file://localhost" + file("d.pdf"))),
-              "true,false,0");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(
-        run("[model.queue.count, model.estimates.balanced, model.estimatedBytes('demolition')]"),
-        "4,337688,305527");
-
-    engine.script("a.pdf", ScriptedEngine::Answer::succeeds(100'000));
-    engine.script("b.pdf", ScriptedEngine::Answer::fails("gs: se rompió"));
-    engine.script("c.pdf", ScriptedEngine::Answer::succeeds(1500));
     QSemaphore gate; // holds the engine until the test lets it go
-    model.setCompressFunction([&gate, scripted = engine.function()](const CompressRequest& r) {
-        gate.tryAcquire(1, 10'000);
-        return scripted(r);
+    step("settings are written by name and announced only when they change", [&] {
+        run("var names = ['profile', 'exportMode', 'targetMegabytes', 'targetEnabled',"
+            "  'cleanMetadata', 'isDropTargeted'];"
+            "var changes = names.map(() => 0);"
+            "names.forEach((p, i) => model[p + 'Changed'].connect(() => ++changes[i]));"
+            "var values = () => names.map(p => model[p]).join();");
+        // Names that are not exactly a profile's or a mode's are ignored.
+        EXPECT_EQ(run("model.profile = 'Demolition'; model.exportMode = 'ReplaceOriginal';"
+                      "[values(), model.isWorking, model.globalMessage, model.overallProgress]"),
+                  "balanced,chooseName,10,false,false,false,false,,0");
+        run("['demolition', 'replaceOriginal', 2.5, true, true, true].forEach((v, i) => {"
+            "  model[names[i]] = model[names[i]]; model[names[i]] = v; model[names[i]] = v; })");
+        EXPECT_EQ(run("[values(), changes]"),
+                  "demolition,replaceOriginal,2.5,true,true,true,1,1,1,1,1,1");
     });
-    TimerWatch timers;
-    qApp->installEventFilter(&timers);
-    model.add({}); // a message that the batch's start clears
-    QSignalSpy working(&model, &CompressorModel::isWorkingChanged);
-    run("model.remove(model.queue.get(3).id); model.compressAll()");
-    EXPECT_EQ(run("var active = model.activeJob; [model.isWorking, model.globalMessage,"
-                  "active.fileName, active.state, active.progress]"),
-              "true,,a.pdf,compressing,0.04");
-    // None of this reaches the running batch; the new file waits for the next one.
-    run("model.profile = 'respectful'; model.cleanMetadata = false; model.targetEnabled = false;"
-        "model.compressAll(); model.remove(model.queue.get(0).id); model.clearAll()");
-    model.add(fileUrls({file("late.pdf")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.jobs().at(0).progress > 0.04; }, 10'000));
-    EXPECT_EQ(timers.interval, std::chrono::milliseconds(520));
-    EXPECT_DOUBLE_EQ(model.overallProgress(), 0.115 / 4);
-    gate.release(100);
-    ASSERT_TRUE(waitForBatch(model));
+    // Local files, file://localhost/ ones too.
+    step("a drop is answered at once and its files queued from the event loop", [&] {
+        const QList<QUrl> urls =
+            fileUrls({file("a.pdf", 400'000), file("b.pdf", 10), file("c.pdf", 1001)});
+        EXPECT_EQ(run(QString("[model.acceptDrop(['%1', 'https://x.org/e.pdf', '%2', '%3', '%4']),"
+                              "model.isDropTargeted, model.queue.count]")
+                          .arg(urls[0].toString(), urls[1].toString(), urls[2].toString(),
+                               "file://localhost" + file("d.pdf"))),
+                  "true,false,0");
+        QCoreApplication::processEvents();
+        EXPECT_EQ(run("[model.queue.count, model.estimates.balanced, "
+                      "model.estimatedBytes('demolition')]"),
+                  "4,337688,305527");
+    });
+    step("a batch takes its settings once and goes on past a failure", [&] {
+        engine.script("a.pdf", ScriptedEngine::Answer::succeeds(100'000));
+        engine.script("b.pdf", ScriptedEngine::Answer::fails("gs: se rompió"));
+        engine.script("c.pdf", ScriptedEngine::Answer::succeeds(1500));
+        model.setCompressFunction([&gate, scripted = engine.function()](const CompressRequest& r) {
+            gate.tryAcquire(1, 10'000);
+            return scripted(r);
+        });
+        TimerWatch timers;
+        qApp->installEventFilter(&timers);
+        model.add({}); // a message that the batch's start clears
+        QSignalSpy working(&model, &CompressorModel::isWorkingChanged);
+        run("model.remove(model.queue.get(3).id); model.compressAll()");
+        EXPECT_EQ(run("var active = model.activeJob; [model.isWorking, model.globalMessage,"
+                      "active.fileName, active.state, active.progress]"),
+                  "true,,a.pdf,compressing,0.04");
+        // None of this reaches the running batch; the new file waits for the next one.
+        run("model.profile = 'respectful'; model.cleanMetadata = false; model.targetEnabled = "
+            "false;"
+            "model.compressAll(); model.remove(model.queue.get(0).id); model.clearAll()");
+        model.add(fileUrls({file("late.pdf")}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model.jobs().at(0).progress > 0.04; }, 10'000));
+        EXPECT_EQ(timers.interval, std::chrono::milliseconds(520));
+        EXPECT_DOUBLE_EQ(model.overallProgress(), 0.115 / 4);
+        gate.release(100);
+        ASSERT_TRUE(waitForBatch(model));
 
-    EXPECT_EQ(run("var a = model.queue.get(0); [a.fileName, a.state, a.message, a.progress,"
-                  "a.originalBytes, a.outputBytes, a.savings, a.output === a.source]"),
-              "a.pdf,complete,,1,400000,100000,75,true");
-    EXPECT_EQ(run("var b = model.queue.get(1); [b.state, b.message, b.progress, b.output,"
-                  "b.outputBytes, b.savings, b.targetReached, model.queue.get(2).savings]"),
-              "failed,gs: se rompió,0,,,,,0");
-    EXPECT_EQ(run("[model.completedJobs.map(j => j.fileName), model.totalOutputBytes,"
-                  "model.totalSavings, model.overallProgress, model.activeJob, model.globalMessage,"
-                  "model.queue.get(3).state]"),
-              "a.pdf,c.pdf,101500,74,0.5,,,waiting");
-    EXPECT_EQ(working.size(), 2);
-    for (const auto& [request, onMainThread] : engine.calls()) {
-        EXPECT_TRUE(!onMainThread && request.profile == CompressionProfile::demolition &&
-                    request.cleanMetadata && request.targetBytes == 2'621'440);
-    }
-
-    // Every batch runs every job again; a failure keeps what an earlier run left.
-    for (const char* name : {"a.pdf", "b.pdf", "c.pdf", "late.pdf"}) {
-        engine.script(name, ScriptedEngine::Answer::fails("otra vez"));
-    }
-    model.compressAll();
-    ASSERT_TRUE(waitForBatch(model));
-    const CompressRequest next = engine.calls().constLast().request;
-    EXPECT_TRUE(next.profile == CompressionProfile::respectful && !next.cleanMetadata &&
-                !next.targetBytes);
-    EXPECT_EQ(each(model.jobs(), &PDFJob::state), QList<JobState>(4, JobState::failed("otra vez")));
-    EXPECT_EQ(model.jobs().at(0).outputBytes, 100'000);
-    EXPECT_EQ(run("[model.totalOutputBytes, model.totalSavings, model.globalMessage]"),
-              "0,0,No ha adelgazado nadie. Revisa esos PDFs, que vienen torcidos.");
-    EXPECT_EQ(run("model.isDropTargeted = true; model.clearAll();"
-                  "[model.queue.count, model.globalMessage, model.isDropTargeted]"),
-              "0,,false");
+        EXPECT_EQ(run("var a = model.queue.get(0); [a.fileName, a.state, a.message, a.progress,"
+                      "a.originalBytes, a.outputBytes, a.savings, a.output === a.source]"),
+                  "a.pdf,complete,,1,400000,100000,75,true");
+        EXPECT_EQ(run("var b = model.queue.get(1); [b.state, b.message, b.progress, b.output,"
+                      "b.outputBytes, b.savings, b.targetReached, model.queue.get(2).savings]"),
+                  "failed,gs: se rompió,0,,,,,0");
+        EXPECT_EQ(
+            run("[model.completedJobs.map(j => j.fileName), model.totalOutputBytes,"
+                "model.totalSavings, model.overallProgress, model.activeJob, model.globalMessage,"
+                "model.queue.get(3).state]"),
+            "a.pdf,c.pdf,101500,74,0.5,,,waiting");
+        EXPECT_EQ(working.size(), 2);
+        for (const auto& [request, onMainThread] : engine.calls()) {
+            EXPECT_TRUE(!onMainThread && request.profile == CompressionProfile::demolition &&
+                        request.cleanMetadata && request.targetBytes == 2'621'440);
+        }
+    });
+    step("every batch runs every job again; a failure keeps what an earlier run left", [&] {
+        for (const char* name : {"a.pdf", "b.pdf", "c.pdf", "late.pdf"}) {
+            engine.script(name, ScriptedEngine::Answer::fails("otra vez"));
+        }
+        model.compressAll();
+        ASSERT_TRUE(waitForBatch(model));
+        const CompressRequest next = engine.calls().constLast().request;
+        EXPECT_TRUE(next.profile == CompressionProfile::respectful && !next.cleanMetadata &&
+                    !next.targetBytes);
+        EXPECT_EQ(each(model.jobs(), &PDFJob::state),
+                  QList<JobState>(4, JobState::failed("otra vez")));
+        EXPECT_EQ(model.jobs().at(0).outputBytes, 100'000);
+        EXPECT_EQ(run("[model.totalOutputBytes, model.totalSavings, model.globalMessage]"),
+                  "0,0,No ha adelgazado nadie. Revisa esos PDFs, que vienen torcidos.");
+        EXPECT_EQ(run("model.isDropTargeted = true; model.clearAll();"
+                      "[model.queue.count, model.globalMessage, model.isDropTargeted]"),
+                  "0,,false");
+    });
 }
 
 // Saving a's result as b.pdf would compress a's pages again as b's: that job fails

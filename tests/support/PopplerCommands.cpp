@@ -1,7 +1,7 @@
 #include "PopplerCommands.h"
 
 #include "ChildProcess.h"
-#include "ScratchFolder.h"
+#include "TestFolder.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -45,7 +45,7 @@ std::optional<std::string> findOnPath(const std::string& name)
 std::vector<GrayImage> renderGrayPages(const fs::path& pdf, int dpi)
 {
     static const std::string pdftoppm = requiredTool("pdftoppm");
-    const ScratchFolder scratch;
+    const testing::TestFolder scratch;
     const auto exit =
         engine::runChildProcess(pdftoppm, {"-r", std::to_string(dpi), "-gray", pdf.string(),
                                            (scratch.path() / "page").string()});
@@ -69,7 +69,7 @@ std::vector<GrayImage> renderGrayPages(const fs::path& pdf, int dpi)
 std::optional<std::string> extractText(const fs::path& pdf)
 {
     static const std::string pdftotext = requiredTool("pdftotext");
-    const ScratchFolder scratch;
+    const testing::TestFolder scratch;
     const fs::path textFile = scratch.path() / "text.txt";
     const auto exit =
         engine::runChildProcess(pdftotext, {"-enc", "UTF-8", pdf.string(), textFile.string()});

@@ -32,20 +32,37 @@ public:
         return outside;
     }
 
-    // "role name" of what has the keyboard's focus: button, radio, check or field.
+    // "role name" of an interface: button, radio, check, field, text, heading, image or bar (with
+    // its value), then " disabled" when it is.
+    static QString described(QAccessibleInterface* control)
+    {
+        const QHash<QAccessible::Role, QString> roles{
+            {QAccessible::Button, "button"},   {QAccessible::RadioButton, "radio"},
+            {QAccessible::CheckBox, "check"},  {QAccessible::EditableText, "field"},
+            {QAccessible::StaticText, "text"}, {QAccessible::Heading, "heading"},
+            {QAccessible::Graphic, "image"},   {QAccessible::ProgressBar, "bar"}};
+        const QAccessibleValueInterface* value = control->valueInterface();
+        return roles.value(control->role(), QString::number(control->role())) + ' ' +
+               control->text(QAccessible::Name) +
+               (value ? ' ' + value->currentValue().toString() : QString()) +
+               (control->state().disabled ? " disabled" : "");
+    }
+
+    // What has the keyboard's focus, described.
     static QString focused(QQuickWindow* window)
     {
         QAccessibleInterface* control =
             QAccessible::queryAccessibleInterface(window->activeFocusItem());
-        if (control == nullptr) {
-            return QStringLiteral("(nothing)");
-        }
-        const QHash<QAccessible::Role, QString> roles{{QAccessible::Button, "button"},
-                                                      {QAccessible::RadioButton, "radio"},
-                                                      {QAccessible::CheckBox, "check"},
-                                                      {QAccessible::EditableText, "field"}};
-        return roles.value(control->role(), QString::number(control->role())) + ' ' +
-               control->text(QAccessible::Name);
+        return control ? described(control) : QStringLiteral("(nothing)");
+    }
+
+    // What assistive technology finds of `item` and inside it, described in the window's
+    // order: "text a.pdf|button Quitar a.pdf de la cola".
+    static QString spoken(QQuickItem* item)
+    {
+        QStringList found;
+        collect(QAccessible::queryAccessibleInterface(item->window()), item, found);
+        return found.join('|');
     }
 
     // What Tab reaches in turn, from the top of the window or from the focus,
@@ -74,6 +91,20 @@ public:
     }
 
 private:
+    static void collect(QAccessibleInterface* node, QQuickItem* under, QStringList& found)
+    {
+        for (int index = 0; node && index < node->childCount(); ++index) {
+            QAccessibleInterface* child = node->child(index);
+            auto* item = child ? qobject_cast<QQuickItem*>(child->object()) : nullptr;
+            // News is heard as it comes (Announcer), not found among the rest.
+            if (item && (item == under || under->isAncestorOf(item)) &&
+                child->role() != QAccessible::Notification) {
+                found.append(described(child));
+            }
+            collect(child, under, found);
+        }
+    }
+
     static void focusFirst(QQuickWindow* window)
     {
         window->contentItem()->nextItemInFocusChain()->forceActiveFocus(Qt::TabFocusReason);

@@ -2,6 +2,7 @@
 #include "CompressorModel.h"
 #include "DarkPalette.h"
 #include "DesktopFileBrowserReveal.h"
+#include "NamedStep.h"
 #include "PagePreviewProvider.h"
 #include "PdfFixtures.h"
 #include "ScriptedPanels.h"
@@ -68,11 +69,20 @@ protected:
         model.setTickInterval(std::chrono::hours(1)); // the bar moves only when told
         model.setExportModeName(QStringLiteral("replaceOriginal"));
         model.setOpenPanel(openPanel);
-        QQmlComponent component(&engine, QUrl("qrc:/qt-project.org/imports/Zurbo/window/MainWindow.qml"));
+        QQmlComponent component(&engine,
+                                QUrl("qrc:/qt-project.org/imports/Zurbo/window/MainWindow.qml"));
         window.reset(qobject_cast<QQuickWindow*>(component.createWithInitialProperties(
             {{"model", QVariant::fromValue(&model)},
              {"fileBrowser", QVariant::fromValue<FileBrowserReveal*>(&files)}})));
         ASSERT_TRUE(window) << component.errorString().toStdString();
+        // What assistive technology hears: a notification that shows with the news as its name.
+        QQuickItem* announcer = item("announcer");
+        QObject::connect(announcer, &QQuickItem::visibleChanged, [this, announcer] {
+            if (announcer->isVisible()) {
+                announced.append(
+                    QAccessible::queryAccessibleInterface(announcer)->text(QAccessible::Name));
+            }
+        });
         window->resize(1180, 820); // as fitted on a large screen: the canvas is shrunk
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -101,18 +111,20 @@ protected:
         return in ? nullptr : window->findChild<QObject*>(path);
     }
     // "path.name" is that property, the text without a name; "shown" is visible and enabled;
-    // "face" is the font as resolved among the installed ones.
+    // "face" is the font as resolved among the installed ones; "spoken" is what assistive
+    // technology finds there (ViewProbe::spoken).
     QString read(const QString& key)
     {
-        const QObject* found = find(key.section('.', 0, 0));
-        const auto* item = qobject_cast<const QQuickItem*>(found);
+        QObject* found = find(key.section('.', 0, 0));
+        auto* item = qobject_cast<QQuickItem*>(found);
         const QString property = key.section('.', 1).isEmpty() ? "text" : key.section('.', 1);
         const QFontInfo face(found ? found->property("font").value<QFont>() : QFont());
         return property == "shown"
                    ? (item && item->isVisible() && item->isEnabled() ? "true" : "false")
-               : property == "face" ? face.family() + ' ' + face.styleName()
-               : found              ? found->property(property.toLatin1()).toString()
-                                    : "(nothing)";
+               : property == "spoken" ? (item ? ViewProbe::spoken(item) : "(nothing)")
+               : property == "face"   ? face.family() + ' ' + face.styleName()
+               : found                ? found->property(property.toLatin1()).toString()
+                                      : "(nothing)";
     }
     // "key=value" pairs separated by "; ", waiting for the frames that make lists and pages.
     void expect(const QString& shown)
@@ -200,6 +212,7 @@ protected:
     QQmlEngine engine;
     std::unique_ptr<QQuickWindow> window;
     QString firstLayout;
+    QStringList announced;
 };
 
 const QString settings = QStringLiteral("qualityPill.shown=%1; metadataSwitch.shown=%1; "
@@ -212,199 +225,259 @@ const std::string settingsWalk(
     "PDF|check BORRAR METADATOS Y RASTROS|radio SUSTITUIR ORIGINAL|radio OTRO NOMBRE");
 
 // One PDF dropped, compressed and compared; then more with a failure, a reached and a missed
-// target and a 5-page source whose result has 3 pages; then all cleared and the window resized.
+// target and a 5-page source whose result has 3 pages; then all cleared.
 TEST_F(Window, FollowsABatchFromTheDropToTheClear)
 {
     const auto buttonLook = [&] {
-        auto* button = qobject_cast<QQuickItem*>(find("actionButton"));
-        return window->grabWindow().copy(button->mapRectToScene(button->boundingRect()).toRect());
+        return window->grabWindow().copy(
+            item("actionButton")->mapRectToScene(item("actionButton")->boundingRect()).toRect());
     };
-    expect("queueTitle=PDFS CON\nSOBREPESO; emptyQueue.visible=true; "
-           "queueSubtitle=Se aceptan uno, veinte o una barbaridad.; "
-           "dropTitle=ARRASTRA AQUÍ\nEL GORDITO; consoleTitle=ESPERANDO UNA VÍCTIMA; "
-           "consolePhrase=Échame un PDF,\ntengo hambre.; consolePercentage=0%; "
-           "consoleMascot.visible=false; profileKey_respectful/estimate.visible=false; "
-           "resultCard.visible=false; compressCommand=Comprimir PDFs; "
-           "chooseFilesCommand=Elegir PDFs…; chooseFilesCommand.enabled=true; "
-           "queueTitle.face=Bebas Neue Bold; queueSubtitle.face=Roboto Condensed Regular; " +
-           go + "false; actionButton.disabled=true; " + settings.arg("true"));
-    const QImage ignoringClicks = buttonLook();
-    picture("window-empty");
-    const QRectF settingsArea =
-        item("exportBlock")->mapRectToScene(item("exportBlock")->boundingRect());
-    EXPECT_LE(settingsArea.bottom() + 4, item("console")->mapToScene({}).y()) << "settings overlap";
-
-    // Tab reaches every control in reading order; Space and Return press what it reached.
-    EXPECT_EQ(ViewProbe::tabWalk(window.get()), "button ARRASTRA AQUÍ EL GORDITO|" + settingsWalk);
-    ViewProbe::press(window.get(), "ARRASTRA AQUÍ EL GORDITO", Qt::Key_Space);
-    EXPECT_EQ(openPanel->shown.size(), 1);
-    ViewProbe::press(window.get(), "PESO OBJETIVO", Qt::Key_Return);
-    expect("targetBox.visible=true; profileKeys.visible=false");
-    EXPECT_TRUE(ViewProbe::tabWalk(window.get()).find("PESO OBJETIVO|field QUE PESE MENOS DE|") !=
-                std::string::npos);
-    picture("window-target");
-    ViewProbe::press(window.get(), "POR CALIDAD", Qt::Key_Space);
-    expect("profileKeys.visible=true");
-    QTest::mouseClick(window.get(), Qt::LeftButton, {}, {30, 15}); // on "Archivo"
-    expect("fileMenu.visible=true; chooseFilesCommandKeys=Ctrl+O");
-    picture("window-menu");
-    QTest::keyClick(window.get(), Qt::Key_Escape);
-
-    // A file manager's drag lights the drop zone; dropping queues the PDF, whose long name
-    // stays inside its tile and the console.
+    QImage ignoringClicks;
     const QString uno = "uno, " + QString("el del nombre larguísimo, ").repeated(6) + "fin.pdf";
-    QMimeData dragged;
-    dragged.setUrls({file(uno, {.bytes = 400'000})});
-    QDragEnterEvent enter({10, 700}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(window.get(), &enter);
-    expect("dropTitle=SUELTA ESA BESTIA");
-    QDropEvent drop({10, 700}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(window.get(), &drop);
-    expect("emptyQueue.visible=false; queueTitle=LA COLA DEL\nMATADERO; moreButton.shown=true; "
-           "queueSubtitle=1 archivo esperando su destino.; dropTitle=ARRASTRA AQUÍ\nEL GORDITO; "
-           "jobTile0/statusText=1.0 MB · en el corredor; jobTile0/removeButton.shown=true; "
-           "jobTile0/compareButton.shown=false; jobTile0/progressText.shown=false; "
-           "consoleTitle=TODO LISTO PARA LIARLA; profileKey_respectful/estimate=≈ 760 kB; "
-           "consolePhrase=Tres, dos, uno… cuando tú quieras.; chooseFilesCommand.enabled=true; "
-           "profileKey_respectful/estimate.face=Roboto Condensed Bold; " +
-           go + "true; actionButton.disabled=false");
-    EXPECT_EQ(buttonLook(), ignoringClicks) << "a button that ignores clicks looks the same";
-    picture("window-queuedOne");
-
-    held = true;
-    QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+    const QString note = QStringLiteral("Las letras conservan la dignidad. Los vectores, sus "
+                                        "curvas. Los megas absurdos, la puerta.");
+    const QString kept = "resultNote=" + note;
+    step("an empty window offers only what can be done", [&] {
+        expect("queueTitle=PDFS CON\nSOBREPESO; emptyQueue.visible=true; "
+               "queueSubtitle=Se aceptan uno, veinte o una barbaridad.; "
+               "dropTitle=ARRASTRA AQUÍ\nEL GORDITO; consoleTitle=ESPERANDO UNA VÍCTIMA; "
+               "consolePhrase=Échame un PDF,\ntengo hambre.; consolePercentage=0%; "
+               "consoleMascot.visible=false; profileKey_respectful/estimate.visible=false; "
+               "resultCard.visible=false; compressCommand=Comprimir PDFs; "
+               "chooseFilesCommand=Elegir PDFs…; chooseFilesCommand.enabled=true; "
+               "queueTitle.face=Bebas Neue Bold; queueSubtitle.face=Roboto Condensed Regular; " +
+               go + "false; actionButton.disabled=true; " + settings.arg("true") +
+               "; actionButton.spoken=button ZUUURBO THIS PDF disabled");
+        ignoringClicks = buttonLook();
+        picture("window-empty");
+        const QRectF settingsArea =
+            item("exportBlock")->mapRectToScene(item("exportBlock")->boundingRect());
+        EXPECT_LE(settingsArea.bottom() + 4, item("console")->mapToScene({}).y())
+            << "settings overlap";
+    });
+    step("Tab reaches every control in reading order; Space and Return press it", [&] {
+        EXPECT_EQ(ViewProbe::tabWalk(window.get()),
+                  "button ARRASTRA AQUÍ EL GORDITO|" + settingsWalk);
+        ViewProbe::press(window.get(), "ARRASTRA AQUÍ EL GORDITO", Qt::Key_Space);
+        EXPECT_EQ(openPanel->shown.size(), 1);
+        ViewProbe::press(window.get(), "PESO OBJETIVO", Qt::Key_Return);
+        expect("targetBox.visible=true; profileKeys.visible=false");
+        EXPECT_TRUE(
+            ViewProbe::tabWalk(window.get()).find("PESO OBJETIVO|field QUE PESE MENOS DE|") !=
+            std::string::npos);
+        picture("window-target");
+        ViewProbe::press(window.get(), "POR CALIDAD", Qt::Key_Space);
+        expect("profileKeys.visible=true");
+        QTest::keyClick(window.get(), Qt::Key_F10);
+        expect("fileMenu.visible=true; chooseFilesCommandKeys=Ctrl+O");
+        picture("window-menu");
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+    });
+    step("a drag lights the drop zone; the dropped PDF's long name stays inside", [&] {
+        QMimeData dragged;
+        dragged.setUrls({file(uno, {.bytes = 400'000})});
+        QDragEnterEvent enter({10, 700}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.get(), &enter);
+        expect("dropTitle=SUELTA ESA BESTIA");
+        QDropEvent drop({10, 700}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.get(), &drop);
+        expect(
+            "emptyQueue.visible=false; queueTitle=LA COLA DEL\nMATADERO; moreButton.shown=true; "
+            "queueSubtitle=1 archivo esperando su destino.; dropTitle=ARRASTRA AQUÍ\nEL GORDITO; "
+            "jobTile0/statusText=1.0 MB · en el corredor; jobTile0/removeButton.shown=true; "
+            "jobTile0/compareButton.shown=false; jobTile0/progressText.shown=false; "
+            "consoleTitle=TODO LISTO PARA LIARLA; profileKey_respectful/estimate=≈ 760 kB; "
+            "consolePhrase=Tres, dos, uno… cuando tú quieras.; chooseFilesCommand.enabled=true; "
+            "profileKey_respectful/estimate.face=Roboto Condensed Bold; " +
+            go + "true; actionButton.disabled=false; jobTile0.spoken=text " + uno +
+            "|text 1.0 MB · en el corredor|button Quitar " + uno + " de la cola");
+        EXPECT_EQ(buttonLook(), ignoringClicks) << "a button that ignores clicks looks the same";
+        picture("window-queuedOne");
+    });
     // The mascot sheet is a 2 x 2 grid: idle, compressing / success, error.
-    expect("moreButton.shown=false; jobTile0/statusText=perdiendo kilos digitales; "
-           "jobTile0/removeButton.shown=false; consoleTitle=TORTURA EN CURSO; "
-           "console/activeFileName=" +
-           uno +
-           "; consoleMascot.visible=true; "
-           "consoleMascot/mascotSheet.x=-64; consoleMascot/mascotSheet.y=0; "
-           "consoleMascot/mascotSheet.width=128; actionTitle=APRETANDO TU PDF; "
-           "actionSubtitle=ahora no toques nada, artista; "
-           "actionButton.disabled=true; compressCommand.enabled=false; " +
-           settings.arg("false"));
-    picture("window-running");
-    ASSERT_TRUE(model.activeJob()) << "the bar of a batch of one is its job's";
-    const std::tuple<double, QString, QString> phrases[] = {
-        {0.0, "Calentando la trituradora de megas…", "0%"},
-        {0.857, "Comprimiendo sin convertirlo en una patata…", "85%"},
-        {0.86, "Guardando el cadáver con dignidad…", "86%"},
-        {0.999, "Guardando el cadáver con dignidad…", "99%"},
-        {1.0, "Guardando el cadáver con dignidad…", "100%"}};
-    for (const auto& [progress, phrase, percentage] : phrases) {
-        model.queue()->update(0, [&](PDFJob& job) { job.progress = progress; });
-        expect("consolePhrase=" + phrase + "; consolePercentage=" + percentage +
-               "; jobTile0/progressText=" + percentage);
-    }
-
-    release();
-    const QString kept = QStringLiteral("resultNote=Las letras conservan la dignidad. Los "
-                                        "vectores, sus curvas. Los megas absurdos, la puerta.");
-    expect(kept +
-           "; resultCard.visible=true; resultSizes=De 1.0 MB a 400 kB; "
-           "totalSavings=60%; resultMascot/mascotSheet.x=0; resultMascot/mascotSheet.y=-82; "
-           "resultMascot/mascotSheet.status=Ready; consoleTitle=TODO LISTO PARA LIARLA; "
-           "consolePhrase=PDF domado. Puedes recoger los restos.; consolePercentage=100%; "
-           "consoleMascot.visible=false; jobTile0/statusText=1.0 MB → 400 kB · −60%; "
-           "jobTile0/compareButton.shown=true; jobTile0/revealButton.shown=true; " +
-           go + "true; " + settings.arg("true"));
-    picture("window-results");
-    const QRectF inView = item("scrollArea")->mapRectToScene(item("scrollArea")->boundingRect());
-    EXPECT_TRUE(
-        inView.contains(item("resultCard")->mapRectToScene(item("resultCard")->boundingRect())));
-    EXPECT_EQ(ViewProbe::tabWalk(window.get()),
-              "button Comparar antes y después|button VER|button METER MÁS CARNE|" + settingsWalk +
-                  "|button ZUUURBO THIS PDF|button COMPARAR|button LIMPIAR");
-
-    const QUrl largo = file("largo.pdf", {.targetReached = true, .output = folder / "corto.pdf"});
-    writeFixturePdf(folder / "largo.pdf", imageHeavyDocument(5));
-    writeFixturePdf(folder / "corto.pdf", imageHeavyDocument(3));
-    model.add({largo, file("roto.pdf", {.fails = true}), file("quita.pdf")});
-    click("jobTile3/removeButton");
-    expect("queueSubtitle=3 archivos esperando su destino.");
-    model.compressAll();
-    release();
+    step("a running batch shows its file and its phrases and locks the settings", [&] {
+        held = true;
+        QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+        expect("moreButton.shown=false; jobTile0/statusText=perdiendo kilos digitales; "
+               "jobTile0/removeButton.shown=false; consoleTitle=TORTURA EN CURSO; "
+               "console/activeFileName=" +
+               uno +
+               "; consoleMascot.visible=true; "
+               "consoleMascot/mascotSheet.x=-64; consoleMascot/mascotSheet.y=0; "
+               "consoleMascot/mascotSheet.width=128; actionTitle=APRETANDO TU PDF; "
+               "actionSubtitle=ahora no toques nada, artista; "
+               "actionButton.disabled=true; compressCommand.enabled=false; " +
+               settings.arg("false"));
+        picture("window-running");
+        ASSERT_TRUE(model.activeJob()) << "the bar of a batch of one is its job's";
+        const std::tuple<double, QString, QString> phrases[] = {
+            {0.0, "Calentando la trituradora de megas…", "0%"},
+            {0.857, "Comprimiendo sin convertirlo en una patata…", "85%"},
+            {0.86, "Guardando el cadáver con dignidad…", "86%"},
+            {0.999, "Guardando el cadáver con dignidad…", "99%"},
+            {1.0, "Guardando el cadáver con dignidad…", "100%"}};
+        for (const auto& [progress, phrase, percentage] : phrases) {
+            model.queue()->update(0, [&](PDFJob& job) { job.progress = progress; });
+            expect("consolePhrase=" + phrase + "; consolePercentage=" + percentage +
+                   "; jobTile0/progressText=" + percentage);
+        }
+        expect("jobTile0.spoken=text " + uno + "|text perdiendo kilos digitales|text 100%");
+    });
+    // The result card first appears as the batch ends, here while the window is away: it is in
+    // view once the window shows it.
+    step("the results show the savings in view, and are heard", [&] {
+        window->hide();
+        release();
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        expect("jobTile0.spoken=text " + uno + "|text 1.0 MB → 400 kB · −60%|button Comparar " +
+               uno + " antes y después|button Ver " + uno +
+               " en su carpeta; console.spoken=heading TODO LISTO PARA LIARLA|text 100%|text PDF "
+               "domado. Puedes recoger los restos.|bar TODO LISTO PARA LIARLA 100; "
+               "resultCard.spoken=text 60%|text MENOS MIERDA DIGITAL|text De 1.0 MB a 400 "
+               "kB|text " +
+               note + "|image Mascota de ZURBO celebrando|button COMPARAR|button LIMPIAR");
+        EXPECT_EQ(announced,
+                  QStringList({uno + ": perdiendo kilos digitales.",
+                               uno + ": 1.0 MB → 400 kB · −60%. 60% MENOS MIERDA DIGITAL. De 1.0 "
+                                     "MB a 400 kB."}));
+        expect(kept +
+               "; resultCard.visible=true; resultSizes=De 1.0 MB a 400 kB; "
+               "totalSavings=60%; resultMascot/mascotSheet.x=0; resultMascot/mascotSheet.y=-82; "
+               "resultMascot/mascotSheet.status=Ready; consoleTitle=TODO LISTO PARA LIARLA; "
+               "consolePhrase=PDF domado. Puedes recoger los restos.; consolePercentage=100%; "
+               "consoleMascot.visible=false; jobTile0/statusText=1.0 MB → 400 kB · −60%; "
+               "jobTile0/compareButton.shown=true; jobTile0/revealButton.shown=true; " +
+               go + "true; " + settings.arg("true"));
+        picture("window-results");
+        const QRectF inView =
+            item("scrollArea")->mapRectToScene(item("scrollArea")->boundingRect());
+        EXPECT_TRUE(inView.contains(
+            item("resultCard")->mapRectToScene(item("resultCard")->boundingRect())));
+        EXPECT_EQ(ViewProbe::tabWalk(window.get()),
+                  ("button Comparar " + uno + " antes y después|button Ver " + uno +
+                   " en su carpeta|button METER MÁS CARNE|")
+                          .toStdString() +
+                      settingsWalk + "|button ZUUURBO THIS PDF|button COMPARAR|button LIMPIAR");
+    });
     // The failure beats the completed jobs in the console's mascot, not in the card's.
-    expect(kept + "; jobTile2/statusText=Este PDF viene con las tripas raras.; "
-                  "jobTile2/removeButton.shown=false; jobTile2/compareButton.shown=false; "
-                  "consoleMascot.visible=true; consoleMascot/mascotSheet.x=-64; "
-                  "consoleMascot/mascotSheet.y=-64; resultMascot/mascotSheet.y=-82");
-    picture("window-failure");
-
-    // COMPARAR, pressed as a screen reader does, opens the first completed job; sizes follow
-    // the locale; unreadable files say so.
-    QLocale::setDefault(QLocale(QLocale::Spanish));
-    pressAccessibly("compareResults");
-    QLocale::setDefault(QLocale::c());
-    expect(pageLine + "1 de 1; beforePreview/previewFallback.visible=true; "
-                      "afterPreview/previewFallback.visible=true; "
-                      "beforePreview/previewLabel=ANTES · 1,0 MB; "
-                      "afterPreview/previewLabel=DESPUÉS · 400 kB; "
-                      "beforePreview/previewFallback=No se ha podido abrir esta página.");
-    // The sheet holds the keyboard, the wheel and the menu bar, keeps its least size in a
-    // smaller window, and Escape closes it.
-    EXPECT_EQ(ViewProbe::tabWalk(window.get(), false), "button CERRAR");
-    item("scrollArea")->setProperty("contentY", 40);
-    QWheelEvent wheel({590, 400}, window->mapToGlobal(QPointF(590, 400)), {}, {0, 480},
-                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(window.get(), &wheel);
-    QTest::mouseClick(window.get(), Qt::LeftButton, {}, {30, 15});
-    window->resize(1000, 760);
-    QTest::qWait(200);
-    EXPECT_EQ(item("scrollArea")->property("contentY").toReal(), 40);
-    const QRectF sheet =
-        item("comparisonView")->mapRectToScene(item("comparisonView")->boundingRect());
-    EXPECT_GE(std::min(sheet.width() - 900, sheet.height() - 650), 0) << sheet.width();
-    expect("fileMenu.visible=false");
-    window->resize(1180, 820);
-    QTest::keyClick(window.get(), Qt::Key_Escape);
-    expect("comparisonSheet.visible=false");
-
-    click("jobTile1/revealButton");
-    EXPECT_EQ(files.revealed, QStringList{dir + "corto.pdf"});
-    click("jobTile1/compareButton");
-    // A US Letter page, 612 x 792, fitted into 900 x 1100 by its height.
-    expect(pageLine +
-           "1 de 3; comparisonSheet.visible=true; beforePreview/thumbnail.status=Ready; "
-           "afterPreview/thumbnail.status=Ready; beforePreview/thumbnail.implicitWidth=850; "
-           "beforePreview/thumbnail.implicitHeight=1100; previousPage.shown=false; "
-           "beforePreview/previewFallback.visible=false");
-    picture("comparison");
-    EXPECT_EQ(ViewProbe::tabWalk(window.get(), false), "button Página siguiente|button CERRAR");
-    click("nextPage");
-    click("nextPage");
-    expect(pageLine + "3 de 3; nextPage.shown=false; previousPage.shown=true");
-    click("closeComparison");
-
+    step("a failure among more jobs leaves its file removable, and is heard", [&] {
+        const QUrl largo =
+            file("largo.pdf", {.targetReached = true, .output = folder / "corto.pdf"});
+        writeFixturePdf(folder / "largo.pdf", imageHeavyDocument(5));
+        writeFixturePdf(folder / "corto.pdf", imageHeavyDocument(3));
+        model.add({largo, file("roto.pdf", {.fails = true}), file("quita.pdf")});
+        click("jobTile3/removeButton");
+        expect("queueSubtitle=3 archivos esperando su destino.");
+        model.compressAll();
+        release();
+        expect(kept +
+               "; jobTile2.spoken=text roto.pdf|text Este PDF viene con las tripas "
+               "raras.|button Quitar roto.pdf de la cola; jobTile2/compareButton.shown=false; "
+               "consoleMascot.visible=true; consoleMascot/mascotSheet.x=-64; "
+               "consoleMascot/mascotSheet.y=-64; resultMascot/mascotSheet.y=-82");
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return announced.last().startsWith("roto.pdf: Este PDF viene con las tripas");
+        }));
+        picture("window-failure");
+    });
+    // Sizes follow the locale; unreadable files say so. The sheet holds the keyboard, the
+    // wheel and the menu bar, keeps its least size in a smaller window, and Escape closes it.
+    step("COMPARAR, pressed as a screen reader does, opens the first completed job", [&] {
+        QLocale::setDefault(QLocale(QLocale::Spanish));
+        pressAccessibly("compareResults");
+        QLocale::setDefault(QLocale::c());
+        expect(pageLine + "1 de 1; beforePreview/previewFallback.visible=true; "
+                          "afterPreview/previewFallback.visible=true; "
+                          "beforePreview/previewLabel=ANTES · 1,0 MB; "
+                          "afterPreview/previewLabel=DESPUÉS · 400 kB; "
+                          "beforePreview/previewFallback=No se ha podido abrir esta página.");
+        EXPECT_EQ(ViewProbe::tabWalk(window.get(), false), "button CERRAR");
+        item("scrollArea")->setProperty("contentY", 40);
+        QWheelEvent wheel({590, 400}, window->mapToGlobal(QPointF(590, 400)), {}, {0, 480},
+                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(window.get(), &wheel);
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, {30, 15});
+        window->resize(1000, 760);
+        QTest::qWait(200);
+        EXPECT_EQ(item("scrollArea")->property("contentY").toReal(), 40);
+        const QRectF sheet =
+            item("comparisonView")->mapRectToScene(item("comparisonView")->boundingRect());
+        EXPECT_GE(std::min(sheet.width() - 900, sheet.height() - 650), 0) << sheet.width();
+        expect("fileMenu.visible=false");
+        window->resize(1180, 820);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        expect("comparisonSheet.visible=false");
+    });
+    step("a job's result is revealed and compared page by page", [&] {
+        click("jobTile1/revealButton");
+        EXPECT_EQ(files.revealed, QStringList{dir + "corto.pdf"});
+        click("jobTile1/compareButton");
+        // A US Letter page, 612 x 792, fitted into 900 x 1100 by its height.
+        expect(pageLine +
+               "1 de 3; comparisonSheet.visible=true; beforePreview/thumbnail.status=Ready; "
+               "afterPreview/thumbnail.status=Ready; beforePreview/thumbnail.implicitWidth=850; "
+               "beforePreview/thumbnail.implicitHeight=1100; previousPage.shown=false; "
+               "previousPage.spoken=button Página anterior disabled; "
+               "beforePreview/previewFallback.visible=false");
+        picture("comparison");
+        EXPECT_EQ(ViewProbe::tabWalk(window.get(), false), "button Página siguiente|button CERRAR");
+        click("nextPage");
+        click("nextPage");
+        expect(pageLine + "3 de 3; nextPage.shown=false; previousPage.shown=true");
+        click("closeComparison");
+    });
     // The failure beats a running batch too; only an explicit miss is admitted; empty saves 0.
-    // The batch runs with the target on screen, even while its field has the focus.
-    model.add({file("vacio.pdf", {.targetReached = false}, 0)});
-    model.setTargetEnabled(true);
-    auto* target = qobject_cast<QQuickItem*>(find("targetField"));
-    target->forceActiveFocus();
-    target->setProperty("text", "0.5");
-    held = true;
-    click("actionButton");
-    expect("consoleTitle=TORTURA EN CURSO; consoleMascot/mascotSheet.y=-64");
-    release();
-    EXPECT_EQ(lastTarget, 524'288);
-    // Text that is not a number leaves the last target, shown again.
-    target->forceActiveFocus();
-    target->setProperty("text", "");
-    QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
-    release();
-    EXPECT_EQ(lastTarget, 524'288);
-    expect("targetField=0.5");
-    expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
-           "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
-           "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
+    // Under a comma locale a point is the decimal separator where it cannot group thousands.
+    step("the batch runs with the target on screen, even while its field has the focus", [&] {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+        model.add({file("vacio.pdf", {.targetReached = false}, 0)});
+        model.setTargetEnabled(true);
+        QQuickItem* target = item("targetField");
+        target->forceActiveFocus();
+        target->setProperty("text", "0.5");
+        held = true;
+        click("actionButton");
+        expect("consoleTitle=TORTURA EN CURSO; consoleMascot/mascotSheet.y=-64");
+        release();
+        EXPECT_EQ(lastTarget, 524'288);
+        expect("targetField=0,5; targetRefusal.visible=false");
+        // A text that is not a positive number leaves the last target, shown again, says why,
+        // and starts nothing.
+        lastTarget = -1;
+        target->forceActiveFocus();
+        target->setProperty("text", "-3");
+        QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+        expect("targetField=0,5; targetRefusal=Tiene que pesar algo más que cero, criatura.");
+        EXPECT_EQ(lastTarget, -1);
+        picture("window-refused");
+        QLocale::setDefault(QLocale::c());
+        expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
+               "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
+               "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
+        click("clearResults");
+        expect("resultCard.visible=false; queueTitle=PDFS CON\nSOBREPESO");
+    });
+    step("with nothing completed, failed files are cleared from the queue's card", [&] {
+        model.setTargetEnabled(false);
+        model.add({file("roto.pdf", {.fails = true})});
+        model.compressAll();
+        release();
+        expect("resultCard.visible=false; clearFailed.shown=true");
+        picture("window-allFailed");
+        click("clearFailed");
+        expect("queueTitle=PDFS CON\nSOBREPESO; clearFailed.visible=false");
+    });
+    step("Salir closes the window", [&] {
+        QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+        EXPECT_FALSE(window->isVisible());
+    });
+}
 
-    click("clearResults");
-    expect("resultCard.visible=false; queueTitle=PDFS CON\nSOBREPESO");
-
-    // The canvas shrinks with the window, never grows, and stays centred on whole pixels.
-    auto* canvas = qobject_cast<QQuickItem*>(find("canvas"));
+// The canvas shrinks with the window, never grows, and stays centred on whole pixels.
+TEST_F(Window, ScalesTheCanvasDownToTheWindowOnWholePixels)
+{
+    QQuickItem* canvas = item("canvas");
     const int menuBar = window->height() - canvas->parentItem()->height();
     const std::pair<QSize, double> rows[] = {
         {{590, 930}, 0.5}, {{1180, 465}, 0.5}, {{1180, 930}, 1.0}, {{1600, 1100}, 1.0}};
@@ -442,6 +515,7 @@ TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
     };
     set("HOME", ""), set("XDG_DATA_HOME", "/data"), set("XDG_CONFIG_HOME", "/config");
     set("XDG_RUNTIME_DIR", ""), set("DBUS_SESSION_BUS_ADDRESS", {}), set("DISPLAY", {});
+    std::filesystem::create_directories(home / "data/nautilus"); // GNOME Files is installed
     const QString list = QString::fromStdString((home / "list").string());
     const std::pair<QStringList, bool> rows[] = {{{"zurbo"}, true},
                                                  {{"zurbo", "--finder-quick-action", list}, false},

@@ -10,6 +10,7 @@ Item {
     width: size
     height: size
     Accessible.role: Accessible.Graphic
+    Accessible.ignored: !visible
     Accessible.name: "Mascota de ZURBO aplastando un PDF"
 
     Image {

@@ -18,6 +18,7 @@ Item {
     height: size
     clip: true
     Accessible.role: Accessible.Graphic
+    Accessible.ignored: !visible
     Accessible.name: ["Mascota de ZURBO esperando",
                       "Mascota de ZURBO comprimiendo",
                       "Mascota de ZURBO celebrando",

@@ -29,6 +29,7 @@ Rectangle {
 
         DisplayText {
             objectName: "actionTitle"
+            Accessible.ignored: true
             text: root.displayedTitle
             size: 24
             color: root.orange

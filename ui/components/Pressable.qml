@@ -3,8 +3,9 @@ import Zurbo
 
 // What makes a drawn shape a button, laid over it: a click, Space or Return presses it, Tab
 // reaches it in reading order, a ring shows the keyboard's focus, and assistive technology
-// reads `text` (or `Accessible.name` for a symbol) and can press it.
-Item {
+// reads `text` (or `Accessible.name` for a symbol), hears whether it is disabled and can press
+// it while it is not. Hidden, it is not there for assistive technology either.
+AccessibleItem {
     id: root
 
     property string text
@@ -18,6 +19,7 @@ Item {
     Accessible.role: Accessible.Button
     Accessible.name: root.text
     Accessible.focusable: true
+    Accessible.ignored: !visible
     Accessible.onPressAction: root.clicked()
     Accessible.onToggleAction: root.clicked()
     Keys.onPressed: event => {

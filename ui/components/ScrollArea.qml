@@ -8,6 +8,8 @@ Flickable {
     id: root
 
     property color indicatorColor: Theme.withAlpha(Theme.cream, 0.4)
+    // What assistive technology calls the scroll bar.
+    property string barName
     readonly property Item focusedItem: Window.activeFocusItem
 
     // Scrolls just enough to show `item`, one of the area's own items; its top when it is
@@ -33,6 +35,8 @@ Flickable {
         id: indicator
 
         policy: ScrollBar.AlwaysOn
+        Accessible.name: root.barName
+        Accessible.ignored: !visible
         contentItem: Rectangle {
             implicitWidth: 5
             radius: 2.5

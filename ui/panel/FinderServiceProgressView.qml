@@ -41,6 +41,21 @@ Rectangle {
                              : root.model.completedCount + "/" + sources + " PDFS DOMADOS"
     }
 
+    // The end of the run, for assistive technology, whatever has its focus.
+    function announceEnd() {
+        announcer.say([root.model.statusTitle.replace("\n", " "), root.model.statusPhrase,
+                       root.complete ? root.savingsLine() : ""])
+    }
+
+    onFailedChanged: {
+        if (failed)
+            announceEnd()
+    }
+    onCompleteChanged: {
+        if (complete)
+            announceEnd()
+    }
+
     implicitWidth: 570
     implicitHeight: 350
     color: root.ink
@@ -101,6 +116,7 @@ Rectangle {
 
             DisplayText {
                 id: brand
+                heading: true
                 anchors.verticalCenter: parent.verticalCenter
                 text: "ZURBO"
                 size: 34
@@ -115,7 +131,7 @@ Rectangle {
                 radius: height / 2
                 color: Qt.rgba(1, 1, 1, 0.09)
 
-                Text {
+                StaticText {
                     id: badgeText
                     anchors.centerIn: parent
                     text: "ACCIÓN RÁPIDA · ARCHIVOS"
@@ -141,6 +157,7 @@ Rectangle {
                     DisplayText {
                         id: title
                         objectName: "statusTitle"
+                        heading: true
                         text: root.model.statusTitle
                         size: 31
                         color: "white"
@@ -154,7 +171,7 @@ Rectangle {
                         color: root.acid
                     }
                 }
-                Text {
+                StaticText {
                     objectName: "statusPhrase"
                     width: parent.width
                     wrapMode: Text.Wrap
@@ -162,7 +179,7 @@ Rectangle {
                     font: Theme.condensed(15)
                     color: Qt.rgba(1, 1, 1, 0.72)
                 }
-                Text {
+                StaticText {
                     objectName: "activeFile"
                     width: parent.width
                     visible: root.working
@@ -171,24 +188,14 @@ Rectangle {
                     font: Theme.condensed(11)
                     color: Qt.rgba(1, 1, 1, 0.4)
                 }
-                Rectangle {
-                    id: track
+                ProgressTrack {
                     width: parent.width
                     height: 12
-                    radius: 6
                     color: Qt.rgba(1, 1, 1, 0.15)
-
-                    Rectangle {
-                        objectName: "progressBar"
-                        width: track.width * Math.min(Math.max(root.model.progress, 0), 1)
-                        height: parent.height
-                        radius: parent.radius
-                        color: root.acid
-
-                        Behavior on width {
-                            NumberAnimation { duration: 250; easing.type: Easing.OutCubic }
-                        }
-                    }
+                    fillColor: root.acid
+                    duration: 250
+                    progress: root.model.progress
+                    name: title.Accessible.name
                 }
             }
 
@@ -227,7 +234,7 @@ Rectangle {
                               : failureNote.baselineOffset
                 spacing: 2
 
-                Text {
+                StaticText {
                     id: workingNote
                     objectName: "workingNote"
                     visible: root.working
@@ -243,7 +250,7 @@ Rectangle {
                     size: 16
                     color: "white"
                 }
-                Text {
+                StaticText {
                     objectName: "readyNote"
                     visible: root.complete
                     text: root.model.outputURLs.length === 1 ? "PDF LISTO PARA SALIR"
@@ -251,7 +258,7 @@ Rectangle {
                     font: Theme.condensed(10)
                     color: Qt.rgba(1, 1, 1, 0.45)
                 }
-                Text {
+                StaticText {
                     id: failureNote
                     objectName: "failureNote"
                     visible: root.failed
@@ -290,5 +297,10 @@ Rectangle {
                 onClicked: root.closeRequested()
             }
         }
+    }
+
+    Announcer {
+        id: announcer
+        objectName: "announcer"
     }
 }

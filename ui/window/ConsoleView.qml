@@ -57,6 +57,7 @@ Rectangle {
             DisplayText {
                 id: status
                 objectName: "consoleTitle"
+                heading: true
                 anchors.left: dot.right
                 anchors.leftMargin: 8
                 anchors.right: percentage.left
@@ -83,7 +84,7 @@ Rectangle {
             width: parent.width
             height: Math.max(phrase.height, mascot.height)
 
-            Text {
+            StaticText {
                 id: phrase
                 objectName: "consolePhrase"
                 width: parent.width - mascot.width - 10
@@ -106,27 +107,18 @@ Rectangle {
             }
         }
 
-        Rectangle {
+        ProgressTrack {
             width: parent.width
             height: 11
-            radius: 5.5
             color: Theme.withAlpha(Theme.cream, 0.58)
-
-            Rectangle {
-                objectName: "progressFill"
-                height: parent.height
-                radius: parent.radius
-                width: parent.width * Math.max(0, root.compressor.overallProgress)
-                color: Theme.ink
-
-                Behavior on width {
-                    NumberAnimation { duration: 350; easing.type: Easing.OutCubic }
-                }
-            }
+            fillColor: Theme.ink
+            duration: 350
+            progress: root.compressor.overallProgress
+            name: root.statusTitle
         }
 
         // Its line stays when no job is active, empty.
-        Text {
+        StaticText {
             objectName: "activeFileName"
             width: parent.width
             text: root.hasActiveJob ? root.activeJob.fileName : ""

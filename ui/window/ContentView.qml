@@ -13,12 +13,19 @@ Rectangle {
     property var comparisonJob: null
 
     readonly property real canvasScale: Math.min(1, width / 1180, height / 930)
+    // Set when a batch ends, until the frame that lays out its results scrolls them into view.
+    property bool resultsToReveal: false
 
     color: Theme.ink
     onComparisonJobChanged: comparisonJob !== null ? sheet.open() : sheet.close()
 
     function closeComparison() {
         root.comparisonJob = null
+    }
+
+    function clearQueue() {
+        root.closeComparison()
+        root.model.clearAll()
     }
 
     // Starts the batch with the settings on screen.
@@ -58,10 +65,13 @@ Rectangle {
                 anchors.horizontalCenter: parent.horizontalCenter
                 y: 22
                 text: "ZURBO"
+                heading: true
                 size: 92
                 color: Theme.mint
             }
             Row {
+                Accessible.role: Accessible.StaticText
+                Accessible.name: "Ctrl O ABRIR"
                 anchors.right: parent.right
                 anchors.rightMargin: 26
                 anchors.verticalCenter: wordmark.verticalCenter
@@ -88,6 +98,7 @@ Rectangle {
             anchors.bottom: parent.bottom
             width: parent.width
             contentHeight: content.implicitHeight
+            barName: "Desplazar la ventana"
 
             Column {
                 id: content
@@ -108,6 +119,8 @@ Rectangle {
                         compressor: root.model
                         onCompareRequested: job => root.comparisonJob = job
                         onRevealRequested: path => root.fileBrowser.reveal([path])
+                        onAnnounced: message => announcer.say(message)
+                        onClearRequested: root.clearQueue()
                     }
                     ControlCard {
                         id: controlCard
@@ -115,6 +128,7 @@ Rectangle {
                         width: (parent.width - parent.spacing) / 2
                         height: parent.height
                         compressor: root.model
+                        onAnnounced: message => announcer.say(message)
                     }
                 }
 
@@ -124,11 +138,9 @@ Rectangle {
                     width: parent.width
                     visible: root.model.completedJobs.length > 0
                     compressor: root.model
+                    lineWidth: 1 / root.canvasScale
                     onCompareRequested: job => root.comparisonJob = job
-                    onClearRequested: {
-                        root.closeComparison()
-                        root.model.clearAll()
-                    }
+                    onClearRequested: root.clearQueue()
                 }
 
                 Row {
@@ -141,7 +153,7 @@ Rectangle {
                         size: 10
                         color: Theme.withAlpha(Theme.cream, 0.44)
                     }
-                    Text {
+                    StaticText {
                         objectName: "privacyText"
                         text: "TODO QUEDA EN TU ORDENADOR · CERO NUBES · CERO SERVIDORES TURBIOS · CERO MOVIDAS"
                         font: Theme.monospaced(9, Font.Bold)
@@ -153,10 +165,13 @@ Rectangle {
     }
 
     // The comparison sheet, modal over the whole window, at its full size while the window
-    // allows it.
-    Popup {
+    // allows it. A dialog, so that assistive technology hears its title; the view shows it.
+    Dialog {
         id: sheet
         objectName: "comparisonSheet"
+        title: "BUSCA EL DESTROZO"
+        header: null
+        footer: null
         parent: T.Overlay.overlay
         anchors.centerIn: parent
         width: Math.min(parent.width, Math.max(900, 1080 * root.canvasScale))
@@ -180,13 +195,40 @@ Rectangle {
         }
     }
 
-    // The savings of a finished batch are shown, wherever the user had scrolled.
+    Announcer {
+        id: announcer
+        objectName: "announcer"
+    }
+
+    // What the model says goes to assistive technology, which no view shows.
     Connections {
         target: root.model
 
+        function onGlobalMessageChanged() {
+            announcer.say(root.model.globalMessage)
+        }
         function onIsWorkingChanged() {
-            if (!root.model.isWorking && resultCard.visible)
-                Qt.callLater(() => scrollArea.reveal(resultCard))
+            if (root.model.isWorking)
+                return
+            root.resultsToReveal = true
+            root.Window.window.update()
+            if (resultCard.visible)
+                announcer.say(resultCard.summary)
+        }
+    }
+
+    // The savings of a finished batch are shown, wherever the user had scrolled, once the frame
+    // that shows them has laid them out: a card that first appears as the batch ends has no
+    // place or size before that.
+    Connections {
+        target: root.Window.window
+
+        function onAfterAnimating() {
+            if (!root.resultsToReveal)
+                return
+            root.resultsToReveal = false
+            if (resultCard.visible)
+                scrollArea.reveal(resultCard)
         }
     }
 }

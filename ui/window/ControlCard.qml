@@ -13,30 +13,29 @@ Rectangle {
     radius: 34
     color: Theme.butter
 
-    // One fraction digit at most, in the user's locale: "10", "2,5".
-    function megabytesText(value) {
-        return Number(value).toLocaleString(Qt.locale(), "f", Number.isInteger(value) ? 0 : 1)
-    }
+    // Why the text last typed as the target was refused; empty when it was taken.
+    property string targetRefusal
 
-    // The target field's text becomes the model's target; text that is not a
-    // number leaves the target as it was and the field shows it again.
+    // News for assistive technology: a refused target.
+    signal announced(string message)
+
+    // The target field's text becomes the model's target. A refused text leaves the target as
+    // it was, shown again, and says why. False when the text was refused.
     function commitTarget() {
-        let value = NaN
-        try {
-            value = Number.fromLocaleString(Qt.locale(), targetField.text)
-        } catch (notANumber) {
-            // Some texts throw instead of giving NaN; either way the last value stands.
-        }
-        if (!isNaN(value))
-            compressor.targetMegabytes = value
-        targetField.text = megabytesText(compressor.targetMegabytes)
+        if (!compressor.targetEnabled)
+            return true
+        targetRefusal = compressor.setTargetText(targetField.text)
+        targetField.text = compressor.targetText
+        root.announced(targetRefusal)
+        return targetRefusal === ""
     }
 
-    // What the button and the menu command do: the batch runs with the value on screen,
-    // even when the field still has the focus.
+    // What the button and the menu command do: the batch runs with the value on screen, even
+    // when the field still has the focus; a refused value starts nothing, so that the user sees
+    // why first.
     function compressAll() {
-        commitTarget()
-        compressor.compressAll()
+        if (commitTarget())
+            compressor.compressAll()
     }
 
     // The settings on top, the console and the button at the bottom, laid out once for every
@@ -55,11 +54,12 @@ Rectangle {
             DisplayText {
                 width: parent.width
                 wrapMode: Text.Wrap
+                heading: true
                 text: "¿CUÁNTO LO\nADELGAZAMOS?"
                 size: 44
                 color: Theme.ink
             }
-            Text {
+            StaticText {
                 width: parent.width
                 wrapMode: Text.Wrap
                 text: "Textos y vectores se quedan intactos, que los creadores también son diseñadores..."
@@ -93,64 +93,86 @@ Rectangle {
                 objectName: "targetBox"
                 visible: root.compressor.targetEnabled
                 width: parent.width
-                height: targetRow.implicitHeight + 26
+                height: targetContent.implicitHeight + 26
                 radius: 20
                 color: Theme.ink
 
-                Row {
-                    id: targetRow
+                Column {
+                    id: targetContent
                     anchors.fill: parent
                     anchors.margins: 13
-                    spacing: 12
+                    spacing: 8
 
-                    Column {
-                        anchors.verticalCenter: parent.verticalCenter
-                        width: parent.width - 65 - megabytes.width - 2 * parent.spacing
-                        spacing: 3
+                    Row {
+                        width: parent.width
+                        spacing: 12
 
-                        Text {
-                            text: "QUE PESE MENOS DE"
-                            font: Theme.monospaced(9, Font.Black)
-                            color: Theme.withAlpha(Theme.cream, 0.5)
+                        Column {
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: parent.width - targetField.width - megabytes.width
+                                   - 2 * parent.spacing
+                            spacing: 3
+
+                            Text {
+                                text: "QUE PESE MENOS DE"
+                                font: Theme.monospaced(9, Font.Black)
+                                color: Theme.withAlpha(Theme.cream, 0.5)
+                            }
+                            Text {
+                                id: targetGuide
+                                width: parent.width
+                                wrapMode: Text.Wrap
+                                text: "Buscaremos la mejor calidad que entre. Sin hachazos gratuitos."
+                                font: Theme.system(9, Font.Medium)
+                                color: Theme.withAlpha(Theme.cream, 0.62)
+                            }
+                        }
+                        // Nothing typed is dropped or changed on the way: the whole text is
+                        // read when it is committed, and refused with a reason if need be.
+                        TextField {
+                            id: targetField
+                            objectName: "targetField"
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: Math.ceil(widestTarget.advanceWidth) + leftPadding + rightPadding
+                            horizontalAlignment: TextInput.AlignRight
+                            maximumLength: 16
+                            placeholderText: "10"
+                            placeholderTextColor: Theme.withAlpha(Theme.cream, 0.3)
+                            text: root.compressor.targetText
+                            font: Theme.monospaced(22, Font.Black)
+                            color: Theme.cream
+                            background: FocusRing {
+                                visible: targetField.activeFocus
+                                cornerRadius: 6
+                            }
+                            Accessible.role: Accessible.EditableText
+                            Accessible.name: "QUE PESE MENOS DE"
+                            Accessible.description: megabytes.text + ". " + targetGuide.text
+                            Accessible.ignored: !visible
+                            onEditingFinished: root.commitTarget()
+
+                            TextMetrics {
+                                id: widestTarget
+                                font: targetField.font
+                                text: "999999,9"
+                            }
                         }
                         Text {
-                            width: parent.width
-                            wrapMode: Text.Wrap
-                            text: "Buscaremos la mejor calidad que entre. Sin hachazos gratuitos."
-                            font: Theme.system(9, Font.Medium)
-                            color: Theme.withAlpha(Theme.cream, 0.62)
+                            id: megabytes
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: "MB"
+                            font: Theme.monospaced(11, Font.Black)
+                            color: Theme.cream
                         }
                     }
-                    TextField {
-                        id: targetField
-                        objectName: "targetField"
-                        anchors.verticalCenter: parent.verticalCenter
-                        width: 65
-                        horizontalAlignment: TextInput.AlignRight
-                        placeholderText: "10"
-                        placeholderTextColor: Theme.withAlpha(Theme.cream, 0.3)
-                        text: root.megabytesText(root.compressor.targetMegabytes)
-                        font: Theme.monospaced(22, Font.Black)
-                        color: Theme.cream
-                        background: FocusRing {
-                            visible: targetField.activeFocus
-                            cornerRadius: 6
-                        }
-                        Accessible.role: Accessible.EditableText
-                        Accessible.name: "QUE PESE MENOS DE"
-                        validator: DoubleValidator {
-                            bottom: 0
-                            decimals: 1
-                            notation: DoubleValidator.StandardNotation
-                        }
-                        onEditingFinished: root.commitTarget()
-                    }
-                    Text {
-                        id: megabytes
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: "MB"
-                        font: Theme.monospaced(11, Font.Black)
-                        color: Theme.cream
+                    StaticText {
+                        objectName: "targetRefusal"
+                        width: parent.width
+                        visible: root.targetRefusal !== ""
+                        wrapMode: Text.Wrap
+                        text: root.targetRefusal
+                        font: Theme.system(9, Font.Bold)
+                        color: Theme.mint
                     }
                 }
             }
@@ -181,7 +203,7 @@ Rectangle {
             Item {
                 objectName: "metadataRow"
                 width: parent.width
-                height: Math.max(metadataLabels.implicitHeight, metadataSwitch.implicitHeight)
+                height: Math.max(metadataLabels.implicitHeight, metadataSwitch.height)
                 enabled: !root.compressor.isWorking
 
                 Column {
@@ -193,46 +215,46 @@ Rectangle {
                         text: "BORRAR METADATOS Y RASTROS"
                         size: 15
                         color: Theme.ink
+                        Accessible.ignored: true
                     }
                     Text {
+                        id: metadataNote
                         text: "Autor, programa de origen y demás cotilleos invisibles."
                         font: Theme.condensed(9)
                         color: Theme.withAlpha(Theme.ink, 0.52)
                     }
                 }
-                Switch {
+                // A switch drawn as a pill, so that assistive technology hears it as the other
+                // controls: its name, whether it is on, and whether it is disabled.
+                Rectangle {
                     id: metadataSwitch
                     objectName: "metadataSwitch"
                     anchors.right: parent.right
                     anchors.verticalCenter: parent.verticalCenter
-                    checked: root.compressor.cleanMetadata
-                    onToggled: root.compressor.cleanMetadata = checked
-                    Keys.onReturnPressed: root.compressor.cleanMetadata = !checked
-                    Keys.onEnterPressed: root.compressor.cleanMetadata = !checked
-                    padding: 0
-                    Accessible.role: Accessible.CheckBox
-                    Accessible.name: "BORRAR METADATOS Y RASTROS"
-                    background: FocusRing {
-                        visible: metadataSwitch.visualFocus
-                        cornerRadius: 12
-                    }
-                    indicator: Rectangle {
-                        implicitWidth: 44
-                        implicitHeight: 24
-                        radius: 12
-                        color: metadataSwitch.checked ? Theme.orange : Theme.pillGray
-                        border.color: Theme.withAlpha(Theme.ink, 0.2)
-                        opacity: metadataSwitch.enabled ? 1 : 0.5
+                    width: 44
+                    height: 24
+                    radius: 12
+                    color: root.compressor.cleanMetadata ? Theme.orange : Theme.pillGray
+                    border.color: Theme.withAlpha(Theme.ink, 0.2)
+                    opacity: enabled ? 1 : 0.5
 
-                        Rectangle {
-                            x: metadataSwitch.checked ? parent.width - width - 2 : 2
-                            anchors.verticalCenter: parent.verticalCenter
-                            width: 20
-                            height: 20
-                            radius: 10
-                            color: Theme.cream
-                            border.color: Theme.withAlpha(Theme.ink, 0.3)
-                        }
+                    Rectangle {
+                        x: root.compressor.cleanMetadata ? parent.width - width - 2 : 2
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: 20
+                        height: 20
+                        radius: 10
+                        color: Theme.cream
+                        border.color: Theme.withAlpha(Theme.ink, 0.3)
+                    }
+                    Pressable {
+                        text: "BORRAR METADATOS Y RASTROS"
+                        Accessible.description: metadataNote.text
+                        Accessible.role: Accessible.CheckBox
+                        Accessible.checkable: true
+                        Accessible.checked: root.compressor.cleanMetadata
+                        cornerRadius: 12
+                        onClicked: root.compressor.cleanMetadata = !root.compressor.cleanMetadata
                     }
                 }
             }
@@ -244,6 +266,7 @@ Rectangle {
                 enabled: !root.compressor.isWorking
 
                 DisplayText {
+                    heading: true
                     text: "¿CÓMO SALE?"
                     size: 14
                     color: Theme.ink
@@ -267,7 +290,7 @@ Rectangle {
                         onActivated: root.compressor.exportMode = "chooseName"
                     }
                 }
-                Text {
+                StaticText {
                     objectName: "exportNote"
                     text: root.compressor.exportMode === "chooseName"
                           ? "Te preguntaremos el nombre antes de empezar."

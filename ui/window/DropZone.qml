@@ -74,9 +74,11 @@ Item {
             horizontalAlignment: Text.AlignHCenter
             text: root.targeted ? "SUELTA ESA BESTIA" : "ARRASTRA AQUÍ\nEL GORDITO"
             size: 22
+            Accessible.ignored: true
             color: root.ink
         }
         Text {
+            id: hint
             anchors.horizontalCenter: parent.horizontalCenter
             horizontalAlignment: Text.AlignHCenter
             text: "O haz click y lo buscamos en tus carpetas\nescapatoria no tiene el pobre..."
@@ -88,6 +90,7 @@ Item {
 
     Pressable {
         text: title.text.replace("\n", " ")
+        Accessible.description: hint.text.replace("\n", " ")
         cornerRadius: 28
         onClicked: root.activated()
     }

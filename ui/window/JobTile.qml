@@ -10,8 +10,20 @@ Rectangle {
     property color ink: Theme.ink
     property color cream: Theme.cream
     property color orange: Theme.orange
+    // A batch is running: nothing leaves the queue until it ends.
+    property bool busy
 
-    readonly property string statusText: {
+    readonly property string statusText: describe()
+    readonly property string jobState: job.state
+
+    signal reveal()
+    signal compare()
+    signal remove()
+    // The job started, failed or completed, in the words the tile shows.
+    signal announced(string message)
+
+    // The status line from the job as it is now.
+    function describe() {
         switch (job.state) {
         case "waiting":
             return ByteText.format(job.originalBytes) + " · en el corredor"
@@ -26,9 +38,10 @@ Rectangle {
         }
     }
 
-    signal reveal()
-    signal compare()
-    signal remove()
+    onJobStateChanged: {
+        if (jobState !== "waiting")
+            root.announced(root.job.fileName + ": " + root.describe())
+    }
 
     implicitHeight: Math.max(badge.height, texts.implicitHeight) + 20
     radius: 18
@@ -44,6 +57,7 @@ Rectangle {
         radius: 8
         color: root.ink
 
+        // The badge is decoration: assistive technology reads the name beside it.
         Text {
             anchors.centerIn: parent
             text: "PDF"
@@ -61,7 +75,7 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         spacing: 3
 
-        Text {
+        StaticText {
             objectName: "fileName"
             width: parent.width
             text: root.job.fileName
@@ -70,7 +84,7 @@ Rectangle {
             elide: Text.ElideMiddle
             maximumLineCount: 1
         }
-        Text {
+        StaticText {
             objectName: "statusText"
             width: parent.width
             text: root.statusText
@@ -81,7 +95,7 @@ Rectangle {
         }
     }
 
-    // Shows the one control of the job's state; a failed job gets none.
+    // Shows the one control of the job's state: a waiting or failed job can leave the queue.
     Row {
         id: trailing
         anchors.right: parent.right
@@ -90,19 +104,19 @@ Rectangle {
 
         Glyph {
             objectName: "removeButton"
-            visible: root.job.state === "waiting"
+            visible: root.job.state === "waiting" || (root.job.state === "failed" && !root.busy)
             name: "xmark"
             size: 14
             color: Theme.withAlpha(root.ink, 0.4)
 
             Pressable {
-                Accessible.name: "Quitar de la cola"
+                Accessible.name: "Quitar " + root.job.fileName + " de la cola"
                 cornerRadius: 4
                 onClicked: root.remove()
             }
         }
 
-        Text {
+        StaticText {
             objectName: "progressText"
             visible: root.job.state === "compressing"
             text: Math.max(0, Math.trunc(root.job.progress * 100)) + "%"
@@ -130,7 +144,7 @@ Rectangle {
                     color: root.cream
 
                     Pressable {
-                        Accessible.name: "Comparar antes y después"
+                        Accessible.name: "Comparar " + root.job.fileName + " antes y después"
                         cornerRadius: 3
                         onClicked: root.compare()
                     }
@@ -143,6 +157,7 @@ Rectangle {
 
                     Pressable {
                         text: parent.text
+                        Accessible.name: "Ver " + root.job.fileName + " en su carpeta"
                         cornerRadius: 3
                         onClicked: root.reveal()
                     }

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Controls.impl
 import Zurbo
 
 // The one window of the ordinary launch, with its menu commands.
@@ -28,14 +29,39 @@ ApplicationWindow {
     palette.highlightedText: Theme.ink
 
     menuBar: MenuBar {
+        id: menuBar
+
         // The bar belongs to the canvas.
         palette.button: Theme.ink
         palette.buttonText: Theme.withAlpha(Theme.cream, 0.7)
 
-        Menu {
+        // Each title opens its menu, from its mnemonic too (Alt+A, Alt+P). Assistive technology
+        // hears a title as an item that opens a menu, without the mnemonic's mark: the
+        // controls' own item calls itself a whole menu bar, and cannot be told otherwise.
+        delegate: MenuBarItem {
+            id: menuTitle
+
+            Accessible.ignored: true
+            contentItem: AccessibleItem {
+                implicitWidth: titleLabel.implicitWidth
+                implicitHeight: titleLabel.implicitHeight
+                Accessible.role: Accessible.MenuItem
+                Accessible.name: menuTitle.text.replace("&", "")
+                Accessible.onPressAction: menuTitle.triggered()
+
+                MnemonicLabel {
+                    id: titleLabel
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: menuTitle.text
+                    font: menuTitle.font
+                    color: menuTitle.palette.buttonText
+                }
+            }
+        }
+
+        CommandMenu {
             objectName: "fileMenu"
-            title: "Archivo"
-            delegate: CommandItem {}
+            title: "&Archivo"
 
             Action {
                 objectName: "chooseFilesCommand"
@@ -43,10 +69,16 @@ ApplicationWindow {
                 shortcut: "Ctrl+O"
                 onTriggered: root.model.chooseFiles()
             }
+            // As closing the window: a running batch stops and its file is left as it was.
+            Action {
+                objectName: "quitCommand"
+                text: "Salir"
+                shortcut: "Ctrl+Q"
+                onTriggered: root.close()
+            }
         }
-        Menu {
-            title: "PDF"
-            delegate: CommandItem {}
+        CommandMenu {
+            title: "&PDF"
 
             Action {
                 objectName: "compressCommand"
@@ -58,9 +90,23 @@ ApplicationWindow {
         }
     }
 
+    // F10 opens the first menu, as on the rest of the desktop.
+    Shortcut {
+        sequence: "F10"
+        onActivated: menuBar.itemAt(0).triggered()
+    }
+
+    // A menu of commands, which assistive technology hears by its title.
+    component CommandMenu: Menu {
+        delegate: Component { CommandItem {} }
+        Component.onCompleted: contentItem.parent.Accessible.name = title.replace("&", "")
+    }
+
     // A menu command with its shortcut at the right, as menus here show them.
     component CommandItem: MenuItem {
         id: command
+
+        Accessible.name: text
 
         contentItem: Item {
             implicitWidth: title.implicitWidth + 48 + keys.implicitWidth

@@ -39,12 +39,13 @@ Rectangle {
             Column {
                 spacing: 2
 
-                Text {
+                StaticText {
+                    heading: true
                     text: "BUSCA EL DESTROZO"
                     font: Theme.system(25, Font.Black)
                     color: root.ink
                 }
-                Text {
+                StaticText {
                     objectName: "pageLine"
                     text: "Si no lo encuentras, hemos ganado. Página " + (root.pageIndex + 1)
                           + " de " + root.pageCount

@@ -14,7 +14,7 @@ Column {
 
     spacing: 9
 
-    Text {
+    StaticText {
         objectName: "previewLabel"
         text: root.label
         font: Theme.monospaced(10, Font.Black)
@@ -40,7 +40,7 @@ Column {
             smooth: true
         }
 
-        Text {
+        StaticText {
             objectName: "previewFallback"
             anchors.centerIn: parent
             visible: root.url === "" || thumbnail.status === Image.Error

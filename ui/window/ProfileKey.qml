@@ -50,6 +50,7 @@ Rectangle {
 
             DisplayText {
                 objectName: "profileTitle"
+                Accessible.ignored: true
                 text: root.labels[root.profile][0]
                 size: 15
                 color: root.cream

@@ -11,6 +11,9 @@ Rectangle {
 
     signal compareRequested(var job)
     signal revealRequested(string path)
+    signal clearRequested()
+    // News of a job for assistive technology: it started, failed or completed.
+    signal announced(string message)
 
     radius: 32
     color: Theme.mint
@@ -32,11 +35,12 @@ Rectangle {
 
                 DisplayText {
                     objectName: "queueTitle"
+                    heading: true
                     text: root.jobCount === 0 ? "PDFS CON\nSOBREPESO" : "LA COLA DEL\nMATADERO"
                     size: 46
                     color: Theme.ink
                 }
-                Text {
+                StaticText {
                     objectName: "queueSubtitle"
                     width: parent.width
                     wrapMode: Text.Wrap
@@ -67,7 +71,7 @@ Rectangle {
                 targeted: root.compressor.isDropTargeted
                 onActivated: root.compressor.chooseFiles()
             }
-            Text {
+            StaticText {
                 x: 42
                 width: Math.min(360, parent.width - 84)
                 wrapMode: Text.Wrap
@@ -75,7 +79,7 @@ Rectangle {
                 font: Theme.condensed(14)
                 color: Theme.withAlpha(Theme.ink, 0.86)
             }
-            Text {
+            StaticText {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
                 text: "Hecho en casa, sin nubes ni suscripciones.\nTus PDFs no salen de este ordenador."
@@ -87,10 +91,11 @@ Rectangle {
         ScrollArea {
             objectName: "jobTiles"
             width: parent.width
-            height: stack.height - y - moreButton.height - stack.spacing
+            height: stack.height - y - bottomButtons.height - stack.spacing
             visible: root.jobCount > 0
             contentHeight: tiles.implicitHeight
             indicatorColor: Theme.withAlpha(Theme.ink, 0.35)
+            barName: "Desplazar la cola"
 
             Column {
                 id: tiles
@@ -107,6 +112,8 @@ Rectangle {
                         objectName: "jobTile" + index
                         width: tiles.width
                         job: model
+                        busy: root.compressor.isWorking
+                        onAnnounced: message => root.announced(message)
                         onRemove: root.compressor.remove(model.id)
                         onCompare: root.compareRequested(root.compressor.queue.get(index))
                         onReveal: {
@@ -118,38 +125,69 @@ Rectangle {
             }
         }
 
-        Rectangle {
-            id: moreButton
-            objectName: "moreButton"
+        // With nothing completed there is no result card, nor its LIMPIAR: failed files are
+        // cleared from here.
+        Row {
+            id: bottomButtons
             width: parent.width
-            height: moreLabel.implicitHeight + 22
+            spacing: 8
             visible: root.jobCount > 0
-            enabled: !root.compressor.isWorking
-            radius: height / 2
-            color: Theme.withAlpha(Theme.cream, 0.72)
-            opacity: enabled ? 1 : 0.5
 
-            Row {
-                anchors.centerIn: parent
-                spacing: 6
+            CapsuleButton {
+                objectName: "moreButton"
+                width: parent.width - (clearButton.visible ? clearButton.width + parent.spacing : 0)
+                enabled: !root.compressor.isWorking
+                icon: "plus"
+                label: "METER MÁS CARNE"
+                onActivated: root.compressor.chooseFiles()
+            }
+            CapsuleButton {
+                id: clearButton
+                objectName: "clearFailed"
+                width: 140
+                visible: !root.compressor.isWorking && root.compressor.hasFailedJobs
+                         && root.compressor.completedJobs.length === 0
+                icon: "trashSlash"
+                label: "LIMPIAR"
+                onActivated: root.clearRequested()
+            }
+        }
+    }
 
-                Glyph {
-                    anchors.verticalCenter: parent.verticalCenter
-                    name: "plus"
-                    size: 11
-                }
-                Text {
-                    id: moreLabel
-                    text: "METER MÁS CARNE"
-                    font: Theme.system(11, Font.Black)
-                    color: Theme.ink
-                }
+    component CapsuleButton: Rectangle {
+        id: button
+
+        // A Glyph's name.
+        property string icon
+        property string label
+
+        signal activated()
+
+        height: caption.implicitHeight + 22
+        radius: height / 2
+        color: Theme.withAlpha(Theme.cream, 0.72)
+        opacity: enabled ? 1 : 0.5
+
+        Row {
+            anchors.centerIn: parent
+            spacing: 6
+
+            Glyph {
+                anchors.verticalCenter: parent.verticalCenter
+                name: button.icon
+                size: 11
             }
-            Pressable {
-                text: moreLabel.text
-                cornerRadius: moreButton.radius
-                onClicked: root.compressor.chooseFiles()
+            Text {
+                id: caption
+                text: button.label
+                font: Theme.system(11, Font.Black)
+                color: Theme.ink
             }
+        }
+        Pressable {
+            text: button.label
+            cornerRadius: button.radius
+            onClicked: button.activated()
         }
     }
 }

@@ -6,10 +6,15 @@ Rectangle {
     id: root
 
     required property CompressorModel compressor
+    // The divider's width: one pixel of the screen however the canvas is scaled.
+    property real lineWidth: 1
 
     // Only an explicit miss counts: a run without a target never missed one.
     readonly property bool anyTargetMissed:
         compressor.completedJobs.some(job => job.targetReached === false)
+
+    // The card's news, as assistive technology hears it when a batch ends.
+    readonly property var summary: [totalSavings.text + " " + savingsLabel.text, resultSizes.text]
 
     signal compareRequested(var job)
     signal clearRequested()
@@ -30,22 +35,26 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             spacing: 4
 
-            Text {
+            StaticText {
+                id: totalSavings
                 objectName: "totalSavings"
                 text: Math.max(0, root.compressor.totalSavings) + "%"
                 font: Theme.system(48, Font.Black)
                 color: Theme.mint
             }
-            Text {
+            StaticText {
+                id: savingsLabel
                 text: "MENOS MIERDA DIGITAL"
                 font: Theme.monospaced(12, Font.Black)
                 color: Theme.cream
             }
         }
 
+        // Drawn without smoothing, so that it covers exactly one pixel wherever it falls.
         Rectangle {
+            objectName: "divider"
             anchors.verticalCenter: parent.verticalCenter
-            width: 1
+            width: root.lineWidth
             height: 60
             color: Theme.withAlpha(Theme.cream, 0.18)
         }
@@ -55,14 +64,15 @@ Rectangle {
             width: row.width - x - mascot.width - buttons.width - 2 * row.spacing
             spacing: 5
 
-            Text {
+            StaticText {
+                id: resultSizes
                 objectName: "resultSizes"
                 text: "De " + ByteText.format(root.compressor.completedOriginalBytes) + " a "
                       + ByteText.format(root.compressor.totalOutputBytes)
                 font: Theme.system(18, Font.Black)
                 color: Theme.cream
             }
-            Text {
+            StaticText {
                 objectName: "resultNote"
                 width: parent.width
                 wrapMode: Text.Wrap

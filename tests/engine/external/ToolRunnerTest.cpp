@@ -192,15 +192,4 @@ TEST_F(ToolRunnerTest, GhostscriptDiscoveryTakesTheFirstExecutableCandidate)
     }
 }
 
-TEST(EngineErrorTest, DescriptionsAreTheUserFacingTexts)
-{
-    EXPECT_EQ(EngineError::compressionFailed("").what(), dignified);
-    EXPECT_STREQ(EngineError::documentUnreadable().what(),
-                 "Este PDF viene con las tripas raras y ZURBO no consigue abrirlo.");
-    EXPECT_STREQ(EngineError::systemFilterUnavailable().what(),
-                 "El motor PDF de ZURBO se ha ido a fumar. Reinicia la app y volvemos al ataque.");
-    EXPECT_STREQ(EngineError::outputMissing().what(),
-                 "El motor terminó, pero el PDF nuevo se fue a por tabaco.");
-}
-
 } // namespace

@@ -1,9 +1,6 @@
 #include "SystemPDFEngine.h"
 
-#include "Downsampler.h"
 #include "EngineTestSupport.h"
-#include "FilterDescription.h"
-#include "ImageRecompressor.h"
 #include "PdfFixtures.h"
 #include "PopplerCommands.h"
 #include "StructuralSimilarity.h"
@@ -51,33 +48,6 @@ StoredImage imageOn(const fs::path& pdf, std::size_t pageIndex)
     };
     QPDFPageDocumentHelper(document).getAllPages().at(pageIndex).forEachImage(true, read);
     return stored;
-}
-
-TEST(FilterDescriptionTest, HoldsTheConfigurationsNumbersInTheirPlaces)
-{
-    const std::vector<std::tuple<std::int64_t, std::int64_t, double, std::int64_t>> rows{
-        {200, 90, 0.90, 3400}, {150, 82, 0.82, 2550}, {82, 56, 0.56, 1394}};
-    for (const auto& [resolution, jpegQuality, quality, sizeMax] : rows) {
-        const auto filter = FilterDescription::forConfiguration({resolution, jpegQuality});
-        const auto& image = filter.at("FilterData").at("ColorSettings").at("ImageSettings");
-        const auto& scale = image.at("ImageScaleSettings");
-        EXPECT_EQ(
-            std::tuple(filter.at("FilterType").integer(), filter.at("Name").text(),
-                       filter.at("Domains").at("Applications").boolean(),
-                       image.at("Compression Quality").real(), image.at("ImageCompression").text(),
-                       scale.at("ImageResolution").integer(),
-                       scale.at("ImageScaleInterpolate").boolean(),
-                       scale.at("ImageSizeMax").integer(), scale.at("ImageSizeMin").integer()),
-            std::tuple(1, "ZURBO " + std::to_string(resolution) + " ppp", true, quality,
-                       "ImageJPEGCompress", resolution, true, sizeMax, 0));
-        // The recompression takes its numbers from the description.
-        const auto settings = filter.imageSettings();
-        EXPECT_EQ(std::tuple(settings.compressionQuality, settings.resolution, settings.sizeMax,
-                             settings.sizeMin),
-                  std::tuple(quality, static_cast<double>(resolution), sizeMax, 0));
-    }
-    EXPECT_LT(ImageRecompressor::jpegQuality(0.72), ImageRecompressor::jpegQuality(0.82));
-    EXPECT_LT(ImageRecompressor::jpegQuality(0.82), ImageRecompressor::jpegQuality(0.90));
 }
 
 // Pages, their media boxes, four document attributes and the catalogue
@@ -252,17 +222,6 @@ TEST(SystemPDFEngineTest, RecompressesEveryImageForWhereItIsShown)
     // Identical images on different pages become one object.
     EXPECT_NE(imageOn(folder / "in.pdf", 0).object, imageOn(folder / "in.pdf", 1).object);
     EXPECT_EQ(imageOn(folder / "out.pdf", 0).object, imageOn(folder / "out.pdf", 1).object);
-}
-
-TEST(DownsamplerTest, AveragesWhatEachPixelCoversInsteadOfPickingOne)
-{
-    // Three pixels into two: each output covers one and a half inputs, per
-    // component, and across rows as across columns.
-    EXPECT_EQ(Downsampler::downsample({3, 1, 3, {0, 10, 5, 90, 10, 5, 180, 10, 5}}, 2, 1).samples,
-              (std::vector<unsigned char>{30, 10, 5, 150, 10, 5}));
-    EXPECT_EQ(
-        Downsampler::downsample({3, 3, 1, {0, 30, 90, 60, 90, 120, 150, 180, 210}}, 2, 2).samples,
-        (std::vector<unsigned char>{30, 83, 130, 170}));
 }
 
 } // namespace
