@@ -79,10 +79,9 @@ Raster decodeWithQpdf(Source& source, Dimensions target, StageTimes* times)
     scratch.emptyPDF();
     QPDFObjectHandle stream = scratch.newStream();
     // Read where it lies rather than copied.
-    stream.replaceStreamData(
-        std::make_shared<Buffer>(reinterpret_cast<unsigned char*>(source.data.data()),
-                                 source.data.size()),
-        QPDFObjectHandle::parse(source.filters), QPDFObjectHandle::parse(source.decodeParameters));
+    stream.replaceStreamData(std::make_shared<Buffer>(source.data.data(), source.data.size()),
+                             QPDFObjectHandle::parse(source.filters),
+                             QPDFObjectHandle::parse(source.decodeParameters));
     bool filtered = false;
     if (!stream.pipeStreamData(&sink, &filtered, 0, qpdf_dl_specialized, true, false) ||
         !filtered) {
@@ -104,7 +103,7 @@ Raster decodeFlate(Source& source, Dimensions target, StageTimes* times)
     bool inflated = false;
     {
         const StageTimes::Timer timer(times, Stage::inflate);
-        inflated = Inflater().inflate(source.data, stored.data(), stored.size());
+        inflated = Inflater().inflate(source.data.view(), stored.data(), stored.size());
     }
     if (!inflated) {
         // zlib forgives what libdeflate does not: a missing checksum, which
@@ -112,7 +111,7 @@ Raster decodeFlate(Source& source, Dimensions target, StageTimes* times)
         // the wrong size, qpdf refuses too.
         return decodeWithQpdf(source, target, times);
     }
-    std::string().swap(source.data);
+    source.data = {};
     Downsampler rows(source.dimensions, source.components, target);
     const std::size_t bandRows = std::max<std::size_t>(1, bandBytes / stride);
     for (std::size_t first = 0; first < height; first += bandRows) {
@@ -134,7 +133,7 @@ Raster decodeFlate(Source& source, Dimensions target, StageTimes* times)
 
 // A progressive JPEG's decoder holds the coefficients of the whole frame,
 // whatever the scale; a JPEG whose frame cannot be found counts as one.
-bool isProgressive(const std::string& jpeg)
+bool isProgressive(std::string_view jpeg)
 {
     const auto byte = [&jpeg](std::size_t i) { return static_cast<unsigned char>(jpeg[i]); };
     std::size_t i = 2;
@@ -156,12 +155,13 @@ Raster decodeJpeg(const Source& source, Dimensions target, StageTimes* times)
     {
         const StageTimes::Timer timer(times, Stage::jpegDecode);
         TurboJpeg decoder = TurboJpeg::decompressor();
-        const TurboJpeg::Header header = decoder.header(source.data);
+        const TurboJpeg::Header header = decoder.header(source.data.view());
         if (header.width != source.dimensions.width || header.height != source.dimensions.height ||
             header.components != source.components) {
             throw TurboJpeg::Error("JPEG frame differs from the image's declared size");
         }
-        decoded = decoder.decode(source.data, source.components, target.width, target.height);
+        decoded =
+            decoder.decode(source.data.view(), source.components, target.width, target.height);
     }
     if (decoded.width == target.width && decoded.height == target.height) {
         return decoded;
@@ -178,7 +178,7 @@ Raster downsampleSamples(const Source& source, Dimensions target, StageTimes* ti
     }
     const StageTimes::Timer timer(times, Stage::downsample);
     Downsampler rows(source.dimensions, source.components, target);
-    const auto* samples = reinterpret_cast<const unsigned char*>(source.data.data());
+    const unsigned char* samples = source.data.data();
     for (int y = 0; y < source.dimensions.height; ++y) {
         rows.addRow(samples + static_cast<std::size_t>(y) * stride);
     }
@@ -199,7 +199,7 @@ std::size_t ImageDecoder::memoryNeeded(const Source& source, Dimensions target)
     switch (source.encoding) {
     case Source::Encoding::jpeg:
         bytes += pixels(TurboJpeg::decodedSize(source.dimensions, target.width, target.height));
-        return bytes + (isProgressive(source.data) ? 2 * pixels(source.dimensions) : 0);
+        return bytes + (isProgressive(source.data.view()) ? 2 * pixels(source.dimensions) : 0);
     case Source::Encoding::flate:
         if (!source.inBands) {
             const Predictor predictor(source.predictor, source.components, source.dimensions.width);

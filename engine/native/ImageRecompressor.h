@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilterDescription.h"
+#include "LargeBuffer.h"
 #include "Predictor.h"
 #include "Raster.h"
 #include "StageTimes.h"
@@ -29,7 +30,7 @@ public:
         // libdeflate; other lossless filters for qpdf; or no filter at all.
         enum class Encoding { jpeg, flate, qpdfFilters, samples };
         Encoding encoding = Encoding::samples;
-        std::string data;
+        LargeBuffer data;
         Dimensions dimensions;
         int components = 0;
         Predictor::Kind predictor = Predictor::Kind::none;

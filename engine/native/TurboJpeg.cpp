@@ -21,7 +21,7 @@ int pixelFormat(int components)
     throw TurboJpeg::Error("unsupported number of components");
 }
 
-const unsigned char* bytes(const std::string& data)
+const unsigned char* bytes(std::string_view data)
 {
     return reinterpret_cast<const unsigned char*>(data.data());
 }
@@ -85,7 +85,7 @@ void TurboJpeg::check(int status) const
     }
 }
 
-TurboJpeg::Header TurboJpeg::header(const std::string& jpeg)
+TurboJpeg::Header TurboJpeg::header(std::string_view jpeg)
 {
     int width = 0;
     int height = 0;
@@ -99,7 +99,7 @@ TurboJpeg::Header TurboJpeg::header(const std::string& jpeg)
     return {width, height, components};
 }
 
-Raster TurboJpeg::decode(const std::string& jpeg, int components, int minWidth, int minHeight)
+Raster TurboJpeg::decode(std::string_view jpeg, int components, int minWidth, int minHeight)
 {
     const Header frame = header(jpeg);
     const Dimensions size = decodedSize({frame.width, frame.height}, minWidth, minHeight);

@@ -108,10 +108,11 @@ TEST_P(ImageDecoderTest, DecodesAsQpdfDoes)
     EXPECT_EQ(std::vector<std::uint8_t>(byQpdf.begin(), byQpdf.end()), expected);
     ImageRecompressor::Source source = image->read();
     source.inBands = row.inBands;
-    EXPECT_EQ(ImageDecoder::decode(source, size).samples, expected);
+    EXPECT_EQ(ImageDecoder::decode(std::move(source), size).samples, expected);
     // A row short of the declared size is refused.
-    source.dimensions.height += 1;
-    EXPECT_THROW(ImageDecoder::decode(source, size), std::exception);
+    ImageRecompressor::Source shortened = image->read();
+    shortened.dimensions.height += 1;
+    EXPECT_THROW(ImageDecoder::decode(std::move(shortened), size), std::exception);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ImageDecoderTest,
