@@ -31,7 +31,9 @@ protected:
         QPDF pdf;
         pdf.processFile(from.c_str());
         change(pdf);
-        QPDFWriter writer(pdf, (folder / name).c_str());
+        // The writer keeps the name's pointer until it writes.
+        const fs::path file = folder / name;
+        QPDFWriter writer(pdf, file.c_str());
         writer.write();
     }
 
