@@ -166,7 +166,8 @@ std::optional<BenchEngine> BenchEngine::named(const std::string& name)
         return BenchEngine{name,
                            [gs = *gs](const fs::path& source, const fs::path& output,
                                       PDFEngine::Configuration configuration, BenchRow::Stages&) {
-                               engine::runGhostscript(gs, source, output, configuration, false);
+                               engine::runGhostscript(gs, engine::SourceFile(source), output,
+                                                      configuration, false);
                            }};
     }
     if (name == "qpdf") {
@@ -174,11 +175,11 @@ std::optional<BenchEngine> BenchEngine::named(const std::string& name)
         if (!qpdf) {
             return std::nullopt;
         }
-        return BenchEngine{name, [qpdf = *qpdf](const fs::path& source, const fs::path& output,
-                                                PDFEngine::Configuration configuration,
-                                                BenchRow::Stages&) {
-                               engine::runQPDF(qpdf, source, output, configuration, false);
-                           }};
+        return BenchEngine{
+            name, [qpdf = *qpdf](const fs::path& source, const fs::path& output,
+                                 PDFEngine::Configuration configuration, BenchRow::Stages&) {
+                engine::runQPDF(qpdf, engine::SourceFile(source), output, configuration, false);
+            }};
     }
     if (name == "native") {
         return BenchEngine{

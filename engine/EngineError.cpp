@@ -18,6 +18,18 @@ std::string describe(PDFEngine::EngineError::Kind kind, const std::string& messa
         return "El motor PDF de ZURBO se ha ido a fumar. Reinicia la app y volvemos al ataque.";
     case Kind::outputMissing:
         return "El motor terminó, pero el PDF nuevo se fue a por tabaco.";
+    case Kind::sourceNotRegular:
+        return "Eso no es un archivo normal: es una tubería, un cacharro o una carpeta. Aquí "
+               "solo entran PDFs de verdad.";
+    case Kind::sourceChanged:
+        return "El original ha cambiado mientras lo comprimíamos. No tocamos nada; vuelve a "
+               "probar.";
+    case Kind::destinationExists:
+        return message + " ya existe y no lo vamos a pisar. Usa --force si de verdad quieres "
+                         "machacarlo.";
+    case Kind::diskFull:
+        return "No queda espacio en el disco para el PDF comprimido. Libera sitio y vuelve a "
+               "probar.";
     case Kind::inflateBudgetExceeded:
         return "Este PDF se hincha como un sapo al abrirlo: por dentro ocupa una barbaridad. "
                "ZURBO no se lo traga; lo dejamos como estaba.";
@@ -50,6 +62,26 @@ PDFEngine::EngineError PDFEngine::EngineError::systemFilterUnavailable()
 PDFEngine::EngineError PDFEngine::EngineError::outputMissing()
 {
     return EngineError(Kind::outputMissing, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::sourceNotRegular()
+{
+    return EngineError(Kind::sourceNotRegular, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::sourceChanged()
+{
+    return EngineError(Kind::sourceChanged, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::destinationExists(std::string fileName)
+{
+    return EngineError(Kind::destinationExists, std::move(fileName));
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::diskFull()
+{
+    return EngineError(Kind::diskFull, {});
 }
 
 PDFEngine::EngineError PDFEngine::EngineError::inflateBudgetExceeded()

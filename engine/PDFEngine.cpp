@@ -3,10 +3,10 @@
 #include "FileInstall.h"
 #include "GhostscriptRunner.h"
 #include "QPDFRunner.h"
+#include "SourceFile.h"
 #include "SystemPDFEngine.h"
 #include "WorkingFile.h"
 
-#include <limits>
 #include <stdexcept>
 #include <system_error>
 
@@ -22,8 +22,8 @@ struct EngineChoice {
     std::optional<std::string> ghostscript;
     std::optional<std::string> qpdf;
 
-    void run(const fs::path& source, const fs::path& output, PDFEngine::Configuration configuration,
-             bool cleanMetadata, StopToken stop) const
+    void run(const engine::SourceFile& source, const fs::path& output,
+             PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop) const
     {
         if (ghostscript) {
             engine::runGhostscript(*ghostscript, source, output, configuration, cleanMetadata,
@@ -31,7 +31,8 @@ struct EngineChoice {
         } else if (qpdf) {
             engine::runQPDF(*qpdf, source, output, configuration, cleanMetadata, stop);
         } else {
-            engine::runSystemPDFEngine(source, output, configuration, cleanMetadata, stop);
+            engine::runSystemPDFEngine(source.descriptorPath(), output, configuration,
+                                       cleanMetadata, stop);
         }
     }
 };
@@ -57,19 +58,6 @@ EngineChoice chooseEngine(PDFEngine::Engine engine)
     return found;
 }
 
-std::int64_t sizeOrMaximum(const fs::path& file)
-{
-    std::error_code error;
-    const auto size = fs::file_size(file, error);
-    return error ? std::numeric_limits<std::int64_t>::max() : static_cast<std::int64_t>(size);
-}
-
-bool sameFile(const fs::path& a, const fs::path& b)
-{
-    std::error_code error;
-    return a.lexically_normal() == b.lexically_normal() || fs::equivalent(a, b, error);
-}
-
 void throwIfStopped(StopToken stop)
 {
     if (stop.stopRequested()) {
@@ -77,56 +65,117 @@ void throwIfStopped(StopToken stop)
     }
 }
 
-} // namespace
-
-PDFEngine::Result PDFEngine::compress(const fs::path& sourceGiven, const fs::path& destinationGiven,
-                                      CompressionProfile profile,
-                                      std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                                      StopToken stop, Engine engine)
+// Runs the attempts into the working file until one fits the target; the
+// size of the last output.
+std::int64_t compressIntoWorkingFile(const engine::SourceFile& source,
+                                     const engine::WorkingFile& working, EngineChoice engine,
+                                     const std::vector<PDFEngine::Configuration>& attempts,
+                                     std::optional<std::int64_t> targetBytes, bool cleanMetadata,
+                                     StopToken stop)
 {
-    const fs::path source = fs::absolute(sourceGiven);
-    const fs::path destination = fs::absolute(destinationGiven);
-    const fs::path target = engine::installTarget(destination);
-    const engine::WorkingFile working(target);
-    const EngineChoice chosenEngine = chooseEngine(engine);
-
     std::int64_t outputBytes = 0;
-    for (const Configuration& configuration : attemptList(profile, targetBytes)) {
+    for (const PDFEngine::Configuration& configuration : attempts) {
         throwIfStopped(stop);
         working.reset();
-        chosenEngine.run(source, working.path(), configuration, cleanMetadata, stop);
+        engine.run(source, working.path(), configuration, cleanMetadata, stop);
         std::error_code error;
         const auto size = fs::file_size(working.path(), error);
         if (error) {
-            throw EngineError::outputMissing();
+            throw PDFEngine::EngineError::outputMissing();
         }
         outputBytes = static_cast<std::int64_t>(size);
         if (targetBytes && outputBytes <= *targetBytes) {
             break;
         }
     }
+    return outputBytes;
+}
 
-    const std::int64_t originalBytes = sizeOrMaximum(source);
-    std::int64_t reportedBytes = outputBytes;
-    bool installWorkingFile = true;
-    if (outputBytes >= originalBytes && !cleanMetadata) {
-        reportedBytes = originalBytes;
-        if (sameFile(target, source)) {
-            installWorkingFile = false;
-        } else {
-            working.copyFrom(source);
-        }
-    }
-    if (installWorkingFile) {
-        throwIfStopped(stop);
-        engine::installFile(working.path(), target, source);
-    }
+// What goes to the destination: the working file (the compressed output, or
+// a copy of the source put there), or nothing when the source stays as it is.
+struct Outcome {
+    bool installsWorkingFile = true;
+    std::int64_t bytes = 0;
+};
 
-    Result result{destination, reportedBytes, std::nullopt};
+// The output, unless it is no smaller than the source and metadata stays: then
+// the source is kept, copied to a destination of its own.
+Outcome chooseOutcome(const engine::SourceFile& source, const engine::WorkingFile& working,
+                      const engine::FileInstall& install, std::int64_t outputBytes,
+                      bool cleanMetadata)
+{
+    if (outputBytes < source.size() || cleanMetadata) {
+        return {true, outputBytes};
+    }
+    if (source.isFileAt(install.target())) {
+        return {false, source.size()};
+    }
+    working.copyFrom(source.descriptor(), source.size());
+    return {true, source.size()};
+}
+
+// The last checks, then the rename; once it has happened the outcome is
+// installed and the call succeeds, whatever a stop request says by then.
+void installOutcome(const engine::SourceFile& source, const engine::WorkingFile& working,
+                    const engine::FileInstall& install, StopToken stop)
+{
+    install.prepare(working.path(), source.mode());
+    source.requireUnchanged();
+    throwIfStopped(stop);
+    install.commit(working.path());
+}
+
+PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destination,
+                              CompressionProfile profile, std::optional<std::int64_t> targetBytes,
+                              bool cleanMetadata, StopToken stop, PDFEngine::Engine engine,
+                              PDFEngine::Overwrite overwrite)
+{
+    // Everything that can refuse the run does so before an engine starts.
+    const engine::SourceFile source(sourcePath);
+    const engine::FileInstall install(destination, overwrite);
+    const engine::WorkingFile working(install.target());
+    const EngineChoice chosenEngine = chooseEngine(engine);
+
+    const std::int64_t outputBytes = compressIntoWorkingFile(
+        source, working, chosenEngine, PDFEngine::attemptList(profile, targetBytes), targetBytes,
+        cleanMetadata, stop);
+    const Outcome outcome = chooseOutcome(source, working, install, outputBytes, cleanMetadata);
+    if (outcome.installsWorkingFile) {
+        installOutcome(source, working, install, stop);
+    }
+    PDFEngine::Result result{destination, outcome.bytes, std::nullopt};
     if (targetBytes) {
-        result.targetReached = reportedBytes <= *targetBytes;
+        result.targetReached = outcome.bytes <= *targetBytes;
     }
     return result;
+}
+
+} // namespace
+
+PDFEngine::Result PDFEngine::compress(const fs::path& source, const fs::path& destination,
+                                      CompressionProfile profile,
+                                      std::optional<std::int64_t> targetBytes, bool cleanMetadata,
+                                      StopToken stop, Engine engine, Overwrite overwrite)
+{
+    // What fails once a stop was asked for is part of stopping: a read cut
+    // short by the signal, a child ended on purpose.
+    try {
+        return runPipeline(fs::absolute(source), fs::absolute(destination), profile, targetBytes,
+                           cleanMetadata, stop, engine, overwrite);
+    } catch (const Cancelled&) {
+        throw;
+    } catch (const std::system_error& error) {
+        throwIfStopped(stop);
+        // The engine's own words for a write that ran out of space, wherever it failed.
+        if (error.code().category() == std::generic_category() &&
+            engine::isOutOfSpace(error.code().value())) {
+            throw EngineError::diskFull();
+        }
+        throw;
+    } catch (...) {
+        throwIfStopped(stop);
+        throw;
+    }
 }
 
 std::vector<PDFEngine::Engine> PDFEngine::availableEngines()

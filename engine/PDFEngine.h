@@ -52,6 +52,14 @@ public:
             documentUnreadable,
             systemFilterUnavailable,
             outputMissing,
+            // The source is a pipe, a device or a folder, never read.
+            sourceNotRegular,
+            // The source's name came to name other content during the run.
+            sourceChanged,
+            // A name Zurbo made up is taken and may not be replaced.
+            destinationExists,
+            // Writing the output ran out of disk space or quota.
+            diskFull,
             // The document inflates to more than a run may read (a Flate bomb).
             inflateBudgetExceeded
         };
@@ -60,10 +68,15 @@ public:
         static EngineError documentUnreadable();
         static EngineError systemFilterUnavailable();
         static EngineError outputMissing();
+        static EngineError sourceNotRegular();
+        static EngineError sourceChanged();
+        static EngineError destinationExists(std::string fileName);
+        static EngineError diskFull();
         static EngineError inflateBudgetExceeded();
 
         Kind kind() const noexcept { return m_kind; }
-        // The tool's last error lines for compressionFailed; empty otherwise.
+        // The tool's last error lines for compressionFailed, the taken file
+        // name for destinationExists; empty otherwise.
         const std::string& message() const noexcept { return m_message; }
         const char* what() const noexcept override { return m_description.c_str(); }
 
@@ -84,6 +97,18 @@ public:
     // qpdf and the native engine, as the application does, or one by name.
     enum class Engine { automatic, ghostscript, qpdf, native };
 
+    // What compress() may do to whatever already has the destination's name.
+    enum class Overwrite {
+        // A name the user chose: an existing file is replaced; a symbolic link
+        // is written through, replacing the file it points to.
+        throughLinks,
+        // A name Zurbo made up: only created where nothing has that name yet.
+        never,
+        // A name Zurbo made up, with replacing asked for: whatever has the name
+        // gives way, a link itself rather than the file it points to.
+        nameOnly
+    };
+
     // Thrown when a run stops because its stop token was requested.
     using Cancelled = zurbo::Cancelled;
 
@@ -95,21 +120,29 @@ public:
     // output fits. An output that is not smaller than the source is dropped
     // and the source is kept, unless `cleanMetadata` is set.
     //
-    // A destination that is a symbolic link is written through: the file it
-    // points to is replaced and the link stays. A destination that is a folder,
-    // or whose folder is missing or cannot be written, is refused before any
-    // engine runs. Once the outcome is renamed into place the call succeeds.
+    // The source is opened once and read through that descriptor for the
+    // whole call; anything but a regular file is refused before a byte is
+    // read. What already has the destination's name is treated as `overwrite`
+    // says. Refused before any engine runs: a destination that is a folder,
+    // whose folder is missing or cannot be written, or, unless replacing the
+    // name was asked for (Overwrite::nameOnly), that is a file the user may
+    // not write or that is write-protected (EACCES). Just before the
+    // outcome is renamed into place the source's name must still hold the
+    // file opened, unchanged (EngineError::sourceChanged otherwise). Once the
+    // rename has happened the call succeeds, whatever `stop` says by then.
     //
-    // Throws EngineError for the engines' failures, std::filesystem::filesystem_error
-    // for file-system failures, std::system_error when a tool cannot be started
-    // and Cancelled when `stop` is requested before the outcome is installed.
-    // Naming an `engine` that is not available throws std::invalid_argument.
-    // On every failure the destination is left as it was and no working file
-    // remains.
+    // Throws EngineError for the engines' failures and the refusals above,
+    // std::filesystem::filesystem_error for file-system failures,
+    // std::system_error when a tool cannot be started, and Cancelled when
+    // `stop` is requested before the outcome is installed (whatever else went
+    // wrong after it). Naming an `engine` that is not available throws
+    // std::invalid_argument. On every failure the destination is left as it
+    // was and no working file remains.
     static Result compress(const std::filesystem::path& source,
                            const std::filesystem::path& destination, CompressionProfile profile,
                            std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                           StopToken stop = {}, Engine engine = Engine::automatic);
+                           StopToken stop = {}, Engine engine = Engine::automatic,
+                           Overwrite overwrite = Overwrite::throughLinks);
 
     // The engines this machine can run, in the order the automatic choice
     // tries them; the native engine is always the last. Looked up afresh.

@@ -4,6 +4,7 @@
 #include "PDFEngine.h"
 #include "ProgressLine.h"
 #include "StopToken.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +14,8 @@
 #include <optional>
 #include <ostream>
 #include <stdexcept>
+#include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -22,12 +25,14 @@ namespace {
 
 constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
-    "                      [--clean-metadata] [--in-place | --output FILE] [--json]\n"
-    "                      [--engine auto|ghostscript|qpdf|native] [--] FILE...\n"
+    "                      [--clean-metadata] [--in-place | --output FILE] [--force]\n"
+    "                      [--json] [--engine auto|ghostscript|qpdf|native] [--] FILE...\n"
     "       zurbo-compress --help | --version\n"
     "\n"
     "Compresses each PDF, one after another. Without --in-place or --output the\n"
-    "result goes beside its source as NAME.zurbo.pdf. --output takes one input only.\n"
+    "result goes beside its source as NAME.zurbo.pdf, only when nothing has that\n"
+    "name yet; --force replaces whatever has it (a link itself, never the file it\n"
+    "points to). --output takes one input only.\n"
     "--engine picks the engine; auto (the default) takes Ghostscript when it is\n"
     "installed, then a bundled qpdf, then the native engine.\n";
 
@@ -54,6 +59,7 @@ struct Options {
     std::optional<std::int64_t> targetBytes;
     bool cleanMetadata = false;
     bool inPlace = false;
+    bool force = false;
     bool json = false;
     bool help = false;
     bool version = false;
@@ -142,6 +148,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.cleanMetadata = true;
         } else if (argument == "--in-place") {
             options.inPlace = true;
+        } else if (argument == "--force") {
+            options.force = true;
         } else if (argument == "--output") {
             options.output = value();
         } else if (argument == "--json") {
@@ -170,42 +178,49 @@ Options parseOptions(const std::vector<std::string>& arguments)
     return options;
 }
 
-fs::path destinationFor(const Options& options, const fs::path& source)
+// Where a file's result goes, and what may happen to what is already there:
+// a name the user typed is written through its links; one made up here is
+// only created, or with --force replaces the name itself.
+std::pair<fs::path, PDFEngine::Overwrite> destinationFor(const Options& options,
+                                                         const fs::path& source)
 {
+    using Overwrite = PDFEngine::Overwrite;
     if (options.output) {
-        return *options.output;
+        return {*options.output, Overwrite::throughLinks};
     }
     if (options.inPlace) {
-        return source;
+        return {source, Overwrite::throughLinks};
     }
     fs::path destination = source;
     destination.replace_extension(".zurbo.pdf");
-    return destination;
+    return {destination, options.force ? Overwrite::nameOnly : Overwrite::never};
 }
 
+std::string jsonEscape(unsigned code)
+{
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
+    return escaped;
+}
+
+// A JSON string of any bytes: well-formed UTF-8 as it is, each other byte as
+// the lone surrogate U+DC80 + byte, as Python's "surrogateescape" reads names.
 std::string jsonString(const std::string& text)
 {
     std::string quoted = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"':
-            quoted += "\\\"";
-            break;
-        case '\\':
-            quoted += "\\\\";
-            break;
-        case '\n':
-            quoted += "\\n";
-            break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                quoted += escaped;
-            } else {
-                quoted += static_cast<char>(c);
-            }
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = utf8SequenceLength(text, i);
+        if (length == 0) {
+            quoted += jsonEscape(0xDC00 + c);
+        } else if (c == '"' || c == '\\') {
+            quoted += {'\\', static_cast<char>(c)};
+        } else if (c < 0x20) {
+            quoted += c == '\n' ? "\\n" : jsonEscape(c);
+        } else {
+            quoted.append(text, i, length);
         }
+        i += std::max<std::size_t>(length, 1);
     }
     return quoted + "\"";
 }
@@ -263,13 +278,17 @@ void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& 
 
 Outcome compressOne(const Options& options, const fs::path& source, StopToken stop)
 {
-    Outcome outcome{source, destinationFor(options, source), sizeOf(source), std::nullopt, {}};
+    const auto [destination, overwrite] = destinationFor(options, source);
+    Outcome outcome{source, destination, sizeOf(source), std::nullopt, {}};
     try {
         outcome.result =
-            PDFEngine::compress(source, outcome.destination, options.profile, options.targetBytes,
-                                options.cleanMetadata, stop, options.engine);
+            PDFEngine::compress(source, destination, options.profile, options.targetBytes,
+                                options.cleanMetadata, stop, options.engine, overwrite);
     } catch (const PDFEngine::Cancelled&) {
         outcome.cancelled = true;
+    } catch (const std::system_error& error) {
+        // The system's own sentence, without the library's wording and paths.
+        outcome.error = error.code().message();
     } catch (const std::exception& error) {
         outcome.error = error.what();
     }
@@ -300,7 +319,7 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
     for (std::size_t i = 0; i < options.sources.size(); ++i) {
         const fs::path& source = options.sources[i];
         if (stop.stopRequested()) {
-            return 1;
+            return commandStopped;
         }
         std::optional<ProgressLine> progress;
         if (errIsTerminal && !options.json) {
@@ -309,7 +328,7 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
         const Outcome outcome = compressOne(options, source, stop);
         progress.reset();
         if (outcome.cancelled) {
-            return 1;
+            return commandStopped;
         }
         report(outcome, options.json, out, err);
         if (!outcome.result) {

@@ -11,17 +11,24 @@ namespace zurbo {
 // zurbo-compress: compresses PDFs from the command line, one after another.
 //
 //   zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]
-//                  [--clean-metadata] [--in-place | --output FILE] [--json]
-//                  [--engine auto|ghostscript|qpdf|native] [--] FILE...
+//                  [--clean-metadata] [--in-place | --output FILE] [--force]
+//                  [--json] [--engine auto|ghostscript|qpdf|native] [--] FILE...
 //   zurbo-compress --help | --version
 //
-// Returns the exit status: 0 when every file succeeded, 1 when any failed or
-// `stop` ended the run (the file in progress is left as it was and no later
-// one starts), 2 for bad usage, naming an engine this machine lacks
-// included. Results go to `out`, errors and usage to `err`; with --json `out`
-// holds JSON lines only. When `err` is a terminal and there is no --json, it
-// shows which file is being compressed and for how long, on one line.
+// Returns the exit status: 0 when every file succeeded, 1 when any failed, 2
+// for bad usage, naming an engine this machine lacks included, and
+// commandStopped when `stop` left a file as it was: the one in progress, or
+// the next one, which never starts. A file whose outcome was installed
+// before the stop took effect is reported and counts as done. Results go to
+// `out`, errors and usage to `err`; with --json `out` holds JSON lines only,
+// valid UTF-8 whatever bytes the names hold. When `err` is a terminal and
+// there is no --json, it shows which file is being compressed and for how
+// long, on one line.
 int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
                        std::ostream& err, StopToken stop = {}, bool errIsTerminal = false);
+
+// What runCompressCommand returns when a stop left work undone; the process
+// exits with 128 + the number of the signal that asked for it.
+inline constexpr int commandStopped = -1;
 
 } // namespace zurbo

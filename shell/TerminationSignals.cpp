@@ -31,7 +31,8 @@ void setHandler(void (*handler)(int))
     struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // Not restarted: a read or wait that blocks returns, so the stop reaches it.
+    action.sa_flags = 0;
     for (int signal : handledSignals) {
         ::sigaction(signal, &action, nullptr);
     }

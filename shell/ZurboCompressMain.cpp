@@ -1,15 +1,20 @@
 #include "CompressCommand.h"
 #include "TerminationSignals.h"
 
+#include <clocale>
 #include <iostream>
 #include <unistd.h>
 
 int main(int argc, char** argv)
 {
+    // The system's error sentences in the user's language; numbers stay as C reads them.
+    std::setlocale(LC_MESSAGES, "");
+    std::setlocale(LC_CTYPE, "");
     const zurbo::StopSource stop;
     const zurbo::TerminationSignals signals(stop);
     const int status = zurbo::runCompressCommand({argv + 1, argv + argc}, std::cout, std::cerr,
                                                  stop.token(), ::isatty(STDERR_FILENO) == 1);
-    const int signal = signals.received();
-    return signal != 0 ? zurbo::TerminationSignals::exitStatusFor(signal) : status;
+    return status == zurbo::commandStopped
+               ? zurbo::TerminationSignals::exitStatusFor(signals.received())
+               : status;
 }

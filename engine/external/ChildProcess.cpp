@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <span>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -43,9 +44,21 @@ struct Pipe {
     }
 };
 
+// The descriptors a child starts with, as the parent holds them.
+struct ChildFiles {
+    int nullDevice;
+    int errorEnd;
+    int launchReport;
+    // Become the child's 3, 4, ...; each held at clearOfChildSlots or above.
+    std::span<const int> passed;
+};
+
+// Descriptors from here up are clear of those a child is handed (0, 1, 2, then
+// the passed files), so that placing those never overwrites one still needed.
+constexpr int clearOfChildSlots = 64;
+
 // In the forked child of a threaded process: async-signal-safe calls only.
-[[noreturn]] void becomeTool(const char* path, char* const* argv, int nullDevice, int errorEnd,
-                             int launchReport, pid_t parent)
+[[noreturn]] void becomeTool(const char* path, char* const* argv, ChildFiles files, pid_t parent)
 {
     sigset_t none;
     sigemptyset(&none);
@@ -60,13 +73,30 @@ struct Pipe {
     if (::getppid() != parent) {
         ::_exit(127);
     }
-    ::dup2(nullDevice, STDIN_FILENO);
-    ::dup2(nullDevice, STDOUT_FILENO);
-    ::dup2(errorEnd, STDERR_FILENO);
+    const int launchReport = ::fcntl(files.launchReport, F_DUPFD_CLOEXEC, clearOfChildSlots);
+    ::dup2(files.nullDevice, STDIN_FILENO);
+    ::dup2(files.nullDevice, STDOUT_FILENO);
+    ::dup2(files.errorEnd, STDERR_FILENO);
+    for (std::size_t i = 0; i < files.passed.size(); ++i) {
+        ::dup2(files.passed[i], STDERR_FILENO + 1 + static_cast<int>(i));
+    }
     ::execv(path, argv);
     const int code = errno;
     [[maybe_unused]] const auto written = ::write(launchReport, &code, sizeof code);
     ::_exit(127);
+}
+
+// Copies of `files` above the slots they will take in the child.
+std::vector<FileDescriptor> copiesOutOfTheWay(std::span<const int> files)
+{
+    std::vector<FileDescriptor> copies;
+    for (const int fd : files) {
+        copies.emplace_back(::fcntl(fd, F_DUPFD_CLOEXEC, clearOfChildSlots));
+        if (!copies.back()) {
+            throwSystemError(errno, "fcntl");
+        }
+    }
+    return copies;
 }
 
 // A started child and its process group; whatever is left of them is killed
@@ -151,7 +181,7 @@ int launchError(int reportEnd)
 } // namespace
 
 ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments,
-                          StopToken stop)
+                          StopToken stop, std::span<const int> passedFiles)
 {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(executable.c_str()));
@@ -166,14 +196,20 @@ ChildExit runChildProcess(const std::string& executable, const std::vector<std::
     }
     Pipe errors = Pipe::open();
     Pipe launchReport = Pipe::open();
+    const std::vector<FileDescriptor> passedCopies = copiesOutOfTheWay(passedFiles);
+    std::vector<int> passed;
+    for (const FileDescriptor& copy : passedCopies) {
+        passed.push_back(copy.get());
+    }
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         throwSystemError(errno, "fork");
     }
     if (pid == 0) {
-        becomeTool(executable.c_str(), argv.data(), nullDevice.get(), errors.writeEnd.get(),
-                   launchReport.writeEnd.get(), parent);
+        becomeTool(executable.c_str(), argv.data(),
+                   {nullDevice.get(), errors.writeEnd.get(), launchReport.writeEnd.get(), passed},
+                   parent);
     }
     // Also here, so that the group exists before anything signals it.
     ::setpgid(pid, pid);

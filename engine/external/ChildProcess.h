@@ -2,6 +2,7 @@
 
 #include "StopToken.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,10 @@ struct ChildExit {
 // The child runs in a process group of its own and is killed when the thread
 // that started it dies, so it never outlives us. When `stop` is requested the
 // group gets SIGTERM, then SIGKILL after a short grace, and Cancelled
-// is thrown once the child is gone. Throws std::system_error when the child
-// cannot be started.
+// is thrown once the child is gone. The open files `passedFiles` become the
+// child's descriptors 3, 4, ... in order; no other descriptor of ours reaches
+// it. Throws std::system_error when the child cannot be started.
 ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments,
-                          StopToken stop = {});
+                          StopToken stop = {}, std::span<const int> passedFiles = {});
 
 } // namespace zurbo::engine

@@ -17,6 +17,8 @@ namespace {
 const std::string formValuesLostMessage =
     "Este PDF trae un formulario relleno y el motor se comía las respuestas. "
     "Lo dejamos como estaba.";
+const std::string formFieldsLostMessage =
+    "Este PDF trae un formulario y el motor se comía las casillas. Lo dejamos como estaba.";
 
 bool isPaintingOperator(const std::string& op)
 {
@@ -111,21 +113,20 @@ private:
     bool m_cut = false;
 };
 
-std::map<std::string, std::string> filledFieldsOf(QPDF& pdf)
+std::map<std::string, std::string> fieldsOf(QPDF& pdf)
 {
-    std::map<std::string, std::string> filled;
+    std::map<std::string, std::string> fields;
     QPDFAcroFormDocumentHelper forms(pdf);
     if (!forms.hasAcroForm()) {
-        return filled;
+        return fields;
     }
     for (QPDFFormFieldObjectHelper field : forms.getFormFields()) {
         QPDFObjectHandle value = field.getInheritableFieldValue("/V");
         const std::string text = value.isString() ? value.getUTF8Value() : value.unparse();
-        if (!value.isNull() && !text.empty() && text != "/Off") {
-            filled[field.getFullyQualifiedName()] = text;
-        }
+        const bool filled = !value.isNull() && !text.empty() && text != "/Off";
+        fields[field.getFullyQualifiedName()] = filled ? text : std::string();
     }
-    return filled;
+    return fields;
 }
 
 [[noreturn]] void refuse(const std::filesystem::path& output, std::string message)
@@ -151,7 +152,7 @@ std::optional<DocumentSurvey> DocumentSurvey::of(const std::filesystem::path& pd
             survey.pagesThatPaint.push_back(
                 search.paints(object, page.getAttribute("/Resources", false), object.getObjGen()));
         }
-        survey.filledFields = filledFieldsOf(document);
+        survey.fields = fieldsOf(document);
         return survey;
     } catch (const PDFEngine::EngineError&) {
         throw;
@@ -189,9 +190,12 @@ void requireDocumentKept(const std::filesystem::path& source, const std::filesys
             refuse(output, {});
         }
     }
-    for (const auto& [name, value] : before->filledFields) {
-        const auto kept = after->filledFields.find(name);
-        if (kept == after->filledFields.end() || kept->second != value) {
+    for (const auto& [name, value] : before->fields) {
+        const auto kept = after->fields.find(name);
+        if (kept == after->fields.end()) {
+            refuse(output, value.empty() ? formFieldsLostMessage : formValuesLostMessage);
+        }
+        if (kept->second != value) {
             refuse(output, formValuesLostMessage);
         }
     }

@@ -16,8 +16,9 @@ struct DocumentSurvey {
     // path, shows text, an image or a shading, directly or through the forms
     // it draws.
     std::vector<bool> pagesThatPaint;
-    // The form fields the user filled in: fully qualified name to value.
-    std::map<std::string, std::string> filledFields;
+    // The form's fields, by fully qualified name, with the value the user
+    // filled in, or an empty text for a field left blank.
+    std::map<std::string, std::string> fields;
 
     // None when the PDF cannot be opened (not a PDF, damaged beyond repair,
     // needs a password). Content is read as it is inflated, each stream once,
@@ -28,11 +29,11 @@ struct DocumentSurvey {
 
 // Refuses an external engine's output that lost the document: Ghostscript
 // exits with 0 even when it cannot read the source and leaves a blank
-// document, and it drops filled-in form values. Each source page that draws
-// something must still draw something, and every filled field must keep its
-// value. Otherwise the output is removed and EngineError::compressionFailed
-// says why; a document that inflates past the budget removes the output too,
-// and throws EngineError::inflateBudgetExceeded.
+// document, and it drops form fields, blank or filled in. Each source page
+// that draws something must still draw something, and every form field must
+// still be there with its value. Otherwise the output is removed and
+// EngineError::compressionFailed says why; a document that inflates past the
+// budget removes the output too, and throws EngineError::inflateBudgetExceeded.
 void requireDocumentKept(const std::filesystem::path& source, const std::filesystem::path& output);
 
 } // namespace zurbo::engine

@@ -89,13 +89,16 @@ std::vector<std::string> ghostscriptArguments(const std::filesystem::path& sourc
     return arguments;
 }
 
-void runGhostscript(const std::string& executable, const std::filesystem::path& source,
+void runGhostscript(const std::string& executable, const SourceFile& source,
                     const std::filesystem::path& output, PDFEngine::Configuration configuration,
                     bool cleanMetadata, StopToken stop)
 {
-    runTool(executable, ghostscriptArguments(source, output, configuration, cleanMetadata), output,
-            {.successStatuses = {0}, .keptErrorLines = 2}, stop);
-    requireDocumentKept(source, output);
+    // A full disk shows as an I/O error when the device closes its output.
+    runTool(executable,
+            ghostscriptArguments(toolSourceName, toolOutputName, configuration, cleanMetadata),
+            source, output,
+            {.successStatuses = {0}, .keptErrorLines = 2, .outOfSpaceSigns = {"ioerror"}}, stop);
+    requireDocumentKept(source.descriptorPath(), output);
 }
 
 } // namespace zurbo::engine

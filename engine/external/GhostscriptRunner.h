@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PDFEngine.h"
+#include "SourceFile.h"
 
 #include <filesystem>
 #include <optional>
@@ -25,11 +26,13 @@ std::vector<std::string> ghostscriptArguments(const std::filesystem::path& sourc
                                               PDFEngine::Configuration configuration,
                                               bool cleanMetadata);
 
-// Runs Ghostscript's pdfwrite device from `source` into `output`. Exit status 0
-// is success; anything else is compressionFailed with the last two lines of
-// standard error. A successful exit is compressionFailed too when the output
-// lost the document (see requireDocumentKept).
-void runGhostscript(const std::string& executable, const std::filesystem::path& source,
+// Runs Ghostscript's pdfwrite device from `source` into `output`, both handed
+// over as open descriptors (see runTool). Exit status 0 is success; anything
+// else is compressionFailed with the last two lines of standard error, or
+// diskFull when it tells of an I/O error. A successful exit is
+// compressionFailed too when the output lost the document (see
+// requireDocumentKept).
+void runGhostscript(const std::string& executable, const SourceFile& source,
                     const std::filesystem::path& output, PDFEngine::Configuration configuration,
                     bool cleanMetadata, StopToken stop = {});
 

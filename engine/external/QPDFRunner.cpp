@@ -14,18 +14,17 @@ std::int64_t qpdfJpegQuality(std::int64_t resolution)
     return resolution >= 130 ? 45 : 32;
 }
 
+std::function<std::optional<std::filesystem::path>()> qpdfResourceFolder =
+    applicationResourceDirectory;
+
 std::optional<std::string> bundledQPDFPath()
 {
-    std::vector<std::string> candidates;
-    if (const auto resources = applicationResourceDirectory()) {
-        candidates.push_back((*resources / "Engine" / "qpdf").string());
+    const auto resources = qpdfResourceFolder();
+    if (!resources) {
+        return std::nullopt;
     }
-    std::error_code error;
-    const auto workingDirectory = std::filesystem::current_path(error);
-    if (!error) {
-        candidates.push_back(workingDirectory.string() + "/App/Resources/Engine/qpdf");
-    }
-    return firstExecutable(candidates);
+    const std::string candidate = (*resources / "Engine" / "qpdf").string();
+    return firstExecutable(std::span(&candidate, 1));
 }
 
 std::vector<std::string> qpdfArguments(const std::filesystem::path& source,
@@ -45,13 +44,17 @@ std::vector<std::string> qpdfArguments(const std::filesystem::path& source,
     return arguments;
 }
 
-void runQPDF(const std::string& executable, const std::filesystem::path& source,
+void runQPDF(const std::string& executable, const SourceFile& source,
              const std::filesystem::path& output, PDFEngine::Configuration configuration,
              bool cleanMetadata, StopToken stop)
 {
-    runTool(executable, qpdfArguments(source, output, configuration, cleanMetadata), output,
-            {.successStatuses = {0, 3}, .keptErrorLines = 3}, stop);
-    requireDocumentKept(source, output);
+    runTool(executable, qpdfArguments(toolSourceName, toolOutputName, configuration, cleanMetadata),
+            source, output,
+            {.successStatuses = {0, 3},
+             .keptErrorLines = 3,
+             .outOfSpaceSigns = {"No space left on device", "Disk quota exceeded"}},
+            stop);
+    requireDocumentKept(source.descriptorPath(), output);
 }
 
 } // namespace zurbo::engine

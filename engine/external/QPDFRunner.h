@@ -1,8 +1,10 @@
 #pragma once
 
 #include "PDFEngine.h"
+#include "SourceFile.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,8 +15,12 @@ namespace zurbo::engine {
 // 130 to 189, 32 below.
 std::int64_t qpdfJpegQuality(std::int64_t resolution);
 
-// The bundled qpdf: <resources>/Engine/qpdf, then <cwd>/App/Resources/Engine/qpdf;
-// the first that is an executable file, or none.
+// The resource folder the bundled qpdf is looked for in, found afresh on each
+// call; tests point it at stand-ins.
+extern std::function<std::optional<std::filesystem::path>()> qpdfResourceFolder;
+
+// The bundled qpdf, <resources>/Engine/qpdf, when it is an executable file.
+// Never anything from the working directory, which may be any downloaded folder.
 std::optional<std::string> bundledQPDFPath();
 
 // The argument list qpdf receives: 8 arguments, or 10 when metadata is cleaned.
@@ -22,11 +28,13 @@ std::vector<std::string> qpdfArguments(const std::filesystem::path& source,
                                        const std::filesystem::path& output,
                                        PDFEngine::Configuration configuration, bool cleanMetadata);
 
-// Runs qpdf from `source` into `output`. Exit statuses 0 and 3 (warnings) are
-// success; anything else is compressionFailed with the last three lines of
-// standard error. A successful exit is compressionFailed too when the output
-// lost the document (see requireDocumentKept).
-void runQPDF(const std::string& executable, const std::filesystem::path& source,
+// Runs qpdf from `source` into `output`, both handed over as open descriptors
+// (see runTool). Exit statuses 0 and 3 (warnings) are success; anything else
+// is compressionFailed with the last three lines of standard error, or
+// diskFull when they tell of a full disk or quota. A successful exit is
+// compressionFailed too when the output lost the document (see
+// requireDocumentKept).
+void runQPDF(const std::string& executable, const SourceFile& source,
              const std::filesystem::path& output, PDFEngine::Configuration configuration,
              bool cleanMetadata, StopToken stop = {});
 

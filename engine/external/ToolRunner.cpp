@@ -2,8 +2,11 @@
 
 #include "ChildProcess.h"
 #include "ErrorSummary.h"
+#include "FileDescriptor.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -26,17 +29,31 @@ std::optional<std::string> firstExecutable(std::span<const std::string> candidat
 }
 
 void runTool(const std::string& executable, const std::vector<std::string>& arguments,
-             const std::filesystem::path& output, ToolVerdict verdict, StopToken stop)
+             const SourceFile& source, const std::filesystem::path& output,
+             const ToolVerdict& verdict, StopToken stop)
 {
-    const ChildExit exit = runChildProcess(executable, arguments, stop);
+    const FileDescriptor written(::open(output.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    if (!written) {
+        throw std::filesystem::filesystem_error("open", output,
+                                                std::error_code(errno, std::generic_category()));
+    }
+    const int files[] = {source.descriptor(), written.get()};
+    const ChildExit exit = runChildProcess(executable, arguments, stop, files);
+    const auto& signs = verdict.outOfSpaceSigns;
+    const bool outOfSpace = std::any_of(signs.begin(), signs.end(), [&](const std::string& sign) {
+        return exit.standardError.find(sign) != std::string::npos;
+    });
     const auto& ok = verdict.successStatuses;
-    if (std::find(ok.begin(), ok.end(), exit.status) != ok.end()) {
+    if (!outOfSpace && std::find(ok.begin(), ok.end(), exit.status) != ok.end()) {
         return;
     }
-    std::string message = summarizeStandardError(exit.standardError, verdict.keptErrorLines);
     std::error_code ignored;
     std::filesystem::remove(output, ignored);
-    throw PDFEngine::EngineError::compressionFailed(std::move(message));
+    if (outOfSpace) {
+        throw PDFEngine::EngineError::diskFull();
+    }
+    throw PDFEngine::EngineError::compressionFailed(
+        summarizeStandardError(exit.standardError, verdict.keptErrorLines));
 }
 
 } // namespace zurbo::engine

@@ -3,6 +3,7 @@
 #include "FileDescriptor.h"
 #include "Uuid.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/sendfile.h>
@@ -54,12 +55,14 @@ void WorkingFile::reset() const
     create();
 }
 
-void WorkingFile::copyFrom(const fs::path& source) const
+void WorkingFile::copyFrom(int source, std::int64_t bytes) const
 {
-    const FileDescriptor in = openOrFail(source, O_RDONLY);
     const FileDescriptor out = openOrFail(m_path, O_WRONLY | O_TRUNC);
-    for (;;) {
-        const ssize_t copied = ::sendfile(out.get(), in.get(), nullptr, 1 << 30);
+    off_t offset = 0;
+    while (offset < bytes) {
+        const auto chunk =
+            static_cast<std::size_t>(std::min<std::int64_t>(bytes - offset, 1 << 30));
+        const ssize_t copied = ::sendfile(out.get(), source, &offset, chunk);
         if (copied == 0) {
             return;
         }

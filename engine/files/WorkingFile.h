@@ -1,8 +1,16 @@
 #pragma once
 
+#include <cerrno>
+#include <cstdint>
 #include <filesystem>
 
 namespace zurbo::engine {
+
+// Whether a failed write's error `code` says the disk, or the user's quota, is full.
+inline bool isOutOfSpace(int code)
+{
+    return code == ENOSPC || code == EDQUOT;
+}
 
 // ----------------------------------------------------------------------------
 // WorkingFile: the hidden ".zurbo-UUID.pdf" beside the file an outcome will
@@ -23,8 +31,9 @@ public:
 
     // Starts again from an empty file, as each engine attempt does.
     void reset() const;
-    // Replaces the content with `source`'s bytes, keeping the file's own mode.
-    void copyFrom(const std::filesystem::path& source) const;
+    // Replaces the content with the first `bytes` bytes of the open file
+    // `source`, read without moving its offset; keeps the file's own mode.
+    void copyFrom(int source, std::int64_t bytes) const;
 
 private:
     void create() const;

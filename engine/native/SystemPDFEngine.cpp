@@ -3,8 +3,8 @@
 #include "FilterDescription.h"
 #include "ImageFilter.h"
 #include "ReaderStructures.h"
+#include "WorkingFile.h"
 
-#include <qpdf/Pl_StdioFile.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -12,6 +12,7 @@
 #include <qpdf/QUtil.hh>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -130,11 +131,19 @@ void finishDocument(QPDF& document, QPDFObjectHandle information, bool cleanMeta
     }
 }
 
+[[noreturn]] void throwWriteFailure(int code)
+{
+    if (isOutOfSpace(code)) {
+        throw EngineError::diskFull();
+    }
+    throw EngineError::systemFilterUnavailable();
+}
+
 // Passes the written bytes on to the output file until a stop is requested.
 class StoppableOutput : public Pipeline {
 public:
     StoppableOutput(std::FILE* file, StopToken stop)
-        : Pipeline("output", &m_file), m_file("output file", file), m_stop(stop)
+        : Pipeline("output", nullptr), m_file(file), m_stop(stop)
     {
     }
 
@@ -143,12 +152,14 @@ public:
         if (m_stop.stopRequested()) {
             throw PDFEngine::Cancelled();
         }
-        m_file.write(data, length);
+        if (std::fwrite(data, 1, length, m_file) != length) {
+            throwWriteFailure(errno);
+        }
     }
-    void finish() override { m_file.finish(); }
+    void finish() override {}
 
 private:
-    Pl_StdioFile m_file;
+    std::FILE* m_file;
     StopToken m_stop;
 };
 
@@ -167,15 +178,16 @@ void write(QPDF& document, OutputFile file, StopToken stop)
         writer.write();
     } catch (const PDFEngine::Cancelled&) {
         throw;
+    } catch (const EngineError&) {
+        throw;
     } catch (const QPDFExc&) {
         // Source data that only turned out damaged while being copied out.
         throw EngineError::documentUnreadable();
     } catch (const std::exception&) {
         throw EngineError::systemFilterUnavailable();
     }
-    if (std::fflush(file.get()) != 0 || std::ferror(file.get()) ||
-        std::fclose(file.release()) != 0) {
-        throw EngineError::systemFilterUnavailable();
+    if (std::fflush(file.get()) != 0 || std::fclose(file.release()) != 0) {
+        throwWriteFailure(errno);
     }
 }
 

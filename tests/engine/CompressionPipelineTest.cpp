@@ -2,14 +2,16 @@
 #include "FileInstall.h"
 #include "GhostscriptRunner.h"
 #include "PdfFixtures.h"
-#include "ResourceLocation.h"
+#include "QPDFRunner.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <variant>
 
 namespace fs = std::filesystem;
 using namespace zurbo;
@@ -140,9 +142,8 @@ TEST_P(CompressionDecisionTest, InstallsTheRightFileAndReportsIt)
                   "-dColorImageResolution=" + std::to_string(expected.resolution));
         EXPECT_EQ(runs[i].at(26 + shift), "-dJPEGQ=" + std::to_string(expected.jpegQuality));
         // Every attempt reads the source and writes a hidden file beside the destination.
-        EXPECT_EQ(runs[i].at(28 + shift), source.string());
-        const fs::path working =
-            std::regex_replace(runs[i].at(27 + shift).substr(13), std::regex("%%"), "%");
+        EXPECT_EQ(runs[i].at(runs[i].size() - 2), source.string());
+        const fs::path working = runs[i].back();
         EXPECT_TRUE(fs::equivalent(working.parent_path(), destination.parent_path()));
         EXPECT_TRUE(std::regex_match(working.filename().string(),
                                      std::regex("\\.zurbo-[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-"
@@ -186,40 +187,126 @@ INSTANTIATE_TEST_SUITE_P(
         DecisionRow{"engineFailsOnTheThirdStep", -100, false, false, true, -1, true, 3, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A destination that cannot take the outcome is refused with the system's reason
-// before any engine runs, not after a whole compression.
-TEST_F(CompressionPipelineTest, RefusesADestinationItCannotWriteBeforeTheEngineRuns)
+using Overwrite = PDFEngine::Overwrite;
+using Refusal = std::variant<std::errc, PDFEngine::EngineError::Kind>;
+
+// Everything under `folder`: each entry's content, link target or kind.
+std::map<std::string, std::string> snapshot(const fs::path& folder)
 {
-    const StandInExecutable gs = ghostscript({.outputFrom = outputSized(-100)});
-    fs::create_directory(folder / "100% out/x.pdf");
-    for (const auto& [destination, reason] :
-         {std::pair{folder / "100% out/x.pdf", std::errc::is_a_directory},
-          std::pair{folder / "missing/x.pdf", std::errc::no_such_file_or_directory}}) {
-        try {
-            PDFEngine::compress(source, destination, CompressionProfile::balanced, std::nullopt,
-                                false);
-            ADD_FAILURE() << destination << " was taken";
-        } catch (const fs::filesystem_error& error) {
-            EXPECT_EQ(error.code(), reason);
-        }
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const auto name = fs::relative(entry.path(), folder).string();
+        entries[name] = entry.is_symlink()        ? "-> " + fs::read_symlink(entry).string()
+                        : entry.is_regular_file() ? readFile(entry.path())
+                                                  : "<special>";
     }
-    EXPECT_TRUE(gs.runs().empty());
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "100% out"), {}), 1);
+    return entries;
 }
 
-// Through a link the file it points to is replaced, keeping its mode and owner; the link stays.
+struct RefusalRow {
+    const char* name;
+    std::string source;      // relative to the folder
+    std::string destination; // relative to the folder
+    Overwrite overwrite;
+    Refusal refusal;
+};
+
+void PrintTo(const RefusalRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class RefusalTest : public CompressionPipelineTest,
+                    public ::testing::WithParamInterface<RefusalRow> {};
+
+// What cannot be read or replaced is refused with its reason before any engine runs.
+TEST_P(RefusalTest, RefusesBeforeTheEngineRunsAndTouchesNothing)
+{
+    const RefusalRow& row = GetParam();
+    const StandInExecutable gs = ghostscript({.outputFrom = outputSized(-100)});
+    fs::create_directory(folder / "100% out/folder.pdf");
+    writeFile(folder / "100% out/taken.pdf", "the user's own file");
+    fs::create_symlink("../in.pdf", folder / "100% out/planted.pdf");
+    writeFile(folder / "100% out/protected.pdf", "write-protected");
+    fs::permissions(folder / "100% out/protected.pdf", fs::perms::owner_read);
+    ASSERT_EQ(::mkfifo((folder / "pipe.pdf").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", folder / "zero.pdf");
+    const auto before = snapshot(folder.path());
+
+    try {
+        PDFEngine::compress(folder / row.source, folder / row.destination,
+                            CompressionProfile::balanced, std::nullopt, false, {},
+                            PDFEngine::Engine::automatic, row.overwrite);
+        ADD_FAILURE() << "the run was taken";
+    } catch (const fs::filesystem_error& error) {
+        EXPECT_EQ(Refusal(std::errc(error.code().value())), row.refusal) << error.what();
+    } catch (const PDFEngine::EngineError& error) {
+        EXPECT_EQ(Refusal(error.kind()), row.refusal) << error.what();
+    }
+    EXPECT_TRUE(gs.runs().empty());
+    EXPECT_EQ(snapshot(folder.path()), before);
+}
+
+using Kind = PDFEngine::EngineError::Kind;
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RefusalTest,
+    ::testing::Values(RefusalRow{"destinationIsAFolder", "in.pdf", "100% out/folder.pdf",
+                                 Overwrite::throughLinks, std::errc::is_a_directory},
+                      RefusalRow{"destinationFolderIsMissing", "in.pdf", "missing/x.pdf",
+                                 Overwrite::throughLinks, std::errc::no_such_file_or_directory},
+                      RefusalRow{"destinationIsWriteProtected", "in.pdf", "100% out/protected.pdf",
+                                 Overwrite::throughLinks, std::errc::permission_denied},
+                      RefusalRow{"madeUpNameIsTaken", "in.pdf", "100% out/taken.pdf",
+                                 Overwrite::never, Kind::destinationExists},
+                      RefusalRow{"madeUpNameIsAPlantedLink", "in.pdf", "100% out/planted.pdf",
+                                 Overwrite::never, Kind::destinationExists},
+                      RefusalRow{"sourceIsAPipe", "pipe.pdf", "out.pdf", Overwrite::throughLinks,
+                                 Kind::sourceNotRegular},
+                      RefusalRow{"sourceLinksToADevice", "zero.pdf", "out.pdf",
+                                 Overwrite::throughLinks, Kind::sourceNotRegular},
+                      RefusalRow{"sourceIsAFolder", "100% out", "out.pdf", Overwrite::throughLinks,
+                                 Kind::sourceNotRegular}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A newer save, renamed over the source or written into it while the engine
+// ran, is never replaced by the compression of the older content.
+TEST_F(CompressionPipelineTest, ASourceChangedDuringTheRunIsNotReplaced)
+{
+    writeFile(tools / "newer.pdf", padded('n', 300));
+    for (const std::string save :
+         {"cp tools/newer.pdf in.new && mv in.new in.pdf", "cat tools/newer.pdf > in.pdf"}) {
+        SCOPED_TRACE(save);
+        writeFile(source, padded('a', 200));
+        const StandInExecutable gs =
+            ghostscript({.outputFrom = outputSized(-100),
+                         .firstLines = "cd '" + folder.path().string() + "'; " + save});
+        try {
+            PDFEngine::compress(source, source, CompressionProfile::balanced, std::nullopt, false);
+            ADD_FAILURE() << "the older content was installed";
+        } catch (const PDFEngine::EngineError& error) {
+            EXPECT_EQ(error.kind(), Kind::sourceChanged);
+        }
+        EXPECT_TRUE(readFile(source) == readFile(tools / "newer.pdf")) << "the newer save was lost";
+        EXPECT_EQ(folder.entries(), (std::vector<std::string>{"100% out", "in.pdf", "tools"}));
+    }
+}
+
+// Through a link the file it points to is replaced, keeping its mode and owner; the link
+// stays. A made-up name replaced on request takes the place of a link, never of its target.
 TEST_F(CompressionPipelineTest, WritesThroughASymbolicLinkKeepingTheReplacedFilesOwner)
 {
     const fs::path output = outputSized(-100);
     const StandInExecutable gs = ghostscript({.outputFrom = output});
     fs::create_directories(folder / "real");
     writeFile(folder / "real/target.pdf", "what the link points to");
-    fs::permissions(folder / "real/target.pdf", fs::perms::owner_read | fs::perms::group_read);
+    fs::permissions(folder / "real/target.pdf",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const bool root = ::geteuid() == 0;
     if (root) {
         ASSERT_EQ(::chown((folder / "real/target.pdf").c_str(), 65534, 65534), 0);
     }
     fs::create_symlink("../real/target.pdf", folder / "100% out/link.pdf");
+    fs::create_symlink("../real/target.pdf", folder / "100% out/made-up.pdf");
 
     const auto result = PDFEngine::compress(source, folder / "100% out/link.pdf",
                                             CompressionProfile::balanced, std::nullopt, false);
@@ -228,9 +315,16 @@ TEST_F(CompressionPipelineTest, WritesThroughASymbolicLinkKeepingTheReplacedFile
     EXPECT_TRUE(readFile(folder / "real/target.pdf") == readFile(output));
     struct stat installed = {};
     ASSERT_EQ(::stat((folder / "real/target.pdf").c_str(), &installed), 0);
-    EXPECT_EQ(installed.st_mode & 07777, 0440u);
+    EXPECT_EQ(installed.st_mode & 07777, 0640u);
     EXPECT_EQ(installed.st_uid, root ? 65534u : ::geteuid());
     EXPECT_EQ(fs::directory_iterator(folder / "real")->path().filename(), "target.pdf");
+
+    writeFile(folder / "real/target.pdf", "left alone");
+    PDFEngine::compress(source, folder / "100% out/made-up.pdf", CompressionProfile::balanced,
+                        std::nullopt, false, {}, PDFEngine::Engine::automatic, Overwrite::nameOnly);
+    EXPECT_FALSE(fs::is_symlink(folder / "100% out/made-up.pdf"));
+    EXPECT_TRUE(readFile(folder / "100% out/made-up.pdf") == readFile(output));
+    EXPECT_EQ(readFile(folder / "real/target.pdf"), "left alone");
 }
 
 // A folder we may write but not read cannot be flushed (here: no file descriptor is left
@@ -240,38 +334,64 @@ TEST(FileInstallTest, AFolderThatCannotBeOpenedStillGetsTheOutcome)
     const TestFolder folder;
     writeFile(folder / "working.pdf", "new");
     writeFile(folder / "in.pdf", "old");
+    const engine::FileInstall install(folder / "in.pdf", Overwrite::throughLinks);
     rlimit limits = {};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limits), 0);
     const int lowestFree = ::dup(0);
     ::close(lowestFree);
     rlimit oneMore = limits;
-    oneMore.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
+    oneMore.rlim_cur = static_cast<rlim_t>(lowestFree);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &oneMore), 0);
-    EXPECT_NO_THROW(
-        engine::installFile(folder / "working.pdf", folder / "in.pdf", folder / "in.pdf"));
+    EXPECT_NO_THROW(install.commit(folder / "working.pdf"));
     ::setrlimit(RLIMIT_NOFILE, &limits);
     EXPECT_EQ(readFile(folder / "in.pdf"), "new");
     EXPECT_EQ(folder.entries(), split("in.pdf"));
 }
 
+// A file of root's in a folder of the user's: the user may rename over it, but may not
+// write it, so it is not replaced.
+TEST(FileInstallTest, ReplacesOnlyAFileTheUserMayWrite)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can make a file another user may not write";
+    }
+    const TestFolder folder;
+    fs::permissions(folder.path(), fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add);
+    fs::create_directory(folder / "theirs");
+    writeFile(folder / "theirs/root.pdf", "root's own");
+    fs::permissions(folder / "theirs/root.pdf", fs::perms::owner_read | fs::perms::owner_write |
+                                                    fs::perms::group_read | fs::perms::others_read);
+    ASSERT_EQ(::chown((folder / "theirs").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::seteuid(65534), 0);
+    try {
+        engine::FileInstall(folder / "theirs/root.pdf", Overwrite::throughLinks);
+        ADD_FAILURE() << "root's file would be replaced";
+    } catch (const fs::filesystem_error& error) {
+        EXPECT_EQ(error.code(), std::errc::permission_denied);
+    }
+    ASSERT_EQ(::seteuid(0), 0);
+}
+
+// The bundled qpdf is looked for in the resource folder only, never in the working folder.
 TEST_F(CompressionPipelineTest, GhostscriptThenBundledQPDFThenTheNativeEngine)
 {
-    if (const auto resources = applicationResourceDirectory();
-        resources && fs::exists(*resources / "Engine/qpdf")) {
-        GTEST_SKIP() << "this build bundles qpdf, which discovery prefers";
-    }
     const std::vector<std::tuple<std::optional<std::string>, bool, bool, std::string>> rows{
         {std::nullopt, true, true, "gs"}, {"0", true, true, "gs"},
         {"1", true, true, "qpdf"},        {std::nullopt, false, true, "qpdf"},
         {"1", true, false, "native"},     {std::nullopt, false, false, "native"}};
     const fs::path previous = fs::current_path();
+    const auto resources = engine::qpdfResourceFolder;
     for (const auto& [forced, hasGhostscript, hasQPDF, used] : rows) {
         SCOPED_TRACE(used + " with ZURBO_FORCE_SYSTEM_ENGINE=" + forced.value_or("(unset)"));
         const TestFolder work;
+        fs::create_directories(work / "resources/Engine");
         fs::create_directories(work / "App/Resources/Engine");
         const StandInExecutable gs(work.path(), "gs", {.outputFrom = source});
-        const StandInExecutable qpdf(work / "App/Resources/Engine", "qpdf", {.outputFrom = source});
+        const StandInExecutable qpdf(work / "resources/Engine", "qpdf", {.outputFrom = source});
+        const StandInExecutable planted(work / "App/Resources/Engine", "qpdf", {});
         engine::ghostscriptCandidates = {(hasGhostscript ? gs.path() : work / "absent").string()};
+        engine::qpdfResourceFolder = [&] { return std::optional(work / "resources"); };
         if (!hasQPDF) {
             fs::remove(qpdf.path());
         }
@@ -280,8 +400,10 @@ TEST_F(CompressionPipelineTest, GhostscriptThenBundledQPDFThenTheNativeEngine)
         EXPECT_NO_THROW(PDFEngine::compress(source, work / "out.pdf", CompressionProfile::balanced,
                                             std::nullopt, true));
         fs::current_path(previous);
+        engine::qpdfResourceFolder = resources;
         EXPECT_EQ(gs.runs().size(), used == "gs" ? 1u : 0u);
         EXPECT_EQ(qpdf.runs().size(), used == "qpdf" ? 1u : 0u);
+        EXPECT_TRUE(planted.runs().empty()) << "a qpdf of the working folder ran";
     }
 }
 

@@ -19,6 +19,8 @@ TEST(EngineErrorTest, DescriptionsAreTheUserFacingTexts)
          "El motor PDF de ZURBO se ha ido a fumar. Reinicia la app y volvemos al ataque."},
         {"outputMissing", EngineError::outputMissing(),
          "El motor terminó, pero el PDF nuevo se fue a por tabaco."},
+        {"sourceChanged", EngineError::sourceChanged(),
+         "El original ha cambiado mientras lo comprimíamos. No tocamos nada; vuelve a probar."},
         {"inflateBudgetExceeded", EngineError::inflateBudgetExceeded(),
          "Este PDF se hincha como un sapo al abrirlo: por dentro ocupa una barbaridad. ZURBO no se "
          "lo traga; lo dejamos como estaba."}};

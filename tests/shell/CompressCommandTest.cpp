@@ -2,6 +2,7 @@
 #include "ChildProcess.h"
 #include "EngineTestSupport.h"
 #include "PdfFixtures.h"
+#include "Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,7 @@ TEST(CompressCommandTest, BadUsageExitsWithTwoAndExplains)
     const CommandRun help = runCommand({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: zurbo-compress"), std::string::npos);
+    EXPECT_NE(help.out.find("--force replaces"), std::string::npos);
     EXPECT_EQ(engine::runChildProcess(ZURBO_COMPRESS_EXECUTABLE, {"--nope"}).status, 2);
 }
 
@@ -78,7 +80,10 @@ class CompressCommandRunTest : public ::testing::TestWithParam<CommandRow> {};
 TEST_P(CompressCommandRunTest, WritesWhereToldAndReportsEachFile)
 {
     const CommandRow& row = GetParam();
-    const TestFolder folder;
+    // A folder whose name is not UTF-8, which every engine must read and write.
+    const TestFolder top;
+    const fs::path folder = top / "carpeta\xe9";
+    fs::create_directory(folder);
     writeFile(folder / "bad.pdf", "not a pdf");
     writeFixturePdf(folder / "photo.pdf", imageHeavyDocument());
     writeFixturePdf(folder / "text.pdf", textOnlyDocument());
@@ -93,11 +98,12 @@ TEST_P(CompressCommandRunTest, WritesWhereToldAndReportsEachFile)
     EXPECT_TRUE(std::regex_match(run.err, std::regex(row.err))) << run.err;
     std::vector<std::string> entries = split("bad.pdf photo.pdf text.pdf " + row.written);
     std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(folder.entries(), entries);
+    EXPECT_EQ(top.entries(folder.filename()), entries);
     EXPECT_EQ(readFile(folder / "photo.pdf") == photo, !row.arguments.starts_with("--in-place"));
 }
 
 const std::string photoShrunk = ".*/photo\\.pdf: [0-9.]+ MB → [0-9.]+ kB \\(−9[0-9]%\\)\n";
+const std::string textKept = ".*/text\\.pdf: ([0-9]+ kB) → \\1 \\(−0%\\)";
 // A terminal gets a progress line per file, redrawn, then cleared before the file's result.
 std::string progressLine(const std::string& position, const std::string& name)
 {
@@ -114,14 +120,20 @@ INSTANTIATE_TEST_SUITE_P(
                    "photo.zurbo.pdf"},
         CommandRow{"jsonLinesOnly", "--json --target-mb 0.5 --profile demolition photo.pdf bad.pdf",
                    true, 1,
-                   "\\{\"source\":\".*/photo\\.pdf\",\"destination\":\".*/photo\\.zurbo\\.pdf\","
+                   // A byte that is not UTF-8 comes out as a surrogate, U+DC80 + the byte.
+                   "\\{\"source\":\".*/carpeta\\\\udce9/photo\\.pdf\","
+                   "\"destination\":\".*/carpeta\\\\udce9/photo\\.zurbo\\.pdf\","
                    "\"originalBytes\":[0-9]+,\"bytes\":[0-9]+,\"targetReached\":true,"
                    "\"error\":null\\}\n\\{\"source\":\".*/bad\\.pdf\",.*\"bytes\":null,"
                    "\"targetReached\":null,\"error\":\"[^\"]+\"\\}\n",
                    ".*/bad\\.pdf: [^\r]+\n", "photo.zurbo.pdf"},
         CommandRow{"targetMissed", "--target-mb 0.0001 text.pdf", false, 0,
-                   ".*/text\\.pdf: ([0-9]+ kB) → \\1 \\(−0%\\), objetivo no alcanzado\n", "",
+                   textKept + ", objetivo no alcanzado\n", "", "text.zurbo.pdf"},
+        CommandRow{"aMadeUpNameTakenIsLeftAlone", "text.pdf text.pdf", false, 1, textKept + "\n",
+                   ".*/text\\.pdf: text\\.zurbo\\.pdf ya existe y no lo vamos a pisar\\..*\n",
                    "text.zurbo.pdf"},
+        CommandRow{"aMadeUpNameReplacedWhenForced", "--force text.pdf text.pdf", false, 0,
+                   textKept + "\n" + textKept + "\n", "", "text.zurbo.pdf"},
         CommandRow{"toTheOutputByTheEngineNamed",
                    "--output told.pdf --profile respectful --engine native photo.pdf", false, 0,
                    photoShrunk, "", "told.pdf"},
@@ -129,11 +141,45 @@ INSTANTIATE_TEST_SUITE_P(
                    "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Runs the built zurbo-compress in `folder` with standard output to "stdout.txt"; sends
-// `signal` once the engine has started, as "pid" tells. The wait status comes back.
+// A stop that comes once a file's outcome is installed (here: as its result is written)
+// leaves that file done; only the files after it stay as they were.
+TEST(CompressCommandTest, AStopAfterTheInstallStopsOnlyTheFilesAfterIt)
+{
+    struct StopOnWrite : std::stringbuf {
+        StopSource stop;
+        std::streamsize xsputn(const char* text, std::streamsize length) override
+        {
+            stop.requestStop();
+            return std::stringbuf::xsputn(text, length);
+        }
+    };
+    const TestFolder folder;
+    const std::string a = (folder / "a.pdf").string();
+    const std::string b = (folder / "b.pdf").string();
+    writeFixturePdf(a, textOnlyDocument());
+    writeFixturePdf(b, textOnlyDocument());
+    for (const auto& [files, status] : {std::pair{a, 0}, {a + " " + b, commandStopped}}) {
+        StopOnWrite written;
+        std::ostream out(&written);
+        std::ostringstream err;
+        EXPECT_EQ(runCompressCommand(split("--force --engine native " + files), out, err,
+                                     written.stop.token()),
+                  status)
+            << files;
+        EXPECT_TRUE(std::regex_match(written.str(), std::regex(".*/a\\.pdf: [^\n]+\n")))
+            << written.str();
+        EXPECT_TRUE(fs::exists(folder / "a.zurbo.pdf"));
+        EXPECT_FALSE(fs::exists(folder / "b.zurbo.pdf"));
+    }
+}
+
+// Runs folder/bin/zurbo-compress, a copy of the built one, in `folder` with standard output
+// to "stdout.txt"; sends `signal` once the engine has started, as "pid" tells. The wait
+// status comes back.
 int runInFolder(const TestFolder& folder, const std::vector<std::string>& arguments, int signal)
 {
-    std::vector<char*> argv{const_cast<char*>(ZURBO_COMPRESS_EXECUTABLE)};
+    const std::string command = (folder / "bin/zurbo-compress").string();
+    std::vector<char*> argv{const_cast<char*>(command.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
@@ -143,21 +189,21 @@ int runInFolder(const TestFolder& folder, const std::vector<std::string>& argume
     posix_spawn_file_actions_addchdir_np(&actions, folder.path().c_str());
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (folder / "stdout.txt").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t command = 0;
-    EXPECT_EQ(posix_spawn(&command, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    pid_t running = 0;
+    EXPECT_EQ(posix_spawn(&running, argv[0], &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     for (int waited = 0; signal != 0 && !fs::exists(folder / "pid") && waited < 1000; ++waited) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (signal != 0) {
-        ::kill(command, signal);
+        ::kill(running, signal);
     }
     // A command that does not stop fails the test rather than hanging it.
     int status = 0;
-    for (int waited = 0; ::waitpid(command, &status, WNOHANG) == 0; ++waited) {
+    for (int waited = 0; ::waitpid(running, &status, WNOHANG) == 0; ++waited) {
         if (waited == 1000) {
             ADD_FAILURE() << "still running 10 s after the signal";
-            ::kill(command, SIGKILL);
+            ::kill(running, SIGKILL);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -171,19 +217,22 @@ bool processGone(const std::string& pid)
     return !fs::exists(stat) || readFile(stat).find(") Z ") != std::string::npos;
 }
 
-// The engine is a bundled qpdf stand-in: chatty on standard output, then either done or
-// stuck (deaf to SIGTERM, its pid file written whole) until the command stops it.
+// The engine is a stand-in for the qpdf bundled beside a copy of the command: chatty on
+// standard output, then either done or stuck (deaf to SIGTERM, its pid file written whole)
+// until the command stops it.
 TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
 {
     const TestFolder folder;
-    fs::create_directories(folder / "App/Resources/Engine");
+    const fs::path engines = folder / "bin/resources/Engine";
+    fs::create_directories(engines);
+    fs::copy_file(ZURBO_COMPRESS_EXECUTABLE, folder / "bin/zurbo-compress");
     writeFixturePdf(folder / "--json.pdf", textOnlyDocument());
     const std::string source = readFile(folder / "--json.pdf");
     const ScopedEnvironment forced("ZURBO_FORCE_SYSTEM_ENGINE", "1");
     const std::string chatter = "echo 'GPL noise'; for a; do out=\"$a\"; done; "
-                                "stat -c %a \"$out\" > " +
+                                "stat -L -c %a \"$out\" > " +
                                 (folder / "mode").string() + "\n";
-    const StandInExecutable done(folder / "App/Resources/Engine", "qpdf",
+    const StandInExecutable done(engines, "qpdf",
                                  {.outputFrom = folder / "--json.pdf", .firstLines = chatter});
     EXPECT_EQ(WEXITSTATUS(runInFolder(folder, {"--json", "--", "--json.pdf"}, 0)), 0);
     EXPECT_TRUE(std::regex_match(readFile(folder / "stdout.txt"),
@@ -191,8 +240,7 @@ TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
     EXPECT_EQ(readFile(folder / "mode"), "600\n") << "the working file was readable by others";
 
     const StandInExecutable stuck(
-        folder / "App/Resources/Engine", "qpdf",
-        {.firstLines = "echo $$ > p; mv p pid; trap '' TERM; exec sleep 600"});
+        engines, "qpdf", {.firstLines = "echo $$ > p; mv p pid; trap '' TERM; exec sleep 600"});
     for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
         SCOPED_TRACE(strsignal(signal));
         fs::remove(folder / "pid");
@@ -203,7 +251,7 @@ TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
             EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
             EXPECT_EQ(readFile(folder / "stdout.txt"), "");
             EXPECT_EQ(folder.entries(),
-                      split("--json.pdf --json.zurbo.pdf App mode pid stdout.txt"));
+                      split("--json.pdf --json.zurbo.pdf bin mode pid stdout.txt"));
         }
         // Even a command killed outright takes its engine with it.
         const std::string engine = split(readFile(folder / "pid")).at(0);

@@ -40,8 +40,11 @@ public:
         writeFile(folder / (name + ".stderr"), behaviour.standardError);
         std::ostringstream script;
         script << "#!/bin/sh\n"
-               << behaviour.firstLines << "\nrun=$(( $(ls '" << m_record.string() << "' | wc -l) + 1 ))\n"
-               << "printf '%s\\0' \"$@\" > '" << m_record.string() << "'/$run\n";
+               << behaviour.firstLines << "\nrun=$(( $(ls '" << m_record.string()
+               << "' | wc -l) + 1 ))\n"
+               << "{ printf '%s\\0' \"$@\"; readlink /proc/self/fd/3 /proc/self/fd/4 | tr '\\n' "
+                  "'\\0'; } > '"
+               << m_record.string() << "'/$run 2>/dev/null\n";
         if (behaviour.outputFrom) {
             // Ghostscript reads "%%" in its output name as one '%'.
             script << "for a in \"$@\"; do case \"$a\" in -sOutputFile=*) out=$(printf '%s' "
@@ -58,7 +61,8 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
 
-    // The argument list of every run so far, in order.
+    // The argument list of every run so far, in order, each followed by the files
+    // open as the run's descriptors 3 and 4, where a tool is handed its source and output.
     std::vector<std::vector<std::string>> runs() const
     {
         std::vector<std::vector<std::string>> runs;

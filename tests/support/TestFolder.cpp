@@ -31,10 +31,10 @@ TestFolder::~TestFolder()
     fs::remove_all(m_path, ignored);
 }
 
-std::vector<std::string> TestFolder::entries() const
+std::vector<std::string> TestFolder::entries(const std::string& inside) const
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path)) {
+    for (const auto& entry : fs::directory_iterator(m_path / inside)) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());

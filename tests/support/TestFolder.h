@@ -16,8 +16,8 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-    // Names of the entries directly inside, sorted.
-    std::vector<std::string> entries() const;
+    // Names of the entries directly inside, or inside its folder `inside`, sorted.
+    std::vector<std::string> entries(const std::string& inside = {}) const;
 
 private:
     std::filesystem::path m_path;

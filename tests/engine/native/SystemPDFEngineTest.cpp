@@ -132,17 +132,20 @@ TEST(SystemPDFEngineTest, RefusesUnreadableSourcesAndUnwritableOutputs)
               "%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\ntrailer\n"
               "<< /Root 1 0 R /Size 2 >>\n%%EOF\n");
     writeFixturePdf(folder / "good.pdf", textOnlyDocument());
-    for (const std::string source :
-         {"text.pdf", "empty.pdf", "missing.pdf", "treeless.pdf", "good.pdf"}) {
-        const bool good = source == "good.pdf";
+    using enum EngineError::Kind;
+    for (const auto& [source, output, kind] :
+         std::vector<std::tuple<std::string, fs::path, EngineError::Kind>>{
+             {"text.pdf", folder / "out.pdf", documentUnreadable},
+             {"empty.pdf", folder / "out.pdf", documentUnreadable},
+             {"missing.pdf", folder / "out.pdf", documentUnreadable},
+             {"treeless.pdf", folder / "out.pdf", documentUnreadable},
+             {"good.pdf", folder / "no/out.pdf", systemFilterUnavailable},
+             {"good.pdf", "/dev/full", diskFull}}) {
         try {
-            runSystemPDFEngine(folder / source, folder / (good ? "no/out.pdf" : "out.pdf"),
-                               balanced, false);
+            runSystemPDFEngine(folder / source, output, balanced, false);
             ADD_FAILURE() << source << " was accepted";
         } catch (const EngineError& error) {
-            EXPECT_EQ(error.kind(), good ? EngineError::Kind::systemFilterUnavailable
-                                         : EngineError::Kind::documentUnreadable)
-                << source;
+            EXPECT_EQ(error.kind(), kind) << source << " into " << output;
         }
     }
     // A stop request ends the run between two images, or while writing when there are none.
