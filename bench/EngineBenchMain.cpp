@@ -5,6 +5,7 @@
 #include "BenchDocumentSet.h"
 #include "BenchReport.h"
 #include "EngineBench.h"
+#include "HostileDocuments.h"
 
 #include <algorithm>
 #include <exception>
@@ -25,9 +26,15 @@ int usage()
     return 2;
 }
 
+// The hostile inputs lie in a folder of their own, measured apart.
+const char* const hostileFolder = "hostile";
+
 std::vector<fs::path> pdfsIn(const fs::path& folder)
 {
     std::vector<fs::path> files;
+    if (!fs::is_directory(folder)) {
+        return files;
+    }
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.path().extension() == ".pdf") {
             files.push_back(entry.path());
@@ -46,8 +53,9 @@ int runBench(const fs::path& folder, const fs::path& reportFile, int repeats)
     }
     zurbo::bench::EngineBench bench(documents.front(), repeats);
     const auto rows = bench.run(documents, std::cerr);
+    const auto hostileRows = bench.runHostile(pdfsIn(folder / hostileFolder), std::cerr);
     std::ofstream report(reportFile);
-    zurbo::bench::writeMarkdownReport(report, rows, bench.notes());
+    zurbo::bench::writeMarkdownReport(report, rows, hostileRows, bench.notes());
     report.close();
     if (!report) {
         std::cerr << "could not write " << reportFile << '\n';
@@ -64,6 +72,7 @@ int main(int argc, char** argv)
     try {
         if (command == "generate" && argc == 3) {
             zurbo::bench::BenchDocumentSet::generate(argv[2], std::cerr);
+            zurbo::bench::HostileDocuments::generate(fs::path(argv[2]) / hostileFolder, std::cerr);
             return 0;
         }
         if (command == "run" && (argc == 4 || argc == 5)) {

@@ -1,6 +1,7 @@
 #include "CompressRequest.h"
 
 #include <QFile>
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -17,12 +18,15 @@ std::filesystem::path filePath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-// Every run may have a call in the engine at once: the main window's batch
-// and each quick-action panel; none waits behind another.
+// Engine calls run on threads of their own: the main window's batch and
+// each quick-action panel have one call at a time. As many run at once as
+// the machine has processors, and at least two, so that a panel does not wait
+// behind the batch; more would only take turns on the processors and share
+// the native engine's workers and memory, which are the process's.
 QThreadPool& engineThreadPool()
 {
     struct EnginePool : QThreadPool {
-        EnginePool() { setMaxThreadCount(16); }
+        EnginePool() { setMaxThreadCount(std::max(2, QThread::idealThreadCount())); }
     };
     static EnginePool pool;
     return pool;

@@ -215,6 +215,8 @@ void runSystemPDFEngine(const std::filesystem::path& source, const std::filesyst
         finishDocument(document, information, cleanMetadata);
     } catch (const PDFEngine::Cancelled&) {
         throw;
+    } catch (const EngineError&) {
+        throw;
     } catch (const std::exception&) {
         throw EngineError::documentUnreadable();
     }
