@@ -218,6 +218,25 @@ void writeSets(std::ostream& out, const std::vector<BenchRow>& rows)
     }
 }
 
+// Hostile inputs are judged by what a run costs, and a refusal is an outcome.
+void writeHostile(std::ostream& out, const std::vector<BenchRow>& rows)
+{
+    if (rows.empty()) {
+        return;
+    }
+    out << "\nHostile inputs, one run with the balanced profile:\n\n"
+        << "| File | Source bytes | Engine | Outcome | Seconds | CPU s | Peak MB |\n"
+        << "| --- | ---: | --- | --- | ---: | ---: | ---: |\n";
+    for (const BenchRow& row : rows) {
+        out << "| " << tableCell(row.file) << " | " << row.sourceBytes << " | " << row.engine
+            << " | "
+            << (row.succeeded() ? std::to_string(row.outputBytes) + " bytes"
+                                : "refused: " + tableCell(*row.error))
+            << " | " << fixed(row.seconds, 2) << " | " << fixed(row.cpuSeconds, 2) << " | "
+            << fixed(row.peakBytes / 1e6, 0) << " |\n";
+    }
+}
+
 } // namespace
 
 std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows)
@@ -230,6 +249,7 @@ std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows)
 }
 
 void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
+                         const std::vector<BenchRow>& hostileRows,
                          const std::vector<std::string>& notes)
 {
     out << "| File | Profile | Engine | Output bytes | Ratio | Seconds | CPU s | Peak MB | SSIM | "
@@ -248,6 +268,7 @@ void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
     }
     writeSets(out, rows);
     writeStages(out, rows);
+    writeHostile(out, hostileRows);
     if (!notes.empty()) {
         out << '\n';
         for (const std::string& note : notes) {

@@ -5,9 +5,9 @@
 #include "IsolatedRun.h"
 #include "PopplerCommands.h"
 #include "QPDFRunner.h"
-#include "TestFolder.h"
 #include "StructuralSimilarity.h"
 #include "SystemPDFEngine.h"
+#include "TestFolder.h"
 
 #include <algorithm>
 #include <fstream>
@@ -72,7 +72,7 @@ std::vector<GrayImage> renderedOrNone(const fs::path& output)
     }
 }
 
-// "error<TAB>message", or "ok", the peak memory in bytes on the next line and
+// "error<TAB>message" or "ok", the peak memory in bytes on the next line and
 // then one "stage<TAB>seconds" per line.
 ChildReport readChildReport(const fs::path& file)
 {
@@ -84,7 +84,6 @@ ChildReport readChildReport(const fs::path& file)
     ChildReport report;
     if (line != "ok") {
         report.error = line.substr(line.find('\t') + 1);
-        return report;
     }
     in >> report.peakBytes >> std::ws;
     while (std::getline(in, line)) {
@@ -96,9 +95,11 @@ ChildReport readChildReport(const fs::path& file)
 
 // Runs the engine in a fresh process `repeats` times and keeps the lowest
 // wall and CPU times; peak memory and stages come from the fastest run. Any
-// failure on the way, the engine's or the tools', is the row's error.
+// failure on the way, the engine's or the tools', is the row's error, with
+// the cost of the run that failed. Without a reference the output is not
+// looked at.
 void measure(BenchRow& row, const std::string& engine, const fs::path& source,
-             const SourceReference& reference, CompressionProfile profile, int repeats)
+             const SourceReference* reference, CompressionProfile profile, int repeats)
 {
     static const std::string self = fs::read_symlink("/proc/self/exe").string();
     const testing::TestFolder scratch;
@@ -115,6 +116,9 @@ void measure(BenchRow& row, const std::string& engine, const fs::path& source,
             ChildReport report = readChildReport(reportFile);
             if (report.error) {
                 row.error = report.error;
+                row.seconds = cost.wallSeconds;
+                row.cpuSeconds = cost.cpuSeconds;
+                row.peakBytes = report.peakBytes;
                 return;
             }
             if (run == 0 || cost.wallSeconds < row.seconds) {
@@ -129,15 +133,26 @@ void measure(BenchRow& row, const std::string& engine, const fs::path& source,
             return;
         }
         row.outputBytes = static_cast<std::int64_t>(fs::file_size(output));
+        if (!reference) {
+            return;
+        }
         row.outputKinds = ByteKinds::of(output);
-        row.meanSsim = meanSsim(reference.pages, renderedOrNone(output));
+        row.meanSsim = meanSsim(reference->pages, renderedOrNone(output));
         const auto text = extractText(output);
-        if (reference.text && text) {
-            row.textUnchanged = *reference.text == *text;
+        if (reference->text && text) {
+            row.textUnchanged = *reference->text == *text;
         }
     } catch (const std::exception& error) {
         row.error = describe(error);
     }
+}
+
+void reportProgress(std::ostream& progress, const BenchRow& row)
+{
+    progress << row.file << ' ' << rawValue(row.profile) << ' ' << row.engine << ": "
+             << (row.succeeded() ? "ok" : *row.error) << " in " << std::fixed
+             << std::setprecision(2) << row.seconds << " s (CPU " << row.cpuSeconds << " s, "
+             << row.peakBytes / 1000000 << " MB)" << std::endl;
 }
 
 } // namespace
@@ -238,13 +253,27 @@ std::vector<BenchRow> EngineBench::run(const std::vector<fs::path>& documents,
                              .profile = profile,
                              .engine = engine.name,
                              .sourceBytes = static_cast<std::int64_t>(fs::file_size(source))};
-                measure(row, engine.name, source, reference, profile, m_repeats);
-                progress << row.file << ' ' << rawValue(profile) << ' ' << engine.name << ": "
-                         << (row.succeeded() ? "ok" : *row.error) << " in " << std::fixed
-                         << std::setprecision(2) << row.seconds << " s (CPU " << row.cpuSeconds
-                         << " s)" << std::endl;
+                measure(row, engine.name, source, &reference, profile, m_repeats);
+                reportProgress(progress, row);
                 rows.push_back(std::move(row));
             }
+        }
+    }
+    return rows;
+}
+
+std::vector<BenchRow> EngineBench::runHostile(const std::vector<fs::path>& documents,
+                                              std::ostream& progress)
+{
+    std::vector<BenchRow> rows;
+    for (const fs::path& source : documents) {
+        for (const BenchEngine& engine : m_engines) {
+            BenchRow row{.file = source.filename().string(),
+                         .engine = engine.name,
+                         .sourceBytes = static_cast<std::int64_t>(fs::file_size(source))};
+            measure(row, engine.name, source, nullptr, row.profile, 1);
+            reportProgress(progress, row);
+            rows.push_back(std::move(row));
         }
     }
     return rows;
@@ -269,7 +298,7 @@ void EngineBench::compressInChild(const std::string& engineName, const fs::path&
     } catch (const std::exception& error) {
         std::string message = describe(error);
         std::replace(message.begin(), message.end(), '\n', ' ');
-        report << "error\t" << message << '\n';
+        report << "error\t" << message << '\n' << peakResidentBytes() << '\n';
     }
     std::ofstream(reportFile) << report.str();
 }

@@ -42,6 +42,11 @@ public:
     // is skipped with a note. Progress lines go to `progress`.
     std::vector<BenchRow> run(const std::vector<std::filesystem::path>& documents,
                               std::ostream& progress);
+    // One run per document and engine with the balanced profile, for what it
+    // costs (time, CPU, peak memory) and whether it succeeds; the outputs are
+    // not rendered, since the sources are built to exhaust a careless reader.
+    std::vector<BenchRow> runHostile(const std::vector<std::filesystem::path>& documents,
+                                     std::ostream& progress);
 
     // The child's side of one measured run: compresses with the engine named
     // `engineName` and writes how it went to `reportFile` for measure() to read.

@@ -6,6 +6,7 @@
 #include "BenchReport.h"
 #include "ByteKinds.h"
 #include "EngineBench.h"
+#include "HostileDocuments.h"
 #include "PopplerCommands.h"
 #include "StructuralSimilarity.h"
 #include "TextDocumentSet.h"
@@ -24,11 +25,10 @@ namespace {
 
 int usage()
 {
-    std::cerr
-        << "usage: zurbo-engine-bench generate FOLDER    (into FOLDER/photo and FOLDER/text)\n"
-           "       zurbo-engine-bench run FOLDER REPORT.md [REPEATS]\n"
-           "       zurbo-engine-bench compare BEFORE.pdf AFTER.pdf\n"
-           "       zurbo-engine-bench kinds FILE...\n";
+    std::cerr << "usage: zurbo-engine-bench generate FOLDER    (photo, text and hostile folders)\n"
+                 "       zurbo-engine-bench run FOLDER REPORT.md [REPEATS]\n"
+                 "       zurbo-engine-bench compare BEFORE.pdf AFTER.pdf\n"
+                 "       zurbo-engine-bench kinds FILE...\n";
     return 2;
 }
 
@@ -48,14 +48,24 @@ int compareOutputs(const fs::path& before, const fs::path& after)
     return lowest == 1 && sameText ? 0 : 1;
 }
 
-// The PDFs in `folder` and the folders below it; each belongs to the set its
-// folder names.
+// The hostile inputs lie in a folder of their own, measured apart.
+const char* const hostileFolder = "hostile";
+
+// The PDFs in `folder` and the folders below it but the hostile one; each
+// belongs to the set its folder names.
 std::vector<fs::path> pdfsIn(const fs::path& folder)
 {
     std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.path().extension() == ".pdf") {
-            files.push_back(entry.path());
+    if (!fs::is_directory(folder)) {
+        return files;
+    }
+    for (auto entry = fs::recursive_directory_iterator(folder);
+         entry != fs::recursive_directory_iterator(); ++entry) {
+        if (entry->is_directory() && entry->path().filename() == hostileFolder) {
+            entry.disable_recursion_pending();
+        }
+        if (entry->path().extension() == ".pdf") {
+            files.push_back(entry->path());
         }
     }
     std::sort(files.begin(), files.end());
@@ -71,8 +81,9 @@ int runBench(const fs::path& folder, const fs::path& reportFile, int repeats)
     }
     zurbo::bench::EngineBench bench(documents.front(), repeats);
     const auto rows = bench.run(documents, std::cerr);
+    const auto hostileRows = bench.runHostile(pdfsIn(folder / hostileFolder), std::cerr);
     std::ofstream report(reportFile);
-    zurbo::bench::writeMarkdownReport(report, rows, bench.notes());
+    zurbo::bench::writeMarkdownReport(report, rows, hostileRows, bench.notes());
     report.close();
     if (!report) {
         std::cerr << "could not write " << reportFile << '\n';
@@ -90,6 +101,7 @@ int main(int argc, char** argv)
         if (command == "generate" && argc == 3) {
             zurbo::bench::BenchDocumentSet::generate(fs::path(argv[2]) / "photo", std::cerr);
             zurbo::bench::TextDocumentSet::generate(fs::path(argv[2]) / "text", std::cerr);
+            zurbo::bench::HostileDocuments::generate(fs::path(argv[2]) / hostileFolder, std::cerr);
             return 0;
         }
         if (command == "run" && (argc == 4 || argc == 5)) {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds, writes the benchmark's documents into build/bench-docs (photo/ and
-# text/), links the shared corpus' files beside them by kind (when the corpus
-# is there) and compares the engines on all of them, the fastest of three runs
-# counting. The Markdown report lands in build/bench-engine.md; progress and
-# the tools' own messages go to the terminal.
+# Builds, writes the benchmark's documents into build/bench-docs (photo/,
+# text/ and hostile/), links the shared corpus' files beside them by kind (when
+# the corpus is there) and compares the engines on all of them, the fastest of
+# three runs counting; the hostile inputs once, apart. The Markdown report
+# lands in build/bench-engine.md; progress and the tools' own messages go to
+# the terminal.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ZURBO_BUILD_DIR:-$root/build}"

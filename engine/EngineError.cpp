@@ -30,6 +30,9 @@ std::string describe(PDFEngine::EngineError::Kind kind, const std::string& messa
     case Kind::diskFull:
         return "No queda espacio en el disco para el PDF comprimido. Libera sitio y vuelve a "
                "probar.";
+    case Kind::inflateBudgetExceeded:
+        return "Este PDF se hincha como un sapo al abrirlo: por dentro ocupa una barbaridad. "
+               "ZURBO no se lo traga; lo dejamos como estaba.";
     }
     return {};
 }
@@ -79,6 +82,11 @@ PDFEngine::EngineError PDFEngine::EngineError::destinationExists(std::string fil
 PDFEngine::EngineError PDFEngine::EngineError::diskFull()
 {
     return EngineError(Kind::diskFull, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::inflateBudgetExceeded()
+{
+    return EngineError(Kind::inflateBudgetExceeded, {});
 }
 
 } // namespace zurbo

@@ -59,7 +59,9 @@ public:
             // A name Zurbo made up is taken and may not be replaced.
             destinationExists,
             // Writing the output ran out of disk space or quota.
-            diskFull
+            diskFull,
+            // The document inflates to more than a run may read (a Flate bomb).
+            inflateBudgetExceeded
         };
 
         static EngineError compressionFailed(std::string message);
@@ -70,6 +72,7 @@ public:
         static EngineError sourceChanged();
         static EngineError destinationExists(std::string fileName);
         static EngineError diskFull();
+        static EngineError inflateBudgetExceeded();
 
         Kind kind() const noexcept { return m_kind; }
         // The tool's last error lines for compressionFailed, the taken file

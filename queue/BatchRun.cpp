@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <utility>
+#include <vector>
 
 namespace zurbo {
 
@@ -15,8 +16,11 @@ BatchRun::BatchRun(JobListModel* jobs, QHash<QUuid, QString> destinations, Batch
     : QObject(parent), m_jobs(jobs), m_destinations(std::move(destinations)), m_settings(settings),
       m_compress(std::move(compress)), m_tickInterval(tickInterval)
 {
-    connect(&m_engineCall, &QFutureWatcher<CompressOutcome>::finished, this,
-            [this] { finishJob(m_engineCall.result()); });
+    connect(&m_engineCall, &QFutureWatcher<CompressionRun::Outcome>::finished, this, [this] {
+        m_run->finish(m_current, m_engineCall.result());
+        m_ticker.reset();
+        startNextJob();
+    });
 }
 
 BatchRun::~BatchRun()
@@ -26,62 +30,53 @@ BatchRun::~BatchRun()
 
 void BatchRun::start()
 {
-    m_jobCount = m_jobs->count();
+    std::vector<CompressionRun::File> files;
+    for (int row = 0; row < m_jobs->count(); ++row) {
+        const PDFJob& job = m_jobs->jobs().at(row);
+        // A job queued while the destinations were being chosen has none; it
+        // keeps waiting for the next batch rather than guessing where to write.
+        const auto destination = m_destinations.constFind(job.id);
+        if (destination != m_destinations.cend() && !job.state.is(JobState::Kind::compressing)) {
+            files.push_back(runFile(job.source, *destination));
+            m_rows.append(row);
+        }
+    }
+    m_run.emplace(std::move(files), CompressionRun::AfterFailure::goOn, m_stop.token(),
+                  [this](std::size_t index, const CompressionRun::Outcome& outcome) {
+                      record(index, outcome);
+                  });
     startNextJob();
 }
 
 void BatchRun::startNextJob()
 {
-    for (; m_next < m_jobCount; ++m_next) {
-        // A copy: the update below may move the list's storage.
-        const PDFJob job = m_jobs->jobs().at(m_next);
-        const auto destination = m_destinations.constFind(job.id);
-        // A job queued while the destinations were being chosen has none; it
-        // keeps waiting for the next batch rather than guessing where to write.
-        if (job.state.is(JobState::Kind::compressing) || destination == m_destinations.cend()) {
-            continue;
-        }
-        if (overwritesLaterSource(*destination, laterSources(m_next))) {
-            m_jobs->update(m_next, [](PDFJob& refused) {
-                refused.state = JobState::failed(destinationIsQueuedSourceMessage);
-                refused.progress = 0.0;
-            });
-            continue;
-        }
-        m_current = m_next++;
-        m_jobs->update(m_current, [](PDFJob& started) {
-            started.state = JobState::compressing();
-            started.progress = 0.04;
-        });
-        m_ticker = std::make_unique<ProgressTicker>(m_jobs, job.id, m_tickInterval);
-        m_ticker->start();
-        const CompressRequest request{job.source,
-                                      *destination,
-                                      m_settings.profile,
-                                      m_settings.targetBytes,
-                                      m_settings.cleanMetadata,
-                                      m_stop.token()};
-        m_engineCall.setFuture(runCompressInBackground(m_compress, request));
+    const std::optional<std::size_t> index = m_run->startNext();
+    if (!index) {
+        emit finished();
         return;
     }
-    emit finished();
+    m_current = *index;
+    const int row = m_rows.at(static_cast<qsizetype>(m_current));
+    // A copy: the update below may move the list's storage.
+    const PDFJob job = m_jobs->jobs().at(row);
+    m_jobs->update(row, [](PDFJob& started) {
+        started.state = JobState::compressing();
+        started.progress = 0.04;
+    });
+    m_ticker = std::make_unique<ProgressTicker>(m_jobs, job.id, m_tickInterval);
+    m_ticker->start();
+    const CompressRequest request{job.source,
+                                  m_destinations.value(job.id),
+                                  m_settings.profile,
+                                  m_settings.targetBytes,
+                                  m_settings.cleanMetadata,
+                                  m_stop.token()};
+    m_engineCall.setFuture(runCompressInBackground(m_compress, request));
 }
 
-QStringList BatchRun::laterSources(int index) const
+void BatchRun::record(std::size_t index, const CompressionRun::Outcome& outcome)
 {
-    QStringList sources;
-    for (int later = index + 1; later < m_jobCount; ++later) {
-        const PDFJob& job = m_jobs->jobs().at(later);
-        if (m_destinations.contains(job.id)) {
-            sources.append(job.source);
-        }
-    }
-    return sources;
-}
-
-void BatchRun::finishJob(const CompressOutcome& outcome)
-{
-    m_jobs->update(m_current, [&outcome](PDFJob& job) {
+    m_jobs->update(m_rows.at(static_cast<qsizetype>(index)), [&outcome](PDFJob& job) {
         if (outcome.cancelled) {
             job.state = JobState::waiting();
             job.progress = 0.0;
@@ -92,16 +87,10 @@ void BatchRun::finishJob(const CompressOutcome& outcome)
             job.progress = 1.0;
             job.targetReached = outcome.result->targetReached;
         } else {
-            job.state = JobState::failed(outcome.errorMessage);
+            job.state = JobState::failed(QString::fromStdString(outcome.error));
             job.progress = 0.0;
         }
     });
-    m_ticker.reset();
-    if (outcome.cancelled) {
-        emit finished();
-        return;
-    }
-    startNextJob();
 }
 
 } // namespace zurbo

@@ -2,15 +2,18 @@
 
 #include "BatchSettings.h"
 #include "CompressRequest.h"
+#include "CompressionRun.h"
 
 #include <QFutureWatcher>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QUuid>
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace zurbo {
 
@@ -24,9 +27,8 @@ class ProgressTicker;
 // (the main thread): between two steps that thread is free, so the window
 // keeps drawing. Each engine call runs on a worker thread and its outcome
 // comes back through the event loop. The run covers the jobs that were
-// queued when it started and have a destination; a failure marks its job
-// and the run goes on. A job whose destination is the source of a later job
-// fails before anything is written.
+// queued when it started and have a destination, under the guards of a
+// CompressionRun; a failure marks its job and the run goes on.
 //
 // A run that goes away (window closed, application quitting) asks the engine
 // call in progress to stop; a cancelled job goes back to waiting and no later
@@ -49,20 +51,21 @@ signals:
 
 private:
     void startNextJob();
-    void finishJob(const CompressOutcome& outcome);
-    // The sources of the jobs after `index` that this run will compress.
-    QStringList laterSources(int index) const;
+    // Writes a file's outcome into its job.
+    void record(std::size_t index, const CompressionRun::Outcome& outcome);
 
     JobListModel* m_jobs;
     QHash<QUuid, QString> m_destinations;
     BatchSettings m_settings;
     CompressFunction m_compress;
     std::chrono::milliseconds m_tickInterval;
-    int m_jobCount = 0;
-    int m_next = 0;
-    int m_current = -1;
+    // The queue row of each file of the run.
+    QList<int> m_rows;
+    std::optional<CompressionRun> m_run;
+    // The file in the engine now.
+    std::size_t m_current = 0;
     std::unique_ptr<ProgressTicker> m_ticker;
-    QFutureWatcher<CompressOutcome> m_engineCall;
+    QFutureWatcher<CompressionRun::Outcome> m_engineCall;
     StopSource m_stop;
 };
 

@@ -1,11 +1,10 @@
 #include "CompressRequest.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -19,18 +18,26 @@ std::filesystem::path filePath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-// Every run may have a call in the engine at once: the main window's batch
-// and each quick-action panel; none waits behind another.
+// Engine calls run on threads of their own: the main window's batch and
+// each quick-action panel have one call at a time. As many run at once as
+// the machine has processors, and at least two, so that a panel does not wait
+// behind the batch; more would only take turns on the processors and share
+// the native engine's workers and memory, which are the process's.
 QThreadPool& engineThreadPool()
 {
     struct EnginePool : QThreadPool {
-        EnginePool() { setMaxThreadCount(16); }
+        EnginePool() { setMaxThreadCount(std::max(2, QThread::idealThreadCount())); }
     };
     static EnginePool pool;
     return pool;
 }
 
 } // namespace
+
+CompressionRun::File runFile(const QString& source, const QString& destination)
+{
+    return {filePath(source), filePath(destination)};
+}
 
 PDFEngine::Result compressWithEngine(const CompressRequest& request)
 {
@@ -39,27 +46,28 @@ PDFEngine::Result compressWithEngine(const CompressRequest& request)
                                request.stop);
 }
 
-CompressOutcome runCompress(const CompressFunction& compress, const CompressRequest& request)
+CompressionRun::Outcome runCompress(const CompressFunction& compress,
+                                    const CompressRequest& request)
 {
     try {
         return {compress(request), {}};
     } catch (const PDFEngine::Cancelled&) {
         return {std::nullopt, {}, true};
     } catch (const PDFEngine::EngineError& error) {
-        return {std::nullopt, QString::fromUtf8(error.what())};
+        return {std::nullopt, error.what()};
     } catch (const std::system_error& error) {
         // what() of these carries the library's "filesystem error: ..." wording
         // and the paths; the user sees only the system's own sentence.
-        return {std::nullopt, QString::fromLocal8Bit(error.code().message())};
+        return {std::nullopt, QString::fromLocal8Bit(error.code().message()).toStdString()};
     } catch (const std::exception& error) {
-        return {std::nullopt, QString::fromLocal8Bit(error.what())};
+        return {std::nullopt, QString::fromLocal8Bit(error.what()).toStdString()};
     } catch (...) {
-        return {std::nullopt,
-                QString::fromUtf8(PDFEngine::EngineError::compressionFailed({}).what())};
+        return {std::nullopt, PDFEngine::EngineError::compressionFailed({}).what()};
     }
 }
 
-QFuture<CompressOutcome> runCompressInBackground(CompressFunction compress, CompressRequest request)
+QFuture<CompressionRun::Outcome> runCompressInBackground(CompressFunction compress,
+                                                         CompressRequest request)
 {
     return QtConcurrent::run(&engineThreadPool(),
                              [compress = std::move(compress), request = std::move(request)] {
@@ -70,19 +78,6 @@ QFuture<CompressOutcome> runCompressInBackground(CompressFunction compress, Comp
 void waitForEngineCalls()
 {
     engineThreadPool().waitForDone();
-}
-
-const QString destinationIsQueuedSourceMessage =
-    QStringLiteral("Ese destino es otro PDF de la cola. Elige otro nombre.");
-
-bool overwritesLaterSource(const QString& destination, const QStringList& laterSources)
-{
-    const QString target = QFileInfo(destination).canonicalFilePath();
-    return !target.isEmpty() &&
-           std::any_of(laterSources.cbegin(), laterSources.cend(),
-                       [&target](const QString& source) {
-                           return QFileInfo(source).canonicalFilePath() == target;
-                       });
 }
 
 } // namespace zurbo

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "CompressionProfile.h"
+#include "CompressionRun.h"
 #include "PDFEngine.h"
 
 #include <QFuture>
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -30,32 +30,22 @@ struct CompressRequest {
 // Blocks while it compresses; throws as PDFEngine::compress does.
 using CompressFunction = std::function<PDFEngine::Result(const CompressRequest&)>;
 
-// A result, or the user-facing text of the failure, or a cancelled call; one of them.
-struct CompressOutcome {
-    std::optional<PDFEngine::Result> result;
-    QString errorMessage;
-    bool cancelled = false;
-};
-
-// What a job whose destination is the source of a later job gets instead of a run.
-extern const QString destinationIsQueuedSourceMessage;
-
-// Whether writing `destination` would replace one of `laterSources`, which a
-// run still has to read: its pages would be lost before they are compressed.
-bool overwritesLaterSource(const QString& destination, const QStringList& laterSources);
+// A run's file from the paths the user chose, in the file system's encoding.
+CompressionRun::File runFile(const QString& source, const QString& destination);
 
 // The real engine: PDFEngine::compress with the paths in the file system's encoding.
 PDFEngine::Result compressWithEngine(const CompressRequest& request);
 
 // Runs `compress` and turns whatever it throws into a message: the engine's
 // own text, or the system's text for file-system and launch errors.
-CompressOutcome runCompress(const CompressFunction& compress, const CompressRequest& request);
+CompressionRun::Outcome runCompress(const CompressFunction& compress,
+                                    const CompressRequest& request);
 
 // runCompress() on a worker thread of the engine's own pool, so that the
 // calling (main) thread stays free and page previews on the global pool never
 // wait behind a compression; the outcome comes back through the future.
-QFuture<CompressOutcome> runCompressInBackground(CompressFunction compress,
-                                                 CompressRequest request);
+QFuture<CompressionRun::Outcome> runCompressInBackground(CompressFunction compress,
+                                                         CompressRequest request);
 
 // Waits until every engine call started in the background has returned; the
 // process calls it last, after asking every run to stop.

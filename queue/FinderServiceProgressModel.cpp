@@ -2,6 +2,7 @@
 
 #include "ChangeNotification.h"
 #include "SavePanel.h"
+#include "SizeFigures.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace zurbo {
 
@@ -65,8 +67,11 @@ FinderServiceProgressModel::FinderServiceProgressModel(QList<QUrl> urls,
 {
     m_ticker.setInterval(tickInterval);
     connect(&m_ticker, &QTimer::timeout, this, &FinderServiceProgressModel::tick);
-    connect(&m_engineCall, &QFutureWatcher<CompressOutcome>::finished, this,
-            [this] { finishFile(m_engineCall.result()); });
+    connect(&m_engineCall, &QFutureWatcher<CompressionRun::Outcome>::finished, this, [this] {
+        m_ticker.stop();
+        m_run->finish(m_current, m_engineCall.result());
+        compressNext();
+    });
 }
 
 FinderServiceProgressModel::~FinderServiceProgressModel()
@@ -102,6 +107,11 @@ QString FinderServiceProgressModel::statusPhrase() const
     return {};
 }
 
+int FinderServiceProgressModel::savings() const
+{
+    return savingsPercent(m_originalBytes, m_outputBytes);
+}
+
 QStringList FinderServiceProgressModel::outputPaths() const
 {
     QStringList paths;
@@ -131,6 +141,12 @@ void FinderServiceProgressModel::start()
         return;
     }
     m_destinations = *destinations;
+    std::vector<CompressionRun::File> files;
+    for (qsizetype index = 0; index < m_sourceURLs.size(); ++index) {
+        files.push_back(runFile(m_sourceURLs.at(index).toLocalFile(), m_destinations.at(index)));
+    }
+    m_run.emplace(std::move(files), CompressionRun::AfterFailure::stop, m_stop.token(),
+                  [this](std::size_t, const CompressionRun::Outcome& outcome) { record(outcome); });
     QTimer::singleShot(0, this, &FinderServiceProgressModel::compressNext);
 }
 
@@ -151,38 +167,33 @@ std::optional<QStringList> FinderServiceProgressModel::chooseDestinations() cons
 
 void FinderServiceProgressModel::compressNext()
 {
-    const int index = m_completedCount;
-    if (index >= m_sourceURLs.size()) {
-        setProgress(1.0);
-        setPhase(FinderServicePhase::complete());
+    const std::optional<std::size_t> index = m_run->startNext();
+    if (!index) {
+        if (m_run->ranToTheEnd()) {
+            setProgress(1.0);
+            setPhase(FinderServicePhase::complete());
+        }
         return;
     }
-    const QString source = m_sourceURLs.at(index).toLocalFile();
-    QStringList laterSources;
-    for (const QUrl& later : m_sourceURLs.mid(index + 1)) {
-        laterSources.append(later.toLocalFile());
-    }
-    if (overwritesLaterSource(m_destinations.at(index), laterSources)) {
-        setPhase(FinderServicePhase::failed(destinationIsQueuedSourceMessage));
-        return;
-    }
+    m_current = *index;
+    const QString source = m_sourceURLs.at(static_cast<qsizetype>(m_current)).toLocalFile();
     setActiveFile(QFileInfo(source).fileName());
     m_tickFraction = tickerFirstFraction;
     tick();
     m_ticker.start();
     m_engineCall.setFuture(runCompressInBackground(
-        m_compress, CompressRequest{source, m_destinations.at(index), CompressionProfile::balanced,
-                                    std::nullopt, false, m_stop.token()}));
+        m_compress,
+        CompressRequest{source, m_destinations.at(static_cast<qsizetype>(m_current)),
+                        CompressionProfile::balanced, std::nullopt, false, m_stop.token()}));
 }
 
-void FinderServiceProgressModel::finishFile(const CompressOutcome& outcome)
+void FinderServiceProgressModel::record(const CompressionRun::Outcome& outcome)
 {
-    m_ticker.stop();
     if (outcome.cancelled) {
         return;
     }
     if (!outcome.result) {
-        setPhase(FinderServicePhase::failed(outcome.errorMessage));
+        setPhase(FinderServicePhase::failed(QString::fromStdString(outcome.error)));
         return;
     }
     QList<QUrl> outputs = m_outputURLs;
@@ -190,7 +201,6 @@ void FinderServiceProgressModel::finishFile(const CompressOutcome& outcome)
     setOutputs(std::move(outputs), m_outputBytes + outcome.result->bytes);
     setCompletedCount(m_completedCount + 1);
     setProgress(static_cast<double>(m_completedCount) / m_sourceURLs.size());
-    compressNext();
 }
 
 void FinderServiceProgressModel::tick()

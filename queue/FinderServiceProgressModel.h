@@ -47,6 +47,8 @@ class FinderServiceProgressModel : public QObject {
     Q_PROPERTY(QStringList outputPaths READ outputPaths NOTIFY outputsChanged)
     Q_PROPERTY(qint64 originalBytes READ originalBytes CONSTANT)
     Q_PROPERTY(qint64 outputBytes READ outputBytes NOTIFY outputsChanged)
+    // The whole percentage the finished files save, never negative.
+    Q_PROPERTY(int savings READ savings NOTIFY outputsChanged)
 
 public:
     static constexpr std::chrono::milliseconds tickInterval{260};
@@ -72,6 +74,7 @@ public:
     QStringList outputPaths() const;
     qint64 originalBytes() const { return m_originalBytes; }
     qint64 outputBytes() const { return m_outputBytes; }
+    int savings() const;
 
     // The working phrase for a progress: one of five, a fifth of the bar each.
     static QString progressPhrase(double progress);
@@ -96,7 +99,8 @@ private:
     // user backed out.
     std::optional<QStringList> chooseDestinations() const;
     void compressNext();
-    void finishFile(const CompressOutcome& outcome);
+    // Shows a file's outcome; a failure ends the run.
+    void record(const CompressionRun::Outcome& outcome);
     void tick();
     void setPhase(FinderServicePhase phase);
     void setProgress(double progress);
@@ -117,7 +121,10 @@ private:
     qint64 m_outputBytes = 0;
 
     QStringList m_destinations;
-    QFutureWatcher<CompressOutcome> m_engineCall;
+    std::optional<CompressionRun> m_run;
+    // The file in the engine now.
+    std::size_t m_current = 0;
+    QFutureWatcher<CompressionRun::Outcome> m_engineCall;
     QTimer m_ticker;
     // How much of the current file's share of the bar the ticker shows.
     double m_tickFraction = 0.0;

@@ -1,8 +1,8 @@
 #include "PDFJob.h"
 
-#include <QFileInfo>
+#include "SizeFigures.h"
 
-#include <cmath>
+#include <QFileInfo>
 
 namespace zurbo {
 
@@ -26,14 +26,6 @@ std::optional<int> PDFJob::savings() const
 QString PDFJob::fileName() const
 {
     return QFileInfo(source).fileName();
-}
-
-int savingsPercent(std::int64_t originalBytes, std::int64_t outputBytes)
-{
-    const double ratio = static_cast<double>(outputBytes) / static_cast<double>(originalBytes);
-    // Clamped before the conversion: a result far larger than its source would not fit an int.
-    const double percent = std::trunc((1.0 - ratio) * 100.0);
-    return percent > 0.0 ? static_cast<int>(percent) : 0;
 }
 
 } // namespace zurbo

@@ -43,8 +43,4 @@ struct PDFJob {
     QString fileName() const;
 };
 
-// (1 - output / original) x 100, truncated toward zero and never below 0.
-// Shared by a job's savings and the queue's total.
-int savingsPercent(std::int64_t originalBytes, std::int64_t outputBytes);
-
 } // namespace zurbo

@@ -1,10 +1,10 @@
 #include "QueueFigures.h"
 
+#include "SizeFigures.h"
+
 namespace zurbo {
 
 namespace {
-
-constexpr double bytesPerMebibyte = 1048576.0;
 
 // Large files carry more image weight that compresses well, so their ratio is lower.
 double estimateRatio(CompressionProfile profile, std::int64_t bytes)
@@ -25,7 +25,7 @@ double estimateRatio(CompressionProfile profile, std::int64_t bytes)
         }
         return {1.0, 1.0, 1.0};
     }();
-    const double mebibytes = static_cast<double>(bytes) / bytesPerMebibyte;
+    const double mebibytes = static_cast<double>(bytes) / bytesPerMegabyte;
     if (mebibytes < 0.5) {
         return ratios.small;
     }
@@ -70,8 +70,7 @@ std::int64_t totalCompletedOriginalBytes(const QList<PDFJob>& jobs)
 
 int totalSavings(const QList<PDFJob>& jobs)
 {
-    const std::int64_t original = totalCompletedOriginalBytes(jobs);
-    return original < 1 ? 0 : savingsPercent(original, totalOutputBytes(jobs));
+    return savingsPercent(totalCompletedOriginalBytes(jobs), totalOutputBytes(jobs));
 }
 
 std::int64_t estimatedBytes(const QList<PDFJob>& jobs, CompressionProfile profile)

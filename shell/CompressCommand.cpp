@@ -1,8 +1,10 @@
 #include "CompressCommand.h"
 
 #include "ByteCountText.h"
+#include "CompressionRun.h"
 #include "PDFEngine.h"
 #include "ProgressLine.h"
+#include "SizeFigures.h"
 #include "StopToken.h"
 #include "Utf8.h"
 
@@ -10,7 +12,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <limits>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -85,11 +86,7 @@ std::int64_t targetBytesFromMegabytes(const std::string& text)
     if (used != text.size() || !std::isfinite(megabytes) || megabytes <= 0) {
         throw UsageError("--target-mb needs a positive number of megabytes");
     }
-    const double bytes = megabytes * 1048576.0;
-    if (bytes >= static_cast<double>(std::numeric_limits<std::int64_t>::max())) {
-        return std::numeric_limits<std::int64_t>::max();
-    }
-    return static_cast<std::int64_t>(bytes);
+    return bytesFromMegabytes(megabytes);
 }
 
 Engine engineNamed(const std::string& text)
@@ -232,30 +229,13 @@ std::int64_t sizeOf(const fs::path& file)
     return error ? 0 : static_cast<std::int64_t>(size);
 }
 
-int savingsPercent(std::int64_t original, std::int64_t result)
-{
-    if (original < 1) {
-        return 0;
-    }
-    const auto percent = static_cast<int>((1.0 - static_cast<double>(result) / original) * 100.0);
-    return percent > 0 ? percent : 0;
-}
-
-struct Outcome {
-    fs::path source;
-    fs::path destination;
-    std::int64_t originalBytes = 0;
-    std::optional<PDFEngine::Result> result;
-    std::string error;
-    bool cancelled = false;
-};
-
-void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& err)
+void report(const CompressionRun::File& file, std::int64_t originalBytes,
+            const CompressionRun::Outcome& outcome, bool json, std::ostream& out, std::ostream& err)
 {
     if (json) {
-        out << "{\"source\":" << jsonString(outcome.source.string())
-            << ",\"destination\":" << jsonString(outcome.destination.string())
-            << ",\"originalBytes\":" << outcome.originalBytes
+        out << "{\"source\":" << jsonString(file.source.string())
+            << ",\"destination\":" << jsonString(file.destination.string())
+            << ",\"originalBytes\":" << originalBytes
             << ",\"bytes\":" << (outcome.result ? std::to_string(outcome.result->bytes) : "null")
             << ",\"targetReached\":"
             << (outcome.result && outcome.result->targetReached
@@ -263,36 +243,67 @@ void report(const Outcome& outcome, bool json, std::ostream& out, std::ostream& 
                     : "null")
             << ",\"error\":" << (outcome.result ? "null" : jsonString(outcome.error)) << "}\n";
     } else if (outcome.result) {
-        out << outcome.source.string() << ": " << byteCountText(outcome.originalBytes) << " → "
+        out << file.source.string() << ": " << byteCountText(originalBytes) << " → "
             << byteCountText(outcome.result->bytes) << " (−"
-            << savingsPercent(outcome.originalBytes, outcome.result->bytes) << "%)";
+            << savingsPercent(originalBytes, outcome.result->bytes) << "%)";
         if (outcome.result->targetReached == false) {
             out << ", objetivo no alcanzado";
         }
         out << "\n";
     }
     if (!outcome.result) {
-        err << outcome.source.string() << ": " << outcome.error << "\n";
+        err << file.source.string() << ": " << outcome.error << "\n";
     }
 }
 
-Outcome compressOne(const Options& options, const fs::path& source, StopToken stop)
+CompressionRun::Outcome compressOne(const Options& options, const CompressionRun::File& file,
+                                    StopToken stop)
 {
-    const auto [destination, overwrite] = destinationFor(options, source);
-    Outcome outcome{source, destination, sizeOf(source), std::nullopt, {}};
     try {
-        outcome.result =
-            PDFEngine::compress(source, destination, options.profile, options.targetBytes,
-                                options.cleanMetadata, stop, options.engine, overwrite);
+        return {PDFEngine::compress(file.source, file.destination, options.profile,
+                                    options.targetBytes, options.cleanMetadata, stop,
+                                    options.engine, destinationFor(options, file.source).second)};
     } catch (const PDFEngine::Cancelled&) {
-        outcome.cancelled = true;
+        return {std::nullopt, {}, true};
     } catch (const std::system_error& error) {
         // The system's own sentence, without the library's wording and paths.
-        outcome.error = error.code().message();
+        return {std::nullopt, error.code().message()};
     } catch (const std::exception& error) {
-        outcome.error = error.what();
+        return {std::nullopt, error.what()};
     }
-    return outcome;
+}
+
+// Compresses the files in turn, reporting each: the command's exit status.
+int compressAll(const Options& options, std::ostream& out, std::ostream& err, StopToken stop,
+                bool errIsTerminal)
+{
+    std::vector<CompressionRun::File> files;
+    // Sizes as the run starts: the run never lets a file replace a source it has yet to read.
+    std::vector<std::int64_t> originalBytes;
+    for (const fs::path& source : options.sources) {
+        files.push_back({source, destinationFor(options, source).first});
+        originalBytes.push_back(sizeOf(source));
+    }
+    int status = 0;
+    CompressionRun run(files, CompressionRun::AfterFailure::goOn, stop,
+                       [&](std::size_t index, const CompressionRun::Outcome& outcome) {
+                           if (!outcome.cancelled) {
+                               report(files[index], originalBytes[index], outcome, options.json,
+                                      out, err);
+                               status = outcome.result ? status : 1;
+                           }
+                       });
+    while (const std::optional<std::size_t> index = run.startNext()) {
+        std::optional<ProgressLine> progress;
+        if (errIsTerminal && !options.json) {
+            progress.emplace(err, files[*index].source.filename().string(), *index + 1,
+                             files.size());
+        }
+        CompressionRun::Outcome outcome = compressOne(options, files[*index], stop);
+        progress.reset();
+        run.finish(*index, std::move(outcome));
+    }
+    return run.wasStopped() ? commandStopped : status;
 }
 
 } // namespace
@@ -315,27 +326,7 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
         out << "zurbo-compress " ZURBO_VERSION "\n";
         return 0;
     }
-    int status = 0;
-    for (std::size_t i = 0; i < options.sources.size(); ++i) {
-        const fs::path& source = options.sources[i];
-        if (stop.stopRequested()) {
-            return commandStopped;
-        }
-        std::optional<ProgressLine> progress;
-        if (errIsTerminal && !options.json) {
-            progress.emplace(err, source.filename().string(), i + 1, options.sources.size());
-        }
-        const Outcome outcome = compressOne(options, source, stop);
-        progress.reset();
-        if (outcome.cancelled) {
-            return commandStopped;
-        }
-        report(outcome, options.json, out, err);
-        if (!outcome.result) {
-            status = 1;
-        }
-    }
-    return status;
+    return compressAll(options, out, err, stop, errIsTerminal);
 }
 
 } // namespace zurbo

@@ -15,15 +15,16 @@ namespace zurbo {
 //                  [--json] [--engine auto|ghostscript|qpdf|native] [--] FILE...
 //   zurbo-compress --help | --version
 //
-// Returns the exit status: 0 when every file succeeded, 1 when any failed, 2
-// for bad usage, naming an engine this machine lacks included, and
-// commandStopped when `stop` left a file as it was: the one in progress, or
-// the next one, which never starts. A file whose outcome was installed
-// before the stop took effect is reported and counts as done. Results go to
-// `out`, errors and usage to `err`; with --json `out` holds JSON lines only,
-// valid UTF-8 whatever bytes the names hold. When `err` is a terminal and
-// there is no --json, it shows which file is being compressed and for how
-// long, on one line.
+// The files go through a CompressionRun: a file whose result would replace one
+// still to be read fails instead. Returns the exit status: 0 when every file
+// succeeded, 1 when any failed, 2 for bad usage, naming an engine this machine
+// lacks included, and commandStopped when `stop` left a file as it was: the
+// one in progress, or the next one, which never starts. A file whose outcome
+// was installed before the stop took effect is reported and counts as done.
+// Results go to `out`, errors and usage to `err`; with --json `out` holds JSON
+// lines only, valid UTF-8 whatever bytes the names hold. When `err` is a
+// terminal and there is no --json, it shows which file is being compressed
+// and for how long, on one line.
 int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
                        std::ostream& err, StopToken stop = {}, bool errIsTerminal = false);
 

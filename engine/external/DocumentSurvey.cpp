@@ -7,7 +7,10 @@
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include <algorithm>
+#include <map>
 #include <set>
+#include <utility>
 
 namespace zurbo::engine {
 
@@ -27,60 +30,112 @@ bool isPaintingOperator(const std::string& op)
 }
 
 // Follows a page's content into the forms it draws, until something paints.
+// What a form was found to draw is not read again for the same resources, so
+// forms that draw forms many times over cost their size once.
 class PaintSearch {
 public:
-    bool paints(QPDFObjectHandle content, QPDFObjectHandle resources)
+    explicit PaintSearch(InflateBudget& budget) : m_budget(budget) {}
+
+    // `owner` is the page or form whose resources `resources` are.
+    bool paints(QPDFObjectHandle content, QPDFObjectHandle resources, QPDFObjGen owner)
     {
-        if (!m_visiting.insert(content.getObjGen()).second || m_visiting.size() > maximumDepth) {
+        const std::pair key{content.getObjGen(), owner};
+        if (const auto known = m_known.find(key); known != m_known.end()) {
+            return known->second;
+        }
+        if (m_visiting.count(content.getObjGen()) || m_visiting.size() >= maximumDepth) {
+            // A cut cycle leaves the forms on it undecided.
+            m_cut = true;
             return false;
         }
-        // The scan stops at the first thing drawn; long pages are not read to the end.
-        struct Found {};
-        bool found = false;
-        try {
-            ContentOperators::scan(
-                ContentOperators::contentOf(content),
-                [&](const std::string& op, const ContentOperators::Operands& operands) {
-                    if (isPaintingOperator(op) ||
-                        (op == "Do" && drawsSomething(operands, resources))) {
-                        throw Found{};
-                    }
-                });
-        } catch (const Found&) {
-            found = true;
-        } catch (const std::exception&) {
-            // Content that cannot be read may still show something.
-            found = true;
-        }
+        m_visiting.insert(content.getObjGen());
+        const bool cutBefore = std::exchange(m_cut, false);
+        const bool found = scan(content, resources, owner);
         m_visiting.erase(content.getObjGen());
+        if (found || !m_cut) {
+            m_known.emplace(key, found);
+        }
+        m_cut = m_cut || cutBefore;
         return found;
     }
 
 private:
     static constexpr std::size_t maximumDepth = 64;
 
-    bool drawsSomething(const ContentOperators::Operands& operands, QPDFObjectHandle resources)
+    // The XObjects of some resources by name, read before a scan, since the
+    // scan must not read the document.
+    struct XObjects {
+        std::set<std::string> images;
+        std::map<std::string, QPDFObjectHandle> forms;
+    };
+
+    static XObjects xobjectsOf(QPDFObjectHandle resources)
     {
-        if (operands.count != 1 || !resources.isDictionary()) {
-            return false;
+        XObjects found;
+        QPDFObjectHandle xobjects =
+            resources.isDictionary() ? resources.getKey("/XObject") : resources;
+        if (!xobjects.isDictionary()) {
+            return found;
         }
-        QPDFObjectHandle xobjects = resources.getKey("/XObject");
-        QPDFObjectHandle xobject =
-            xobjects.isDictionary() ? xobjects.getKey(operands.last.front().getValue()) : xobjects;
-        if (!xobject.isStream()) {
-            return false;
+        for (auto [name, xobject] : xobjects.ditems()) {
+            QPDFObjectHandle subtype =
+                xobject.isStream() ? xobject.getDict().getKey("/Subtype") : xobject;
+            if (subtype.isNameAndEquals("/Image")) {
+                found.images.insert(name);
+            } else if (subtype.isNameAndEquals("/Form")) {
+                found.forms.emplace(name, xobject);
+            }
         }
-        QPDFObjectHandle subtype = xobject.getDict().getKey("/Subtype");
-        if (subtype.isNameAndEquals("/Image")) {
-            return true;
-        }
-        QPDFObjectHandle own = xobject.getDict().getKey("/Resources");
-        // Old files let a form use the resources of what draws it.
-        return subtype.isNameAndEquals("/Form") &&
-               paints(xobject, own.isDictionary() ? own : resources);
+        return found;
     }
 
+    // The scan stops at the first thing drawn, long pages not read to the
+    // end; the forms drawn are followed once it is done.
+    bool scan(QPDFObjectHandle content, QPDFObjectHandle resources, QPDFObjGen owner)
+    {
+        struct Found {};
+        const XObjects xobjects = xobjectsOf(resources);
+        std::vector<QPDFObjectHandle> forms;
+        std::set<std::string> formsSeen;
+        try {
+            ContentOperators::scan(
+                content, m_budget,
+                [&](const std::string& op, const ContentOperators::Operands& operands) {
+                    if (isPaintingOperator(op)) {
+                        throw Found{};
+                    }
+                    if (op != "Do" || operands.count != 1) {
+                        return;
+                    }
+                    const std::string& name = operands.last.front().name;
+                    if (xobjects.images.count(name)) {
+                        throw Found{};
+                    }
+                    const auto form = xobjects.forms.find(name);
+                    if (form != xobjects.forms.end() && formsSeen.insert(name).second) {
+                        forms.push_back(form->second);
+                    }
+                });
+        } catch (const Found&) {
+            return true;
+        } catch (const PDFEngine::EngineError&) {
+            throw;
+        } catch (const std::exception&) {
+            // Content that cannot be read may still show something.
+            return true;
+        }
+        return std::any_of(forms.begin(), forms.end(), [&](QPDFObjectHandle form) {
+            QPDFObjectHandle own = form.getDict().getKey("/Resources");
+            // Old files let a form use the resources of what draws it.
+            return own.isDictionary() ? paints(form, own, form.getObjGen())
+                                      : paints(form, resources, owner);
+        });
+    }
+
+    InflateBudget& m_budget;
     std::set<QPDFObjGen> m_visiting;
+    std::map<std::pair<QPDFObjGen, QPDFObjGen>, bool> m_known;
+    bool m_cut = false;
 };
 
 std::map<std::string, std::string> fieldsOf(QPDF& pdf)
@@ -108,28 +163,50 @@ std::map<std::string, std::string> fieldsOf(QPDF& pdf)
 
 } // namespace
 
-std::optional<DocumentSurvey> DocumentSurvey::of(const std::filesystem::path& pdf)
+std::optional<DocumentSurvey> DocumentSurvey::of(const std::filesystem::path& pdf,
+                                                 InflateBudget budget)
 {
     try {
         QPDF document;
         document.setSuppressWarnings(true);
         document.processFile(pdf.c_str());
         DocumentSurvey survey;
+        PaintSearch search(budget);
         for (QPDFPageObjectHelper page : QPDFPageDocumentHelper(document).getAllPages()) {
-            survey.pagesThatPaint.push_back(PaintSearch().paints(
-                page.getObjectHandle(), page.getAttribute("/Resources", false)));
+            QPDFObjectHandle object = page.getObjectHandle();
+            survey.pagesThatPaint.push_back(
+                search.paints(object, page.getAttribute("/Resources", false), object.getObjGen()));
         }
         survey.fields = fieldsOf(document);
         return survey;
+    } catch (const PDFEngine::EngineError&) {
+        throw;
     } catch (const std::exception&) {
         return std::nullopt;
     }
 }
 
+namespace {
+
+// The survey of `pdf`; a document past the inflate budget removes `output` first.
+std::optional<DocumentSurvey> surveyFor(const std::filesystem::path& pdf,
+                                        const std::filesystem::path& output)
+{
+    try {
+        return DocumentSurvey::of(pdf);
+    } catch (const PDFEngine::EngineError&) {
+        std::error_code ignored;
+        std::filesystem::remove(output, ignored);
+        throw;
+    }
+}
+
+} // namespace
+
 void requireDocumentKept(const std::filesystem::path& source, const std::filesystem::path& output)
 {
-    const auto before = DocumentSurvey::of(source);
-    const auto after = DocumentSurvey::of(output);
+    const auto before = surveyFor(source, output);
+    const auto after = surveyFor(output, output);
     if (!before || !after || before->pagesThatPaint.size() != after->pagesThatPaint.size()) {
         refuse(output, {});
     }

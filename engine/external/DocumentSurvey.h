@@ -1,5 +1,7 @@
 #pragma once
 
+#include "InflateBudget.h"
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -19,8 +21,10 @@ struct DocumentSurvey {
     std::map<std::string, std::string> fields;
 
     // None when the PDF cannot be opened (not a PDF, damaged beyond repair,
-    // needs a password).
-    static std::optional<DocumentSurvey> of(const std::filesystem::path& pdf);
+    // needs a password). Content is read as it is inflated, each stream once,
+    // within `budget`; a document past it throws its refusal.
+    static std::optional<DocumentSurvey> of(const std::filesystem::path& pdf,
+                                            InflateBudget budget = InflateBudget());
 };
 
 // Refuses an external engine's output that lost the document: Ghostscript
@@ -28,7 +32,8 @@ struct DocumentSurvey {
 // document, and it drops form fields, blank or filled in. Each source page
 // that draws something must still draw something, and every form field must
 // still be there with its value. Otherwise the output is removed and
-// EngineError::compressionFailed says why.
+// EngineError::compressionFailed says why; a document that inflates past the
+// budget removes the output too, and throws EngineError::inflateBudgetExceeded.
 void requireDocumentKept(const std::filesystem::path& source, const std::filesystem::path& output);
 
 } // namespace zurbo::engine

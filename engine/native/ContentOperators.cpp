@@ -1,61 +1,87 @@
 #include "ContentOperators.h"
 
-#include <qpdf/BufferInputSource.hh>
-#include <qpdf/Pl_Buffer.hh>
-#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/Pipeline.hh>
 
-#include <memory>
+#include <exception>
+#include <stdexcept>
 
 namespace zurbo::engine {
 
-void ContentOperators::scan(const std::string& content, const Visitor& visit)
-{
-    const auto input = std::make_shared<BufferInputSource>("content stream", content);
-    QPDFTokenizer tokenizer;
-    tokenizer.allowEOF();
-    std::vector<QPDFTokenizer::Token> operands;
-    std::size_t operandCount = 0;
-    std::vector<std::string> strings;
-    for (;;) {
-        const QPDFTokenizer::Token token = tokenizer.readToken(input, "content stream", true);
-        if (token.getType() == QPDFTokenizer::tt_eof) {
-            return;
-        }
-        if (token.getType() != QPDFTokenizer::tt_word) {
-            ++operandCount;
-            // Only the last six matter; a hostile stream may hold millions.
-            if (operands.size() == 6) {
-                operands.erase(operands.begin());
-            }
-            operands.push_back(token);
-            if (token.getType() == QPDFTokenizer::tt_string) {
-                strings.push_back(token.getValue());
-            }
-            continue;
-        }
-        const std::string& op = token.getValue();
-        if (op == "ID") {
-            // The inline image's bytes are no tokens.
-            tokenizer.expectInlineImage(input);
-            tokenizer.readToken(input, "content stream", true);
-        }
-        visit(op, Operands{operands, operandCount, strings});
-        operands.clear();
-        operandCount = 0;
-        strings.clear();
-    }
-}
+namespace {
 
-std::string ContentOperators::contentOf(QPDFObjectHandle pageOrForm)
-{
-    if (pageOrForm.isStream()) {
-        const auto data = pageOrForm.getStreamData(qpdf_dl_generalized);
-        return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+// Thrown through qpdf's decoding, which turns every std::exception into a
+// warning and reads on; the failure itself waits in the sink.
+struct EndOfScan {};
+
+// Hands inflated bytes to the tokenizer as qpdf's filters produce them.
+class TokenSink : public Pipeline {
+public:
+    TokenSink(ContentTokenizer& tokens, InflateBudget& budget)
+        : Pipeline("content tokens", nullptr), m_tokens(tokens), m_budget(budget)
+    {
     }
-    Pl_Buffer buffer("page content");
-    QPDFPageObjectHelper(pageOrForm).pipeContents(&buffer);
-    const auto data = buffer.getBufferSharedPointer();
-    return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+
+    void write(unsigned char const* data, size_t length) override
+    {
+        try {
+            m_budget.add(length);
+            m_tokens.feed(reinterpret_cast<const char*>(data), length);
+        } catch (...) {
+            m_failure = std::current_exception();
+            throw EndOfScan{};
+        }
+    }
+
+    // Each stream ends here; the page's next one follows after a line break.
+    void finish() override {}
+
+    // Pipes `stream` through qpdf's decoding into the tokenizer.
+    void read(QPDFObjectHandle stream)
+    {
+        bool filterable = false;
+        stream.pipeStreamData(nullptr, &filterable, 0, qpdf_dl_specialized, true);
+        if (!filterable) {
+            throw std::runtime_error("content stream with filters that cannot be undone");
+        }
+        m_budget.startStream();
+        bool decoded = false;
+        try {
+            decoded = stream.pipeStreamData(this, nullptr, 0, qpdf_dl_specialized, true);
+        } catch (const EndOfScan&) {
+            std::rethrow_exception(m_failure);
+        }
+        if (!decoded) {
+            throw std::runtime_error("content stream does not decode");
+        }
+        m_tokens.feed("\n", 1);
+    }
+
+private:
+    ContentTokenizer& m_tokens;
+    InflateBudget& m_budget;
+    std::exception_ptr m_failure;
+};
+
+} // namespace
+
+void ContentOperators::scan(QPDFObjectHandle pageOrForm, InflateBudget& budget,
+                            const Visitor& visit)
+{
+    ContentTokenizer tokens(visit);
+    TokenSink sink(tokens, budget);
+    if (pageOrForm.isStream()) {
+        sink.read(pageOrForm);
+    } else {
+        QPDFObjectHandle contents = pageOrForm.getKey("/Contents");
+        for (QPDFObjectHandle stream :
+             contents.isArray() ? contents.getArrayAsVector() : std::vector{contents}) {
+            // Anything else in the array is damage a reader skips too.
+            if (stream.isStream()) {
+                sink.read(stream);
+            }
+        }
+    }
+    tokens.end();
 }
 
 } // namespace zurbo::engine

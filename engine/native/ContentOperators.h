@@ -1,39 +1,35 @@
 #pragma once
 
-#include <qpdf/QPDFObjectHandle.hh>
-#include <qpdf/QPDFTokenizer.hh>
+#include "ContentTokenizer.h"
+#include "InflateBudget.h"
 
-#include <cstddef>
-#include <functional>
-#include <string>
-#include <vector>
+#include <qpdf/QPDFObjectHandle.hh>
 
 namespace zurbo::engine {
 
 // ----------------------------------------------------------------------------
-// ContentOperators: the operators of a content stream, read straight from its
-// tokens. Building objects for every operand of a long text page costs far
-// more, and only the operators and their last few operands are ever needed.
+// ContentOperators: the operators of a page's or a form's content, read as
+// its streams are inflated. Neither the content nor its operators are kept,
+// so what a scan holds is bounded however long the content is.
 // ----------------------------------------------------------------------------
 class ContentOperators {
 public:
-    // The operator's last operands (at most six, oldest first) and how many it had in all,
-    // and every string among them, arrays included, in order: the text a TJ shows.
-    struct Operands {
-        const std::vector<QPDFTokenizer::Token>& last;
-        std::size_t count;
-        const std::vector<std::string>& strings;
-    };
-    using Visitor = std::function<void(const std::string& op, const Operands& operands)>;
+    using Operand = ContentTokenizer::Operand;
+    using Operands = ContentTokenizer::Operands;
+    using Visitor = ContentTokenizer::Visitor;
 
     ContentOperators() = delete;
 
-    // Calls `visit` for each operator of `content`, in order; inline image
-    // data is skipped. Throws for damage; what was visited before it stands.
-    static void scan(const std::string& content, const Visitor& visit);
-
-    // The bytes of a page's content (its streams joined) or of a form XObject.
-    static std::string contentOf(QPDFObjectHandle pageOrForm);
+    // Calls `visit` for each operator of `pageOrForm` (a page, whose content
+    // streams are read in order, or a form or pattern stream), in order; inline
+    // image data is skipped. Each inflated byte is counted against `budget`,
+    // whose refusal passes through, as does whatever `visit` throws. Throws
+    // std::runtime_error for content that does not decode; what was visited
+    // before it stands. `visit` must not read the document: qpdf reads a
+    // stream in pieces from where the file stands, so an object resolved or
+    // a stream read in between would feed the rest of the content from
+    // elsewhere. What it looks up is read before the scan, or after.
+    static void scan(QPDFObjectHandle pageOrForm, InflateBudget& budget, const Visitor& visit);
 };
 
 } // namespace zurbo::engine

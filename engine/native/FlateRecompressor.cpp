@@ -3,11 +3,13 @@
 #include "BoundedSink.h"
 #include "Deflater.h"
 #include "DetachedDecoder.h"
+#include "MemoryBudget.h"
 #include "ReachableObjects.h"
 #include "WorkerBatch.h"
 
 #include <qpdf/Pl_String.hh>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -22,9 +24,16 @@ namespace {
 // bytes in a thousand for a third more time.
 constexpr int deflateLevel = 10;
 // Larger streams stay as they are stored, and so do streams that decode to
-// more: a hostile stream must not fill the memory.
+// more than their share: a hostile stream must not fill the memory. A share
+// is a fixed multiple of the stored bytes, far past what content, fonts and
+// functions inflate to, so that the memory a stream holds is known before it
+// is decoded.
 constexpr long long maximumStoredBytes = 32LL << 20;
 constexpr std::size_t maximumDecodedBytes = 128U << 20;
+constexpr std::size_t minimumDecodedShare = 1U << 20;
+constexpr std::size_t decodedSharePerStoredByte = 64;
+// libdeflate's compressor at the level above allocates about 8.6 MiB.
+constexpr std::size_t compressorBytes = 9U << 20;
 constexpr long long maximumReflatedPictureBytes = 64 * 1024;
 
 // What becomes of one stream: the filters undone (PDF text for qpdf), and
@@ -144,13 +153,23 @@ std::optional<Plan> planFor(QPDFObjectHandle stream)
     return plan;
 }
 
+struct Task {
+    QPDFObjectHandle stream;
+    Plan plan;
+    std::size_t decodedShare;
+    MemoryBudget::Reservation memory;
+    std::string stored = {};
+    std::optional<std::string> result = {};
+};
+
 // The stored bytes with the plan's filters undone; nothing when qpdf finds
-// the least fault in them.
-std::optional<std::string> undo(const std::string& stored, const Plan& plan)
+// the least fault in them or they decode to more than their share.
+std::optional<std::string> undo(const Task& task)
 {
-    BoundedSink sink(maximumDecodedBytes);
+    BoundedSink sink(task.decodedShare);
     try {
-        if (!DetachedDecoder::decode(stored, plan.undo, plan.undoParameters, sink)) {
+        if (DetachedDecoder::decode(task.stored, task.plan.undo, task.plan.undoParameters, sink) !=
+            DetachedDecoder::Outcome::exact) {
             return std::nullopt;
         }
     } catch (const std::exception&) {
@@ -159,31 +178,41 @@ std::optional<std::string> undo(const std::string& stored, const Plan& plan)
     return std::move(sink.bytes);
 }
 
-struct Task {
-    QPDFObjectHandle stream;
-    Plan plan;
-    std::string stored;
-    std::optional<std::string> result;
-};
-
 void recode(Task& task)
 {
-    std::optional<std::string> data =
-        task.plan.undo == "[]" ? task.stored : undo(task.stored, task.plan);
-    if (data && task.plan.deflate) {
-        data = Deflater(deflateLevel).zlib(*data);
+    std::optional<std::string> data;
+    if (task.decodedShare > 0 && !(data = undo(task))) {
+        return;
     }
-    if (data && data->size() < task.stored.size()) {
+    if (task.plan.deflate) {
+        data = Deflater(deflateLevel).zlib(data ? *data : task.stored);
+    }
+    if (data->size() < task.stored.size()) {
         task.result = std::move(data);
     }
 }
 
-std::optional<std::string> storedBytes(QPDFObjectHandle stream)
+// What recoding holds at most beside the document: the stored bytes, the
+// decoded ones (which a growing string may hold twice over), the compressor
+// and its output.
+std::size_t memoryNeeded(std::size_t stored, const Plan& plan, std::size_t decodedShare)
+{
+    const std::size_t recoded = std::max(stored, decodedShare);
+    return stored + 2 * decodedShare + recoded + (plan.deflate ? compressorBytes : 0);
+}
+
+std::optional<std::size_t> storedSize(QPDFObjectHandle stream)
 {
     QPDFObjectHandle length = stream.getDict().getKey("/Length");
-    if (!length.isInteger() || length.getIntValue() > maximumStoredBytes) {
+    if (!length.isInteger() || length.getIntValue() < 0 ||
+        length.getIntValue() > maximumStoredBytes) {
         return std::nullopt;
     }
+    return static_cast<std::size_t>(length.getIntValue());
+}
+
+std::optional<std::string> storedBytes(QPDFObjectHandle stream)
+{
     std::string stored;
     Pl_String sink("stored stream", nullptr, stored);
     if (!stream.pipeStreamData(&sink, nullptr, 0, qpdf_dl_none, true, false)) {
@@ -204,18 +233,28 @@ bool largeDeflatedPicture(QPDFObjectHandle stream, const Plan& plan)
            length.getIntValue() > maximumReflatedPictureBytes;
 }
 
+// Reserves the task's memory, waiting for room, before its stored bytes are read.
 std::unique_ptr<Task> taskFor(QPDFObjectHandle stream)
 {
     try {
         std::optional<Plan> plan = planFor(stream);
-        if (!plan || largeDeflatedPicture(stream, *plan)) {
+        const std::optional<std::size_t> size = storedSize(stream);
+        if (!plan || !size || largeDeflatedPicture(stream, *plan)) {
             return nullptr;
         }
+        const std::size_t share = plan->undo == "[]"
+                                      ? 0
+                                      : std::clamp(*size * decodedSharePerStoredByte,
+                                                   minimumDecodedShare, maximumDecodedBytes);
+        auto task = std::make_unique<Task>(Task{stream, std::move(*plan), share, {}});
+        task->memory = MemoryBudget::shared().reserve(memoryNeeded(*size, task->plan, share));
         std::optional<std::string> stored = storedBytes(stream);
-        if (!stored) {
+        // A length qpdf had to find again may be past what was reserved.
+        if (!stored || stored->size() > *size) {
             return nullptr;
         }
-        return std::make_unique<Task>(Task{stream, std::move(*plan), std::move(*stored), {}});
+        task->stored = std::move(*stored);
+        return task;
     } catch (const std::exception&) {
         return nullptr;
     }

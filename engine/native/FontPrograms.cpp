@@ -234,9 +234,9 @@ std::vector<QPDFObjectHandle> unwalkedFonts(QPDF& document, const GlyphUse::Resu
 
 } // namespace
 
-FontPrograms::Programs FontPrograms::of(QPDF& document)
+FontPrograms::Programs FontPrograms::of(QPDF& document, InflateBudget& budget)
 {
-    const GlyphUse::Result use = GlyphUse::collect(document);
+    const GlyphUse::Result use = GlyphUse::collect(document, budget);
     if (!use.complete) {
         return {};
     }

@@ -2,6 +2,7 @@
 
 #include "FontSubsetter.h"
 #include "GlyphMapper.h"
+#include "InflateBudget.h"
 
 #include <qpdf/QPDF.hh>
 
@@ -43,8 +44,9 @@ public:
     FontPrograms() = delete;
 
     // By program stream. No program when the content cannot be followed to
-    // the end. Throws for objects too damaged to read.
-    static Programs of(QPDF& document);
+    // the end. Throws for objects too damaged to read, and the refusal of
+    // `budget` when the content inflates past it.
+    static Programs of(QPDF& document, InflateBudget& budget);
 };
 
 } // namespace zurbo::engine

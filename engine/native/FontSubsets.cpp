@@ -3,6 +3,8 @@
 #include "BoundedSink.h"
 #include "FontFace.h"
 #include "FontPrograms.h"
+#include "MemoryBudget.h"
+#include "PDFEngine.h"
 #include "WordHash.h"
 #include "WorkerBatch.h"
 
@@ -17,12 +19,15 @@ using Program = FontPrograms::Program;
 
 // Larger programs stay whole.
 constexpr std::size_t maximumProgramBytes = 32U << 20;
+// Beside the program and its subset: HarfBuzz's and FreeType's tables.
+constexpr std::size_t cuttingBytes = 1U << 20;
 
 struct Task {
     Program* program;
     std::string bytes;
-    std::optional<std::string> subset;
-    std::string tag;
+    MemoryBudget::Reservation memory = {};
+    std::optional<std::string> subset = {};
+    std::string tag = {};
 };
 
 // Six capital letters from the glyphs kept, as subset names carry.
@@ -48,7 +53,13 @@ std::unique_ptr<Task> taskFor(Program& program)
         return nullptr;
     }
     auto bytes = BoundedSink::decoded(program.stream, maximumProgramBytes);
-    return bytes ? std::make_unique<Task>(Task{&program, std::move(*bytes), {}, {}}) : nullptr;
+    if (!bytes) {
+        return nullptr;
+    }
+    auto task = std::make_unique<Task>(Task{&program, std::move(*bytes)});
+    // The program, HarfBuzz's copy of the tables it cuts, and the subset.
+    task->memory = MemoryBudget::shared().reserve(3 * task->bytes.size() + cuttingBytes);
+    return task;
 }
 
 void cut(Task& task)
@@ -106,12 +117,14 @@ void install(const Task& task)
 
 } // namespace
 
-void FontSubsets::apply(QPDF& document, StopToken stop, StageTimes* times)
+void FontSubsets::apply(QPDF& document, InflateBudget& budget, StopToken stop, StageTimes* times)
 {
     const StageTimes::Timer timer(times, StageTimes::fonts);
     FontPrograms::Programs programs;
     try {
-        programs = FontPrograms::of(document);
+        programs = FontPrograms::of(document, budget);
+    } catch (const PDFEngine::EngineError&) {
+        throw;
     } catch (const std::exception&) {
         // Fonts of a document too damaged to walk stay whole.
         return;

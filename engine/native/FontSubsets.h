@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InflateBudget.h"
 #include "StageTimes.h"
 #include "StopToken.h"
 
@@ -24,10 +25,12 @@ class FontSubsets {
 public:
     FontSubsets() = delete;
 
-    // Never throws for damaged input. Throws PDFEngine::Cancelled between two
+    // Never throws for damaged input; throws the refusal of `budget` when the
+    // content inflates past it. Throws PDFEngine::Cancelled between two
     // programs once `stop` is requested. Adds its time to the fonts stage of
     // `times` when given.
-    static void apply(QPDF& document, StopToken stop = {}, StageTimes* times = nullptr);
+    static void apply(QPDF& document, InflateBudget& budget, StopToken stop = {},
+                      StageTimes* times = nullptr);
 };
 
 } // namespace zurbo::engine

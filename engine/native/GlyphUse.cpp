@@ -1,6 +1,7 @@
 #include "GlyphUse.h"
 
 #include "ContentOperators.h"
+#include "PDFEngine.h"
 
 #include <qpdf/QPDFPageObjectHelper.hh>
 
@@ -15,6 +16,8 @@ namespace {
 constexpr std::size_t maximumDepth = 64;
 // Bounds the work on forms that paint forms that paint forms many times over.
 constexpr std::size_t maximumOperators = 20'000'000;
+// Distinct forms, each with the font it starts with, one content stream may paint.
+constexpr std::size_t maximumFormsPainted = 100'000;
 
 struct TooMuchWork : std::runtime_error {
     TooMuchWork() : std::runtime_error("content too deep or too long to follow") {}
@@ -62,7 +65,7 @@ std::vector<QPDFObjectHandle> valuesOf(QPDFObjectHandle dictionary)
 
 class Walk {
 public:
-    explicit Walk(GlyphUse::Result& result) : m_result(result) {}
+    Walk(GlyphUse::Result& result, InflateBudget& budget) : m_result(result), m_budget(budget) {}
 
     void paint(QPDFObjectHandle content, const Scope& scope, QPDFObjectHandle font,
                std::size_t depth)
@@ -74,15 +77,20 @@ public:
         if (!m_painted.emplace(content.getObjGen(), fontId, scope.owner).second) {
             return;
         }
-        if (!scope.resources.empty()) {
-            see(scope.resources.front(), scope, depth);
+        // The scan must not read the document (see ContentOperators): everything
+        // it looks up is read before, and the forms it paints are followed after.
+        for (QPDFObjectHandle resources : scope.resources) {
+            see(resources, scope, depth);
         }
-        Text text{*this, scope, font, depth};
+        Text text{*this, scope, font};
         ContentOperators::scan(
-            ContentOperators::contentOf(content),
+            content, m_budget,
             [&text](const std::string& op, const ContentOperators::Operands& operands) {
                 text.operation(op, operands);
             });
+        for (const auto& [form, startFont] : text.forms) {
+            paint(form, scope.inner(form), startFont, depth + 1);
+        }
     }
 
     // An annotation's appearance streams (one, or one per state) and icons.
@@ -114,36 +122,48 @@ private:
         Walk& walk;
         const Scope& scope;
         QPDFObjectHandle font;
-        std::size_t depth;
         std::vector<QPDFObjectHandle> saved = {};
+        // The forms painted, each with the font it starts with, in order.
+        std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>> forms = {};
+        std::set<std::pair<QPDFObjGen, QPDFObjGen>> formsSeen = {};
 
         void operation(const std::string& op, const ContentOperators::Operands& operands)
         {
+            using Kind = ContentOperators::Operand::Kind;
             if (++walk.m_operators > maximumOperators) {
                 throw TooMuchWork();
             }
+            const bool named = !operands.last.empty() && operands.last.front().kind == Kind::name;
             if (op == "Tj" || op == "TJ" || op == "'" || op == "\"") {
-                walk.show(font, operands.strings);
-            } else if (op == "Tf" && operands.count == 2 &&
-                       operands.last.front().getType() == QPDFTokenizer::tt_name) {
-                font = scope.find("/Font", operands.last.front().getValue());
+                walk.show(font, operands);
+            } else if (op == "Tf" && operands.count == 2 && named) {
+                font = scope.find("/Font", operands.last.front().name);
             } else if (op == "q") {
                 saved.push_back(font);
             } else if (op == "Q" && !saved.empty()) {
                 font = saved.back();
                 saved.pop_back();
-            } else if (op == "Do" && operands.count == 1 &&
-                       operands.last.front().getType() == QPDFTokenizer::tt_name) {
-                QPDFObjectHandle xobject = scope.find("/XObject", operands.last.front().getValue());
-                if (xobject.isStream() &&
-                    xobject.getDict().getKey("/Subtype").isNameAndEquals("/Form")) {
-                    walk.paint(xobject, scope.inner(xobject), font, depth + 1);
+            } else if (op == "Do" && operands.count == 1 && named) {
+                paint(scope.find("/XObject", operands.last.front().name));
+            }
+        }
+
+        void paint(QPDFObjectHandle xobject)
+        {
+            if (!xobject.isIndirect() || !walk.m_forms.count(xobject.getObjGen())) {
+                return;
+            }
+            const QPDFObjGen fontId = font.isIndirect() ? font.getObjGen() : QPDFObjGen();
+            if (formsSeen.emplace(xobject.getObjGen(), fontId).second) {
+                if (forms.size() == maximumFormsPainted) {
+                    throw TooMuchWork();
                 }
+                forms.emplace_back(xobject, font);
             }
         }
     };
 
-    // The fonts of a resource dictionary, and the content it brings along.
+    // The fonts and forms of a resource dictionary, read, and the content it brings along.
     void see(QPDFObjectHandle resources, const Scope& scope, std::size_t depth)
     {
         if (resources.isIndirect() && !m_seen.insert(resources.getObjGen()).second) {
@@ -151,6 +171,12 @@ private:
         }
         for (QPDFObjectHandle font : valuesOf(resources.getKey("/Font"))) {
             record(font, scope, depth);
+        }
+        for (QPDFObjectHandle xobject : valuesOf(resources.getKey("/XObject"))) {
+            if (xobject.isStream() &&
+                xobject.getDict().getKey("/Subtype").isNameAndEquals("/Form")) {
+                m_forms.insert(xobject.getObjGen());
+            }
         }
         const auto none = QPDFObjectHandle::newNull();
         for (QPDFObjectHandle pattern : valuesOf(resources.getKey("/Pattern"))) {
@@ -199,24 +225,19 @@ private:
         }
     }
 
-    void show(QPDFObjectHandle font, const std::vector<std::string>& strings)
+    // `font` was recorded with the resources it came from, or it is none.
+    void show(QPDFObjectHandle font, const ContentOperators::Operands& operands)
     {
-        if (!font.isDictionary()) {
+        if (!font.isDictionary() || !font.isIndirect()) {
             return;
         }
-        if (!font.isIndirect()) {
-            m_result.anonymousFonts.push_back(font);
-            return;
+        std::vector<bool>& codes = m_result.fonts.at(font.getObjGen()).codes;
+        if (!operands.stringsWhole) {
+            // What it shows cannot be told: the font stays whole.
+            codes.clear();
         }
-        auto shown = m_result.fonts.find(font.getObjGen());
-        if (shown == m_result.fonts.end()) {
-            // A font some scope lent: its resources were seen elsewhere, or not at all.
-            record(font, Scope{}, 0);
-            shown = m_result.fonts.find(font.getObjGen());
-        }
-        std::vector<bool>& codes = shown->second.codes;
         const std::size_t width = codes.size() == 256 ? 1 : 2;
-        for (const std::string& text : strings) {
+        for (const std::string& text : operands.strings) {
             for (std::size_t i = 0; !codes.empty() && i + width <= text.size(); i += width) {
                 const auto first = static_cast<unsigned char>(text[i]);
                 codes[width == 1 ? first : first * 256U + static_cast<unsigned char>(text[i + 1])] =
@@ -226,18 +247,21 @@ private:
     }
 
     GlyphUse::Result& m_result;
+    InflateBudget& m_budget;
     std::set<std::tuple<QPDFObjGen, QPDFObjGen, QPDFObjGen>> m_painted;
     std::set<QPDFObjGen> m_seen;
+    // The form XObjects of the resources seen.
+    std::set<QPDFObjGen> m_forms;
     std::size_t m_operators = 0;
 };
 
 } // namespace
 
-GlyphUse::Result GlyphUse::collect(QPDF& document)
+GlyphUse::Result GlyphUse::collect(QPDF& document, InflateBudget& budget)
 {
     Result result;
     try {
-        Walk walk(result);
+        Walk walk(result, budget);
         for (QPDFObjectHandle page : document.getAllPages()) {
             QPDFObjectHandle resources =
                 QPDFPageObjectHelper(page).getAttribute("/Resources", false);
@@ -254,6 +278,8 @@ GlyphUse::Result GlyphUse::collect(QPDF& document)
                 }
             }
         }
+    } catch (const PDFEngine::EngineError&) {
+        throw;
     } catch (const std::exception&) {
         result.complete = false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "InflateBudget.h"
+
 #include <qpdf/QPDF.hh>
 
 #include <map>
@@ -21,7 +23,8 @@ public:
     struct Shown {
         QPDFObjectHandle font;
         // Indexed by code: 256 entries for one-byte codes, 65536 for two.
-        // Empty for a font whose codes this walk cannot split.
+        // Empty for a font whose codes this walk cannot split, or could not
+        // read all of.
         std::vector<bool> codes;
     };
 
@@ -37,7 +40,9 @@ public:
 
     GlyphUse() = delete;
 
-    static Result collect(QPDF& document);
+    // Content is read as it is inflated, each byte counted against `budget`,
+    // whose refusal passes through; other damage leaves the result incomplete.
+    static Result collect(QPDF& document, InflateBudget& budget);
 
     // How many bytes make one code of `font`: 1 for simple fonts, 2 for
     // composite fonts with the Identity-H or Identity-V encoding, 0 otherwise.

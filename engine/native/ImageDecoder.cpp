@@ -1,12 +1,12 @@
 #include "ImageDecoder.h"
 
+#include "DetachedDecoder.h"
 #include "Downsampler.h"
 #include "Inflater.h"
 #include "LargeBuffer.h"
 #include "TurboJpeg.h"
 
 #include <qpdf/Pipeline.hh>
-#include <qpdf/QPDF.hh>
 
 #include <algorithm>
 #include <stdexcept>
@@ -64,23 +64,15 @@ private:
     std::size_t m_filled = 0;
 };
 
-// qpdf undoes the filters in a document of its own, so that workers share
-// nothing of the source's. Decoding and downsampling interleave here; both
-// count as inflating.
+// Decoding and downsampling interleave here; both count as inflating. Data
+// qpdf repairs, as zlib forgives a missing checksum, still counts.
 Raster decodeWithQpdf(const Source& source, Dimensions target, StageTimes* times)
 {
     const StageTimes::Timer timer(times, Stage::inflate);
     Downsampler rows(source.dimensions, source.components, target);
     RowPipeline sink(rows, rowBytes(source));
-    QPDF scratch;
-    scratch.setSuppressWarnings(true);
-    scratch.emptyPDF();
-    QPDFObjectHandle stream = scratch.newStream();
-    stream.replaceStreamData(source.data, QPDFObjectHandle::parse(source.filters),
-                             QPDFObjectHandle::parse(source.decodeParameters));
-    bool filtered = false;
-    if (!stream.pipeStreamData(&sink, &filtered, 0, qpdf_dl_specialized, true, false) ||
-        !filtered) {
+    if (DetachedDecoder::decode(source.data.view(), source.filters, source.decodeParameters,
+                                sink) == DetachedDecoder::Outcome::failed) {
         throw std::runtime_error("image data does not decode");
     }
     return rows.result();
@@ -88,24 +80,26 @@ Raster decodeWithQpdf(const Source& source, Dimensions target, StageTimes* times
 
 Raster decodeFlate(Source& source, Dimensions target, StageTimes* times)
 {
+    if (source.inBands) {
+        return decodeWithQpdf(source, target, times);
+    }
     const Predictor predictor(source.predictor, source.components, source.dimensions.width);
     const std::size_t stride = predictor.storedRowBytes();
     const auto height = static_cast<std::size_t>(source.dimensions.height);
     // Not zeroed: the inflater fills every byte or the data is refused.
     const LargeBuffer stored(stride * height);
-    Inflater::Outcome outcome = Inflater::Outcome::damaged;
+    bool inflated = false;
     {
         const StageTimes::Timer timer(times, Stage::inflate);
-        outcome = Inflater().inflate(source.data, stored.data(), stored.size());
+        inflated = Inflater().inflate(source.data.view(), stored.data(), stored.size());
     }
-    if (outcome == Inflater::Outcome::damaged) {
-        // zlib forgives what libdeflate does not, a missing checksum for one.
+    if (!inflated) {
+        // zlib forgives what libdeflate does not: a missing checksum, which
+        // libdeflate may read as the end of a short stream. Data of really
+        // the wrong size, qpdf refuses too.
         return decodeWithQpdf(source, target, times);
     }
-    if (outcome == Inflater::Outcome::wrongSize) {
-        throw std::runtime_error("image data differs from its declared size");
-    }
-    std::string().swap(source.data);
+    source.data = {};
     Downsampler rows(source.dimensions, source.components, target);
     const std::size_t bandRows = std::max<std::size_t>(1, bandBytes / stride);
     for (std::size_t first = 0; first < height; first += bandRows) {
@@ -125,18 +119,37 @@ Raster decodeFlate(Source& source, Dimensions target, StageTimes* times)
     return rows.result();
 }
 
+// A progressive JPEG's decoder holds the coefficients of the whole frame,
+// whatever the scale; a JPEG whose frame cannot be found counts as one.
+bool isProgressive(std::string_view jpeg)
+{
+    const auto byte = [&jpeg](std::size_t i) { return static_cast<unsigned char>(jpeg[i]); };
+    std::size_t i = 2;
+    while (i + 4 <= jpeg.size() && byte(i) == 0xFF) {
+        const unsigned char marker = byte(i + 1);
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+        }
+        i += marker == 0xFF ? 1 : 2 + (std::size_t{byte(i + 2)} << 8 | byte(i + 3));
+    }
+    return true;
+}
+
 Raster decodeJpeg(const Source& source, Dimensions target, StageTimes* times)
 {
     Raster decoded;
     {
         const StageTimes::Timer timer(times, Stage::jpegDecode);
         TurboJpeg decoder = TurboJpeg::decompressor();
-        const TurboJpeg::Header header = decoder.header(source.data);
+        const TurboJpeg::Header header = decoder.header(source.data.view());
         if (header.width != source.dimensions.width || header.height != source.dimensions.height ||
             header.components != source.components) {
             throw TurboJpeg::Error("JPEG frame differs from the image's declared size");
         }
-        decoded = decoder.decode(source.data, source.components, target.width, target.height);
+        decoded =
+            decoder.decode(source.data.view(), source.components, target.width, target.height);
     }
     if (decoded.width == target.width && decoded.height == target.height) {
         return decoded;
@@ -153,7 +166,7 @@ Raster downsampleSamples(const Source& source, Dimensions target, StageTimes* ti
     }
     const StageTimes::Timer timer(times, Stage::downsample);
     Downsampler rows(source.dimensions, source.components, target);
-    const auto* samples = reinterpret_cast<const unsigned char*>(source.data.data());
+    const unsigned char* samples = source.data.data();
     for (int y = 0; y < source.dimensions.height; ++y) {
         rows.addRow(samples + static_cast<std::size_t>(y) * stride);
     }
@@ -161,6 +174,36 @@ Raster downsampleSamples(const Source& source, Dimensions target, StageTimes* ti
 }
 
 } // namespace
+
+std::size_t ImageDecoder::memoryNeeded(const Source& source, Dimensions target)
+{
+    const auto components = static_cast<std::size_t>(source.components);
+    const auto pixels = [components](Dimensions size) {
+        return static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height) *
+               components;
+    };
+    // The downsampler's sums of two rows and its spans, and the result.
+    std::size_t bytes = 6 * sizeof(float) * rowBytes(source) + pixels(target);
+    switch (source.encoding) {
+    case Source::Encoding::jpeg:
+        bytes += pixels(TurboJpeg::decodedSize(source.dimensions, target.width, target.height));
+        return bytes + (isProgressive(source.data.view()) ? 2 * pixels(source.dimensions) : 0);
+    case Source::Encoding::flate:
+        if (!source.inBands) {
+            const Predictor predictor(source.predictor, source.components, source.dimensions.width);
+            return bytes +
+                   LargeBuffer::footprint(predictor.storedRowBytes() *
+                                          static_cast<std::size_t>(source.dimensions.height));
+        }
+        [[fallthrough]];
+    case Source::Encoding::qpdfFilters:
+        // qpdf's scratch document, zlib's window and buffers, a row or two.
+        return bytes + (std::size_t{1} << 20) + 2 * rowBytes(source);
+    case Source::Encoding::samples:
+        break;
+    }
+    return bytes;
+}
 
 Raster ImageDecoder::decode(Source source, Dimensions target, StageTimes* times)
 {

@@ -12,8 +12,9 @@ namespace zurbo::engine {
 // A JPEG is decoded by TurboJPEG at the smallest DCT scale that still covers
 // the size. A Flate stream is inflated whole by libdeflate and its predictor
 // undone a band of rows at a time, each band downsampled while it is still
-// in the cache. Other filter chains, and Flate data libdeflate refuses, go
-// through qpdf's own decoding, rows downsampled as they arrive.
+// in the cache. Other filter chains, Flate data libdeflate refuses and Flate
+// data to be read in bands go through qpdf's own decoding, rows downsampled
+// as they arrive.
 // ----------------------------------------------------------------------------
 class ImageDecoder {
 public:
@@ -25,6 +26,9 @@ public:
     // stage to `times` when given.
     static Raster decode(ImageRecompressor::Source source, Dimensions target,
                          StageTimes* times = nullptr);
+
+    // The most memory decode() holds beside the stored bytes of `source`.
+    static std::size_t memoryNeeded(const ImageRecompressor::Source& source, Dimensions target);
 };
 
 } // namespace zurbo::engine

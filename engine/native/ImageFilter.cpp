@@ -2,6 +2,7 @@
 
 #include "ImagePlacement.h"
 #include "ImageStream.h"
+#include "MemoryBudget.h"
 #include "PDFEngine.h"
 #include "WorkerPool.h"
 
@@ -10,7 +11,6 @@
 #include <atomic>
 #include <list>
 #include <memory>
-#include <thread>
 
 namespace zurbo::engine {
 
@@ -21,6 +21,8 @@ struct Task {
 
     ImageStream image;
     ImageRecompressor::Job job;
+    // What the job holds while a worker runs it.
+    MemoryBudget::Reservation memory;
     std::optional<ImageRecompressor::Result> result;
     std::atomic<bool> done = false;
 };
@@ -44,6 +46,13 @@ void replaceFinished(std::list<std::unique_ptr<Task>>& tasks)
         task = tasks.erase(task);
     }
 }
+
+// Lets the budget go of the buffers kept for reuse once a run's workers are
+// done, however the run ends.
+struct KeptBuffersRelease {
+    MemoryBudget& budget;
+    ~KeptBuffersRelease() { budget.trim(); }
+};
 
 // Soft masks that more than one candidate image uses cannot follow each
 // image's size; such images are left alone.
@@ -78,31 +87,59 @@ std::vector<ImageStream> candidates(const std::vector<QPDFObjectHandle>& pages,
     return images;
 }
 
+// Reserves what `job` holds at most: decoded whole when that fits the
+// budget, in bands when only that does. Nothing when not even that fits:
+// the image stays as it is.
+std::optional<MemoryBudget::Reservation> reserveMemory(ImageRecompressor::Job& job,
+                                                       MemoryBudget& budget)
+{
+    for (const bool inBands : {false, true}) {
+        job.image.inBands = inBands;
+        if (job.softMask) {
+            job.softMask->inBands = inBands;
+        }
+        const std::size_t bytes = ImageRecompressor::memoryNeeded(job);
+        if (bytes <= budget.capacity()) {
+            return budget.reserve(bytes);
+        }
+    }
+    return std::nullopt;
+}
+
 // The work for one image, or nothing when it stays as it is.
 std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::ShownSizes& sizes,
-                              const FilterDescription::ImageSettings& settings)
+                              const FilterDescription::ImageSettings& settings,
+                              MemoryBudget& budget)
 {
     const auto& shown = sizes.at(image.object().getObjGen());
     const Dimensions target =
         ImageRecompressor::targetDimensions(image.dimensions(), shown, settings);
     const bool shrinks = !(target == image.dimensions());
-    if (!shrinks && image.isJpeg()) {
+    const ImageStream* mask = shrinks ? image.softMask() : nullptr;
+    // Stored bytes past the whole budget are not even read.
+    const std::size_t stored = image.storedBytes() + (mask ? mask->storedBytes() : 0);
+    if ((!shrinks && image.isJpeg()) || stored > budget.capacity()) {
         return nullptr;
     }
     auto task = std::make_unique<Task>(image);
     task->job.image = image.read();
-    if (shrinks && image.softMask()) {
-        task->job.softMask = image.softMask()->read();
+    if (mask) {
+        task->job.softMask = mask->read();
     }
     task->job.target = target;
     task->job.jpegQuality = ImageRecompressor::jpegQuality(settings.compressionQuality);
+    auto memory = reserveMemory(task->job, budget);
+    if (!memory) {
+        return nullptr;
+    }
+    task->memory = std::move(*memory);
     return task;
 }
 
 // Recompresses on a worker; whatever goes wrong leaves the image as it is.
-void submit(WorkerPool& pool, Task* task, StopToken stop, StageTimes* times)
+void submit(WorkerPool::Batch& workers, Task* task, StopToken stop, StageTimes* times)
 {
-    pool.submit([task, stop, times] {
+    workers.submit([task, stop, times] {
         try {
             if (!stop.stopRequested()) {
                 task->result = ImageRecompressor::recompress(std::move(task->job), stop, times);
@@ -111,6 +148,9 @@ void submit(WorkerPool& pool, Task* task, StopToken stop, StageTimes* times)
             // Pixels that do not decode leave the image as it is.
         }
         task->job = {};
+        // Let go here: the producer may be waiting for this memory, and the
+        // result it writes back is small.
+        task->memory = {};
         task->done = true;
     });
 }
@@ -118,18 +158,21 @@ void submit(WorkerPool& pool, Task* task, StopToken stop, StageTimes* times)
 } // namespace
 
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
-                        const FilterDescription::ImageSettings& settings, StopToken stop,
-                        StageTimes* times)
+                        const FilterDescription::ImageSettings& settings, InflateBudget& budget,
+                        StopToken stop, StageTimes* times)
 {
     std::optional<StageTimes::Timer> finding(std::in_place, times, StageTimes::find);
-    const ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages);
+    const ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages, budget);
     const std::vector<ImageStream> images = candidates(pages, sizes);
     const auto maskUses = softMaskUses(images);
     finding.reset();
 
     const StageTimes::Timer reading(times, StageTimes::read);
+    MemoryBudget& memory = MemoryBudget::shared();
+    const KeptBuffersRelease release{memory};
     std::list<std::unique_ptr<Task>> tasks;
-    WorkerPool pool(std::thread::hardware_concurrency());
+    // Declared after the tasks, so that it waits for the workers before they go.
+    WorkerPool::Batch workers(WorkerPool::shared());
     for (const ImageStream& image : images) {
         if (stop.stopRequested()) {
             throw PDFEngine::Cancelled();
@@ -138,16 +181,16 @@ void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
             continue;
         }
         try {
-            if (auto task = taskFor(image, sizes, settings)) {
+            if (auto task = taskFor(image, sizes, settings, memory)) {
                 tasks.push_back(std::move(task));
-                submit(pool, tasks.back().get(), stop, times);
+                submit(workers, tasks.back().get(), stop, times);
             }
         } catch (const std::exception&) {
             // Unreadable stream data: the image stays as it is.
         }
         replaceFinished(tasks);
     }
-    pool.wait();
+    workers.wait();
     if (stop.stopRequested()) {
         throw PDFEngine::Cancelled();
     }

@@ -1,14 +1,16 @@
 #include "ImagePlacement.h"
 
 #include "ContentOperators.h"
+#include "PDFEngine.h"
 
 #include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <deque>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 namespace zurbo::engine {
 
@@ -27,13 +29,13 @@ struct Matrix {
     }
 };
 
-// The operators that move images around, in the order a stream gives them.
-struct Operation {
-    enum class Kind { save, restore, concat, paint };
-    Kind kind;
-    Matrix matrix;
-    std::string name;
-};
+// Far deeper than real content nests q, and more paints than real pages hold;
+// the kept paints of every content stream together stay within the second.
+constexpr std::size_t maximumSavedStates = 4096;
+constexpr std::size_t maximumKeptBytes = std::size_t{64} << 20;
+// Forms that paint forms that paint forms: at most this many paints replayed.
+constexpr std::size_t maximumReplayed = 20'000'000;
+constexpr std::size_t maximumDepth = 64;
 
 std::optional<Matrix> matrixOf(std::vector<QPDFObjectHandle> numbers)
 {
@@ -53,35 +55,77 @@ std::optional<Matrix> matrixOf(std::vector<QPDFObjectHandle> numbers)
     return Matrix{v[0], v[1], v[2], v[3], v[4], v[5]};
 }
 
-// The operators that move images around, in the order the stream gives them.
-class OperationScanner {
-public:
-    explicit OperationScanner(std::vector<Operation>& operations) : m_operations(operations) {}
+// Where one content stream paints XObjects, in the coordinates at its start.
+struct Paints {
+    struct Paint {
+        Matrix matrix;
+        std::uint32_t name;
+    };
+    std::vector<std::string> names;
+    // Grown without copying what it holds, so that it never takes twice its size.
+    std::deque<Paint> paints;
+    // More than could be kept: every XObject it may paint counts as shown at an unknown size.
+    bool tooMany = false;
 
-    void scan(const std::string& content)
+    std::size_t bytes() const
     {
-        ContentOperators::scan(
-            content, [this](const std::string& op, const ContentOperators::Operands& operands) {
-                operation(op, operands);
-            });
+        std::size_t total = paints.size() * sizeof(Paint);
+        for (const std::string& name : names) {
+            total += sizeof(std::string) + name.capacity();
+        }
+        return total;
     }
+};
 
-private:
+// Reads the operators of one content stream into its Paints.
+class PaintScanner {
+public:
+    PaintScanner(Paints& paints, std::size_t room) : m_paints(paints), m_room(room) {}
+
     void operation(const std::string& op, const ContentOperators::Operands& operands)
     {
-        using Kind = Operation::Kind;
         if (op == "q") {
-            m_operations.push_back({Kind::save, {}, {}});
+            if (m_saved.size() == maximumSavedStates) {
+                throw TooMany{};
+            }
+            m_saved.push_back(m_matrix);
         } else if (op == "Q") {
-            m_operations.push_back({Kind::restore, {}, {}});
+            if (!m_saved.empty()) {
+                m_matrix = m_saved.back();
+                m_saved.pop_back();
+            }
         } else if (op == "cm") {
             if (const auto matrix = matrixOperands(operands)) {
-                m_operations.push_back({Kind::concat, *matrix, {}});
+                m_matrix = matrix->then(m_matrix);
             }
         } else if (op == "Do" && operands.count == 1 &&
-                   operands.last.front().getType() == QPDFTokenizer::tt_name) {
-            m_operations.push_back({Kind::paint, {}, operands.last.front().getValue()});
+                   operands.last.front().kind == ContentOperators::Operand::Kind::name) {
+            paint(operands.last.front().name);
         }
+    }
+
+    // Thrown once the content holds more than may be kept.
+    struct TooMany {};
+
+private:
+    void paint(const std::string& name)
+    {
+        const auto [entry, added] =
+            m_nameIndex.emplace(name, static_cast<std::uint32_t>(m_paints.names.size()));
+        if (added) {
+            m_paints.names.push_back(name);
+            take(sizeof(std::string) + name.size() + 64);
+        }
+        m_paints.paints.push_back({m_matrix, entry->second});
+        take(sizeof(Paints::Paint));
+    }
+
+    void take(std::size_t bytes)
+    {
+        if (bytes > m_room) {
+            throw TooMany{};
+        }
+        m_room -= bytes;
     }
 
     static std::optional<Matrix> matrixOperands(const ContentOperators::Operands& operands)
@@ -91,21 +135,19 @@ private:
         }
         double v[6];
         for (std::size_t i = 0; i < 6; ++i) {
-            const auto type = operands.last[i].getType();
-            if (type != QPDFTokenizer::tt_integer && type != QPDFTokenizer::tt_real) {
+            if (operands.last[i].kind != ContentOperators::Operand::Kind::number) {
                 return std::nullopt;
             }
-            const std::string& text = operands.last[i].getValue();
-            const char* first = text.data() + (text.rfind('+', 0) == 0 ? 1 : 0);
-            const auto [end, error] = std::from_chars(first, text.data() + text.size(), v[i]);
-            if (error != std::errc() || !std::isfinite(v[i])) {
-                return std::nullopt;
-            }
+            v[i] = operands.last[i].number;
         }
         return Matrix{v[0], v[1], v[2], v[3], v[4], v[5]};
     }
 
-    std::vector<Operation>& m_operations;
+    Paints& m_paints;
+    std::size_t m_room;
+    Matrix m_matrix;
+    std::vector<Matrix> m_saved;
+    std::unordered_map<std::string, std::uint32_t> m_nameIndex;
 };
 
 bool hasSubtype(QPDFObjectHandle stream, const char* subtype)
@@ -115,6 +157,8 @@ bool hasSubtype(QPDFObjectHandle stream, const char* subtype)
 
 class Walk {
 public:
+    explicit Walk(InflateBudget& budget) : m_budget(budget) {}
+
     ImagePlacement::ShownSizes sizes;
 
     // `content` is a page or a form XObject.
@@ -130,54 +174,75 @@ public:
         }
         m_active.insert(id);
         patterns(resources);
-        replay(operations(content), resources, ctm, sizeKnown);
+        replay(paintsOf(content), resources, ctm, sizeKnown);
         m_active.erase(id);
+        // A page is read once; forms and patterns may be painted again.
+        if (!content.isStream()) {
+            forget(id);
+        }
     }
 
 private:
-    static constexpr std::size_t maximumDepth = 64;
-    // Bounds the work on forms that paint forms that paint forms many times over.
-    static constexpr std::size_t maximumReplayed = 20'000'000;
-
-    const std::vector<Operation>& operations(QPDFObjectHandle content)
+    const Paints& paintsOf(QPDFObjectHandle content)
     {
         const QPDFObjGen id = content.getObjGen();
-        const auto cached = m_operations.find(id);
-        if (cached != m_operations.end()) {
+        const auto cached = m_paints.find(id);
+        if (cached != m_paints.end()) {
             return cached->second;
         }
-        std::vector<Operation>& list = m_operations[id];
+        Paints& paints = m_paints[id];
+        PaintScanner scanner(paints, maximumKeptBytes - m_keptBytes);
         try {
-            OperationScanner(list).scan(ContentOperators::contentOf(content));
+            ContentOperators::scan(
+                content, m_budget,
+                [&scanner](const std::string& op, const ContentOperators::Operands& operands) {
+                    scanner.operation(op, operands);
+                });
+        } catch (const PaintScanner::TooMany&) {
+            paints = Paints{{}, {}, true};
+        } catch (const PDFEngine::EngineError&) {
+            throw;
         } catch (const std::exception&) {
             // What was read before the damage still counts.
         }
-        return list;
+        m_keptBytes += paints.bytes();
+        return paints;
     }
 
-    void replay(const std::vector<Operation>& list, QPDFObjectHandle resources, Matrix ctm,
+    void forget(QPDFObjGen id)
+    {
+        const auto cached = m_paints.find(id);
+        if (cached != m_paints.end()) {
+            m_keptBytes -= cached->second.bytes();
+            m_paints.erase(cached);
+        }
+    }
+
+    void replay(const Paints& content, QPDFObjectHandle resources, const Matrix& ctm,
                 bool sizeKnown)
     {
-        m_replayed += list.size();
-        std::vector<Matrix> saved;
-        for (const Operation& operation : list) {
-            switch (operation.kind) {
-            case Operation::Kind::save:
-                saved.push_back(ctm);
-                break;
-            case Operation::Kind::restore:
-                if (!saved.empty()) {
-                    ctm = saved.back();
-                    saved.pop_back();
-                }
-                break;
-            case Operation::Kind::concat:
-                ctm = operation.matrix.then(ctm);
-                break;
-            case Operation::Kind::paint:
-                paint(operation.name, resources, ctm, sizeKnown);
-                break;
-            }
+        if (content.tooMany) {
+            paintEverything(resources);
+            return;
+        }
+        m_replayed += content.paints.size();
+        for (const Paints::Paint& paint : content.paints) {
+            this->paint(content.names[paint.name], resources, paint.matrix.then(ctm), sizeKnown);
+        }
+    }
+
+    // What content too large to follow may paint, at sizes this walk does not know.
+    void paintEverything(QPDFObjectHandle resources)
+    {
+        QPDFObjectHandle xobjects =
+            resources.isDictionary() ? resources.getKey("/XObject") : resources;
+        if (!xobjects.isDictionary()) {
+            return;
+        }
+        const std::set<std::string> names = xobjects.getKeys();
+        m_replayed += names.size();
+        for (const std::string& name : names) {
+            paint(name, resources, Matrix{}, false);
         }
     }
 
@@ -269,7 +334,9 @@ private:
         entry->second->height = std::max(entry->second->height, shown->height);
     }
 
-    std::map<QPDFObjGen, std::vector<Operation>> m_operations;
+    InflateBudget& m_budget;
+    std::map<QPDFObjGen, Paints> m_paints;
+    std::size_t m_keptBytes = 0;
     std::set<QPDFObjGen> m_active;
     std::set<QPDFObjGen> m_patternsSeen;
     std::size_t m_replayed = 0;
@@ -277,14 +344,17 @@ private:
 
 } // namespace
 
-ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHandle>& pages)
+ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHandle>& pages,
+                                                InflateBudget& budget)
 {
-    Walk walk;
+    Walk walk(budget);
     for (QPDFObjectHandle page : pages) {
         try {
             QPDFObjectHandle resources =
                 QPDFPageObjectHelper(page).getAttribute("/Resources", false);
             walk.content(page, resources, Matrix{}, true);
+        } catch (const PDFEngine::EngineError&) {
+            throw;
         } catch (const std::exception&) {
             // A damaged page keeps what was found on it so far.
         }

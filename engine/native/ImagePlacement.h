@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImageRecompressor.h"
+#include "InflateBudget.h"
 
 #include <qpdf/QPDFObjGen.hh>
 #include <qpdf/QPDFObjectHandle.hh>
@@ -18,6 +19,11 @@ namespace zurbo::engine {
 // paint, at any depth, tracking the transformation matrix (cm, q/Q, the
 // forms' /Matrix). Cycles of forms are cut. Images painted from tiling
 // patterns are found too, but their shown size is unknown.
+//
+// Each content stream is read once, as it is inflated; what is kept of it is
+// where it paints XObjects, and only up to a bound: content that paints more
+// than that, or nests q deeper than any real page, has the shown size of its
+// images counted as unknown.
 // ----------------------------------------------------------------------------
 class ImagePlacement {
 public:
@@ -28,8 +34,9 @@ public:
     ImagePlacement() = delete;
 
     // Content that cannot be parsed ends the walk of that stream but not of
-    // the others. Never throws for damaged content.
-    static ShownSizes find(const std::vector<QPDFObjectHandle>& pages);
+    // the others. Never throws for damaged content; throws the refusal of
+    // `budget` when the content inflates past it.
+    static ShownSizes find(const std::vector<QPDFObjectHandle>& pages, InflateBudget& budget);
 };
 
 } // namespace zurbo::engine

@@ -19,6 +19,15 @@ int proportion(int length, std::int64_t numerator, std::int64_t denominator)
     return std::clamp(static_cast<int>(scaled), 1, length);
 }
 
+// The soft mask follows the image to its new size.
+Dimensions maskTarget(const ImageRecompressor::Job& job)
+{
+    const Dimensions& mask = job.softMask->dimensions;
+    const Dimensions& image = job.image.dimensions;
+    return {proportion(mask.width, job.target.width, image.width),
+            proportion(mask.height, job.target.height, image.height)};
+}
+
 } // namespace
 
 Dimensions ImageRecompressor::targetDimensions(Dimensions pixels,
@@ -57,11 +66,26 @@ int ImageRecompressor::jpegQuality(double compressionQuality)
                       100);
 }
 
+std::size_t ImageRecompressor::memoryNeeded(const Job& job)
+{
+    // The encoder's output buffer and the result copied from it.
+    const std::size_t encoded = 2 * static_cast<std::size_t>(job.target.width) *
+                                static_cast<std::size_t>(job.target.height) *
+                                static_cast<std::size_t>(job.image.components);
+    std::size_t bytes =
+        job.image.data.size() + encoded + ImageDecoder::memoryNeeded(job.image, job.target);
+    if (job.softMask) {
+        bytes +=
+            job.softMask->data.size() + ImageDecoder::memoryNeeded(*job.softMask, maskTarget(job));
+    }
+    return bytes;
+}
+
 std::optional<ImageRecompressor::Result> ImageRecompressor::recompress(Job job, StopToken stop,
                                                                        StageTimes* times)
 {
     const std::size_t storedBytes = job.image.data.size();
-    const Dimensions imageSize = job.image.dimensions;
+    const Dimensions maskSize = job.softMask ? maskTarget(job) : Dimensions{};
     const Raster pixels = ImageDecoder::decode(std::move(job.image), job.target, times);
     if (stop.stopRequested()) {
         throw PDFEngine::Cancelled();
@@ -76,10 +100,7 @@ std::optional<ImageRecompressor::Result> ImageRecompressor::recompress(Job job, 
     }
     Result result{std::move(jpeg), job.target, std::nullopt};
     if (job.softMask) {
-        const Dimensions& mask = job.softMask->dimensions;
-        const Dimensions maskTarget{proportion(mask.width, job.target.width, imageSize.width),
-                                    proportion(mask.height, job.target.height, imageSize.height)};
-        result.softMask = ImageDecoder::decode(std::move(*job.softMask), maskTarget, times);
+        result.softMask = ImageDecoder::decode(std::move(*job.softMask), maskSize, times);
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilterDescription.h"
+#include "LargeBuffer.h"
 #include "Predictor.h"
 #include "Raster.h"
 #include "StageTimes.h"
@@ -29,7 +30,7 @@ public:
         // libdeflate; other lossless filters for qpdf; or no filter at all.
         enum class Encoding { jpeg, flate, qpdfFilters, samples };
         Encoding encoding = Encoding::samples;
-        std::string data;
+        LargeBuffer data;
         Dimensions dimensions;
         int components = 0;
         Predictor::Kind predictor = Predictor::Kind::none;
@@ -37,6 +38,9 @@ public:
         // qpdfFilters always, and Flate data that libdeflate refuses.
         std::string filters;
         std::string decodeParameters;
+        // Flate data undone a band of rows at a time rather than inflated
+        // whole: slower, but the decoded image is never held whole.
+        bool inBands = false;
     };
 
     struct Job {
@@ -65,6 +69,10 @@ public:
 
     // The libjpeg quality (1-100) for a filter compression quality (0-1).
     static int jpegQuality(double compressionQuality);
+
+    // The most memory recompress() holds for `job`: the stored bytes, what
+    // decoding them takes, and the results.
+    static std::size_t memoryNeeded(const Job& job);
 
     // The re-encoded image, or nothing when it would not be smaller than the
     // image as stored. Throws on images that do not decode, and

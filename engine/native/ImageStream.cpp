@@ -2,7 +2,7 @@
 
 #include "LargeBuffer.h"
 
-#include <qpdf/Pl_String.hh>
+#include <qpdf/Pipeline.hh>
 
 #include <algorithm>
 #include <set>
@@ -146,6 +146,39 @@ int positiveInteger(QPDFObjectHandle value)
                : 0;
 }
 
+// Collects the stored bytes in a buffer of the length the dictionary gives,
+// grown should the stream hold more.
+class StoredBytesSink : public Pipeline {
+public:
+    explicit StoredBytesSink(std::size_t expected)
+        : Pipeline("stored image", nullptr), m_bytes(std::max<std::size_t>(expected, 4096))
+    {
+    }
+
+    void write(unsigned char const* data, size_t length) override
+    {
+        if (m_filled + length > m_bytes.size()) {
+            LargeBuffer larger(std::max(2 * m_bytes.size(), m_filled + length));
+            std::copy_n(m_bytes.data(), m_filled, larger.data());
+            m_bytes = std::move(larger);
+        }
+        std::copy_n(data, length, m_bytes.data() + m_filled);
+        m_filled += length;
+    }
+
+    void finish() override {}
+
+    LargeBuffer take()
+    {
+        m_bytes.truncate(m_filled);
+        return std::move(m_bytes);
+    }
+
+private:
+    LargeBuffer m_bytes;
+    std::size_t m_filled = 0;
+};
+
 } // namespace
 
 ImageStream::ImageStream(QPDFObjectHandle object, Dimensions dimensions, int components,
@@ -197,20 +230,24 @@ std::optional<ImageStream> ImageStream::inspect(QPDFObjectHandle image)
     return stream;
 }
 
+std::size_t ImageStream::storedBytes() const
+{
+    QPDFObjectHandle length = m_object.getDict().getKey("/Length");
+    return length.isInteger() && length.getIntValue() > 0
+               ? static_cast<std::size_t>(length.getIntValue())
+               : 0;
+}
+
 ImageRecompressor::Source ImageStream::read() const
 {
     ImageRecompressor::Source source{m_encoding, {}, m_dimensions, m_components, m_predictor,
                                      {},         {}};
     // Only the stored bytes are read here; the worker decodes them.
-    QPDFObjectHandle length = m_object.getDict().getKey("/Length");
-    if (length.isInteger() && length.getIntValue() > 0 && length.getIntValue() < maximumPixels) {
-        source.data.reserve(static_cast<std::size_t>(length.getIntValue()));
-        adviseHugePages(source.data.data(), source.data.capacity());
-    }
-    Pl_String sink("stored image", nullptr, source.data);
+    StoredBytesSink sink(std::min<std::size_t>(storedBytes(), maximumPixels));
     if (!m_object.pipeStreamData(&sink, nullptr, 0, qpdf_dl_none, true, false)) {
         throw std::runtime_error("image stream cannot be read");
     }
+    source.data = sink.take();
     if (m_encoding == Encoding::flate || m_encoding == Encoding::qpdfFilters) {
         QPDFObjectHandle dictionary = m_object.getDict();
         source.filters = dictionary.getKey("/Filter").unparseResolved();

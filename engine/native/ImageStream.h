@@ -29,6 +29,9 @@ public:
     const ImageStream* softMask() const { return m_softMask.get(); }
     QPDFObjectHandle object() const { return m_object; }
 
+    // How many bytes the stream stores, as its dictionary says (0 when it does not).
+    std::size_t storedBytes() const;
+
     // The stream's bytes as stored, for a worker to decode. Throws when they
     // cannot be read.
     ImageRecompressor::Source read() const;

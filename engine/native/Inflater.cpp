@@ -18,18 +18,11 @@ Inflater::~Inflater()
     libdeflate_free_decompressor(m_decompressor);
 }
 
-Inflater::Outcome Inflater::inflate(std::string_view zlib, unsigned char* out, std::size_t size)
+bool Inflater::inflate(std::string_view zlib, unsigned char* out, std::size_t size)
 {
-    switch (
-        libdeflate_zlib_decompress(m_decompressor, zlib.data(), zlib.size(), out, size, nullptr)) {
-    case LIBDEFLATE_SUCCESS:
-        return Outcome::complete;
-    case LIBDEFLATE_SHORT_OUTPUT:
-    case LIBDEFLATE_INSUFFICIENT_SPACE:
-        return Outcome::wrongSize;
-    default:
-        return Outcome::damaged;
-    }
+    // Without a place for the actual size, a shorter stream is a failure too.
+    return libdeflate_zlib_decompress(m_decompressor, zlib.data(), zlib.size(), out, size,
+                                      nullptr) == LIBDEFLATE_SUCCESS;
 }
 
 } // namespace zurbo::engine

@@ -15,21 +15,17 @@ namespace zurbo::engine {
 // ----------------------------------------------------------------------------
 class Inflater {
 public:
-    enum class Outcome {
-        complete,  // `out` holds the whole stream, which filled it exactly
-        wrongSize, // the stream decodes to fewer or more bytes than `out` holds
-        damaged    // not a zlib stream libdeflate accepts (a checksum missing, say)
-    };
-
     // Throws std::bad_alloc when libdeflate cannot allocate its decompressor.
     Inflater();
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
     ~Inflater();
 
-    // Inflates `zlib` into the `size` bytes at `out`, whose contents are
-    // unspecified unless the outcome is complete.
-    Outcome inflate(std::string_view zlib, unsigned char* out, std::size_t size);
+    // Inflates `zlib` into the `size` bytes at `out`: whether the stream
+    // filled it exactly. False for a stream of another size and for one
+    // libdeflate does not accept (a checksum missing, say); the contents of
+    // `out` are then unspecified.
+    bool inflate(std::string_view zlib, unsigned char* out, std::size_t size);
 
 private:
     libdeflate_decompressor* m_decompressor;

@@ -1,9 +1,6 @@
 #include "LargeBuffer.h"
 
-#include <sys/mman.h>
-
-#include <cstdint>
-#include <new>
+#include <utility>
 
 namespace zurbo::engine {
 
@@ -11,45 +8,53 @@ namespace {
 
 // Below this, the allocator's own pages serve as well.
 constexpr std::size_t mappedFrom = 4 * 1024 * 1024;
-constexpr std::uintptr_t hugePage = 2 * 1024 * 1024;
 
 } // namespace
 
-void adviseHugePages(void* data, std::size_t size)
+LargeBuffer::LargeBuffer(std::size_t size, MemoryBudget& budget) : m_size(size)
 {
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + hugePage - 1) & ~(hugePage - 1);
-    const std::uintptr_t end = (begin + size) & ~(hugePage - 1);
-    if (first < end) {
-        // Only advice: without huge pages the memory works the same, only slower.
-        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    if (size >= mappedFrom) {
+        m_budget = &budget;
+        m_mapping = budget.take(size);
+    } else {
+        m_mapping = {new unsigned char[size], size};
     }
 }
 
-LargeBuffer::LargeBuffer(std::size_t size)
-    : m_data(nullptr), m_size(size), m_mapped(size >= mappedFrom)
+LargeBuffer::LargeBuffer(LargeBuffer&& other) noexcept
+    : m_budget(std::exchange(other.m_budget, nullptr)),
+      m_mapping(std::exchange(other.m_mapping, {})), m_size(std::exchange(other.m_size, 0))
 {
-    if (!m_mapped) {
-        m_data = new unsigned char[size];
-        return;
+}
+
+LargeBuffer& LargeBuffer::operator=(LargeBuffer&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_budget = std::exchange(other.m_budget, nullptr);
+        m_mapping = std::exchange(other.m_mapping, {});
+        m_size = std::exchange(other.m_size, 0);
     }
-    void* mapped =
-        ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) {
-        throw std::bad_alloc();
-    }
-    // Only advice: without huge pages the buffer works the same, only slower.
-    ::madvise(mapped, size, MADV_HUGEPAGE);
-    m_data = static_cast<unsigned char*>(mapped);
+    return *this;
 }
 
 LargeBuffer::~LargeBuffer()
 {
-    if (m_mapped) {
-        ::munmap(m_data, m_size);
+    release();
+}
+
+void LargeBuffer::release()
+{
+    if (m_budget) {
+        m_budget->give(m_mapping);
     } else {
-        delete[] m_data;
+        delete[] m_mapping.data;
     }
+}
+
+std::size_t LargeBuffer::footprint(std::size_t size)
+{
+    return size >= mappedFrom ? MemoryBudget::mappedSize(size) : size;
 }
 
 } // namespace zurbo::engine

@@ -221,13 +221,16 @@ void runSystemPDFEngine(const std::filesystem::path& source, const std::filesyst
         }
         QPDFObjectHandle information = newInformation(document, cleanMetadata);
         mergeIdentical(document, IdenticalObjects::Masks::apart, times);
-        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop, times);
-        FontSubsets::apply(document, stop, times);
+        InflateBudget content;
+        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), content, stop, times);
+        FontSubsets::apply(document, content, stop, times);
         // Masks the images no longer share, and whatever recompression made alike.
         mergeIdentical(document, IdenticalObjects::Masks::merged, times);
         finishDocument(document, information, cleanMetadata);
         FlateRecompressor::apply(document, stop, times);
     } catch (const PDFEngine::Cancelled&) {
+        throw;
+    } catch (const EngineError&) {
         throw;
     } catch (const std::exception&) {
         throw EngineError::documentUnreadable();

@@ -21,7 +21,7 @@ int pixelFormat(int components)
     throw TurboJpeg::Error("unsupported number of components");
 }
 
-const unsigned char* bytes(const std::string& data)
+const unsigned char* bytes(std::string_view data)
 {
     return reinterpret_cast<const unsigned char*>(data.data());
 }
@@ -85,7 +85,7 @@ void TurboJpeg::check(int status) const
     }
 }
 
-TurboJpeg::Header TurboJpeg::header(const std::string& jpeg)
+TurboJpeg::Header TurboJpeg::header(std::string_view jpeg)
 {
     int width = 0;
     int height = 0;
@@ -99,15 +99,21 @@ TurboJpeg::Header TurboJpeg::header(const std::string& jpeg)
     return {width, height, components};
 }
 
-Raster TurboJpeg::decode(const std::string& jpeg, int components, int minWidth, int minHeight)
+Raster TurboJpeg::decode(std::string_view jpeg, int components, int minWidth, int minHeight)
 {
     const Header frame = header(jpeg);
-    const tjscalingfactor factor = reduction(frame.width, frame.height, minWidth, minHeight);
-    Raster raster{TJSCALED(frame.width, factor), TJSCALED(frame.height, factor), components, {}};
+    const Dimensions size = decodedSize({frame.width, frame.height}, minWidth, minHeight);
+    Raster raster{size.width, size.height, components, {}};
     raster.samples.resize(raster.rowBytes() * static_cast<std::size_t>(raster.height));
     check(tjDecompress2(m_handle, bytes(jpeg), jpeg.size(), raster.samples.data(), raster.width, 0,
                         raster.height, pixelFormat(components), TJFLAG_STOPONWARNING));
     return raster;
+}
+
+Dimensions TurboJpeg::decodedSize(Dimensions frame, int minWidth, int minHeight)
+{
+    const tjscalingfactor factor = reduction(frame.width, frame.height, minWidth, minHeight);
+    return {TJSCALED(frame.width, factor), TJSCALED(frame.height, factor)};
 }
 
 std::string TurboJpeg::encode(const Raster& raster, int quality)

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace zurbo::engine {
 
@@ -34,12 +35,14 @@ public:
     ~TurboJpeg();
 
     // Decompressor only. Reads the frame header of `jpeg`.
-    Header header(const std::string& jpeg);
+    Header header(std::string_view jpeg);
 
     // Decompressor only. Decodes `jpeg` into `components` samples per pixel,
     // scaled down by the smallest of 1/2, 1/4, 1/8 that still leaves at least
     // minWidth x minHeight pixels (full size when none does).
-    Raster decode(const std::string& jpeg, int components, int minWidth, int minHeight);
+    Raster decode(std::string_view jpeg, int components, int minWidth, int minHeight);
+    // The size decode() gives a frame of `frame` for that least size.
+    static Dimensions decodedSize(Dimensions frame, int minWidth, int minHeight);
 
     // Compressor only. Baseline JPEG of `raster` (1, 3 or 4 components) at
     // `quality`; colour is subsampled 4:2:0.

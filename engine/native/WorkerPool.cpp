@@ -23,6 +23,12 @@ WorkerPool::~WorkerPool()
     }
 }
 
+WorkerPool& WorkerPool::shared()
+{
+    static WorkerPool pool(std::thread::hardware_concurrency());
+    return pool;
+}
+
 void WorkerPool::submit(std::function<void()> task)
 {
     std::unique_lock lock(m_mutex);
@@ -30,12 +36,6 @@ void WorkerPool::submit(std::function<void()> task)
     m_queue.push_back(std::move(task));
     lock.unlock();
     m_changed.notify_all();
-}
-
-void WorkerPool::wait()
-{
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_queue.empty() && m_running == 0; });
 }
 
 void WorkerPool::work()
@@ -48,14 +48,33 @@ void WorkerPool::work()
         }
         std::function<void()> task = std::move(m_queue.front());
         m_queue.pop_front();
-        ++m_running;
         lock.unlock();
         m_changed.notify_all();
         task();
         lock.lock();
-        --m_running;
-        m_changed.notify_all();
     }
+}
+
+void WorkerPool::Batch::submit(std::function<void()> task)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        ++m_pending;
+    }
+    m_pool.submit([this, task = std::move(task)] {
+        task();
+        // Notified under the lock: once wait() sees nothing pending, the
+        // batch may be gone.
+        const std::lock_guard lock(m_mutex);
+        --m_pending;
+        m_finished.notify_all();
+    });
+}
+
+void WorkerPool::Batch::wait()
+{
+    std::unique_lock lock(m_mutex);
+    m_finished.wait(lock, [this] { return m_pending == 0; });
 }
 
 } // namespace zurbo::engine

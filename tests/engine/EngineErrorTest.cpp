@@ -20,7 +20,10 @@ TEST(EngineErrorTest, DescriptionsAreTheUserFacingTexts)
         {"outputMissing", EngineError::outputMissing(),
          "El motor terminó, pero el PDF nuevo se fue a por tabaco."},
         {"sourceChanged", EngineError::sourceChanged(),
-         "El original ha cambiado mientras lo comprimíamos. No tocamos nada; vuelve a probar."}};
+         "El original ha cambiado mientras lo comprimíamos. No tocamos nada; vuelve a probar."},
+        {"inflateBudgetExceeded", EngineError::inflateBudgetExceeded(),
+         "Este PDF se hincha como un sapo al abrirlo: por dentro ocupa una barbaridad. ZURBO no se "
+         "lo traga; lo dejamos como estaba."}};
     for (const auto& [name, error, text] : rows) {
         EXPECT_EQ(error.what(), text) << name;
     }

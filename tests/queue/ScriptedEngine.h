@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QThread>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -80,5 +81,18 @@ private:
     };
     std::shared_ptr<State> m_state = std::make_shared<State>();
 };
+
+// An engine call that waits for its stop, notes in `stopped` whether it came, and ends as
+// stopped; bounded, so that a run nobody stops fails the test instead of hanging it.
+inline CompressFunction waitingForStop(std::atomic<bool>& stopped)
+{
+    return [&stopped](const CompressRequest& request) -> PDFEngine::Result {
+        for (int waited = 0; waited < 2000 && !request.stop.stopRequested(); ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        stopped = request.stop.stopRequested();
+        throw PDFEngine::Cancelled();
+    };
+}
 
 } // namespace zurbo::testing

@@ -141,6 +141,25 @@ INSTANTIATE_TEST_SUITE_P(
                    "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The made-up name of a.pdf's result names the user's own file, which the command has yet
+// to read: even with --force, a fails and the file is compressed as it was.
+TEST(CompressCommandTest, NeverReplacesAFileItHasYetToRead)
+{
+    const TestFolder folder;
+    writeFixturePdf(folder / "a.pdf", imageHeavyDocument());
+    writeFixturePdf(folder / "a.zurbo.pdf", imageHeavyDocument(2));
+    const std::string own = readFile(folder / "a.zurbo.pdf");
+    const CommandRun run =
+        runCommand({"--force", (folder / "a.pdf").string(), (folder / "a.zurbo.pdf").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, (folder / "a.pdf").string() +
+                           ": Ese destino es otro PDF de la cola. Elige otro nombre.\n");
+    EXPECT_TRUE(readFile(folder / "a.zurbo.pdf") == own);
+    EXPECT_TRUE(std::regex_match(run.out, std::regex(".*/a\\.zurbo\\.pdf: [0-9.]+ MB → .*\n")))
+        << run.out;
+    EXPECT_EQ(folder.entries(), split("a.pdf a.zurbo.pdf a.zurbo.zurbo.pdf"));
+}
+
 // A stop that comes once a file's outcome is installed (here: as its result is written)
 // leaves that file done; only the files after it stay as they were.
 TEST(CompressCommandTest, AStopAfterTheInstallStopsOnlyTheFilesAfterIt)

@@ -2,11 +2,11 @@
 #include "CompressorModel.h"
 #include "DarkPalette.h"
 #include "DesktopFileBrowserReveal.h"
+#include "EngineTestSupport.h"
 #include "NamedStep.h"
 #include "PagePreviewProvider.h"
 #include "PdfFixtures.h"
 #include "ScriptedPanels.h"
-#include "TestFolder.h"
 #include "ViewProbe.h"
 #include "WindowFitting.h"
 #include "ZurboAppDelegate.h"
@@ -508,13 +508,13 @@ TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
     // The launch installs the quick action and asks for the session bus: a temporary home
     // without a bus, nor one started for a display, stands in for the desktop.
     TestFolder home; // made for its owner alone, as a runtime folder must be
-    std::vector<std::pair<const char*, QByteArray>> saved;
-    const auto set = [&](const char* name, const char* value) {
-        saved.emplace_back(name, qgetenv(name));
-        value ? qputenv(name, (home.path().string() + value).c_str()) : qunsetenv(name);
-    };
-    set("HOME", ""), set("XDG_DATA_HOME", "/data"), set("XDG_CONFIG_HOME", "/config");
-    set("XDG_RUNTIME_DIR", ""), set("DBUS_SESSION_BUS_ADDRESS", {}), set("DISPLAY", {});
+    const std::string at = home.path().string();
+    const ScopedEnvironment desktop[] = {{"HOME", at},
+                                         {"XDG_DATA_HOME", at + "/data"},
+                                         {"XDG_CONFIG_HOME", at + "/config"},
+                                         {"XDG_RUNTIME_DIR", at},
+                                         {"DBUS_SESSION_BUS_ADDRESS", {}},
+                                         {"DISPLAY", {}}};
     std::filesystem::create_directories(home / "data/nautilus"); // GNOME Files is installed
     const QString list = QString::fromStdString((home / "list").string());
     const std::pair<QStringList, bool> rows[] = {{{"zurbo"}, true},
@@ -530,9 +530,6 @@ TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
         EXPECT_EQ(window.minimumSize() == QSize(760, 650), fitted) << arguments.size();
     }
     EXPECT_TRUE(std::filesystem::exists(home / "data/nautilus/scripts/Comprimir con ZURBO"));
-    for (const auto& [name, value] : saved) {
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
 }
 
 // Stands in for the desktop's file manager on a bus, and for the folder opener.

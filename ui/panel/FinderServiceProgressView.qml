@@ -18,15 +18,8 @@ Rectangle {
 
     signal closeRequested()
 
-    // Truncated toward zero and never negative; 0 without a size to compare.
-    function savingsPercent(original, output) {
-        if (original < 1)
-            return 0
-        return Math.max(0, Math.trunc((1 - output / original) * 100))
-    }
-
     function savingsLine() {
-        return "\u2212" + savingsPercent(root.model.originalBytes, root.model.outputBytes) + "% · "
+        return "\u2212" + root.model.savings + "% · "
                 + ByteText.format(root.model.originalBytes) + " \u2192 "
                 + ByteText.format(root.model.outputBytes)
     }

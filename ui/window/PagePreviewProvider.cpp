@@ -8,6 +8,10 @@
 #include <QThreadPool>
 #include <QUrl>
 
+#include <atomic>
+#include <memory>
+#include <utility>
+
 namespace zurbo {
 
 namespace {
@@ -60,11 +64,50 @@ QImage renderPage(const PageRequest& request, QString& error)
     return paper;
 }
 
-class PagePreviewResponse : public QQuickImageResponse, public QRunnable {
+// The rendering on a pool thread. It holds nothing of the response but the
+// flag a cancel sets, and hands its page over by a signal, which Qt drops if
+// the response is gone by then; the pool deletes it when it has run.
+class PageRenderer : public QObject, public QRunnable {
+    Q_OBJECT
+
 public:
-    explicit PagePreviewResponse(PageRequest request) : m_request(std::move(request))
+    PageRenderer(PageRequest request, std::shared_ptr<std::atomic<bool>> cancelled)
+        : m_request(std::move(request)), m_cancelled(std::move(cancelled))
     {
-        setAutoDelete(false);
+    }
+
+    void run() override
+    {
+        if (m_cancelled->load()) {
+            return;
+        }
+        QString error;
+        QImage image = renderPage(m_request, error);
+        emit rendered(image, error);
+    }
+
+signals:
+    void rendered(const QImage& image, const QString& error);
+
+private:
+    PageRequest m_request;
+    std::shared_ptr<std::atomic<bool>> m_cancelled;
+};
+
+// What QML holds while a page renders; Qt may delete it at any time after
+// cancel() or finished(), on the thread it lives in.
+class PagePreviewResponse : public QQuickImageResponse {
+public:
+    explicit PagePreviewResponse(PageRequest request)
+    {
+        auto* renderer = new PageRenderer(std::move(request), m_cancelled);
+        connect(renderer, &PageRenderer::rendered, this,
+                [this](const QImage& image, const QString& error) {
+                    m_image = image;
+                    m_error = error;
+                    emit finished();
+                });
+        QThreadPool::globalInstance()->start(renderer);
     }
 
     QQuickTextureFactory* textureFactory() const override
@@ -74,14 +117,11 @@ public:
 
     QString errorString() const override { return m_error; }
 
-    void run() override
-    {
-        m_image = renderPage(m_request, m_error);
-        emit finished();
-    }
+    // A page no longer wanted is not rendered, if it has not started yet.
+    void cancel() override { m_cancelled->store(true); }
 
 private:
-    PageRequest m_request;
+    std::shared_ptr<std::atomic<bool>> m_cancelled = std::make_shared<std::atomic<bool>>(false);
     QImage m_image;
     QString m_error;
 };
@@ -95,9 +135,9 @@ void PagePreviewProvider::installInto(QQmlEngine& engine)
 
 QQuickImageResponse* PagePreviewProvider::requestImageResponse(const QString& id, const QSize&)
 {
-    auto* response = new PagePreviewResponse(parseId(id));
-    QThreadPool::globalInstance()->start(response);
-    return response;
+    return new PagePreviewResponse(parseId(id));
 }
 
 } // namespace zurbo
+
+#include "PagePreviewProvider.moc"

@@ -14,7 +14,9 @@ namespace zurbo {
 // An image id is the 0-based page index, a slash, then the percent-encoded
 // path of the PDF: image://pdfpage/2/%2Fhome%2Fana%2Fa.pdf. The page's crop
 // box is fitted into 900 x 1100 with its proportions kept. An unreadable file
-// or a page out of range answers with an error and no image.
+// or a page out of range answers with an error and no image. A response may
+// be cancelled or deleted while its page renders: the rendering keeps to
+// itself and its page is dropped.
 // ----------------------------------------------------------------------------
 class PagePreviewProvider : public QQuickAsyncImageProvider {
 public:

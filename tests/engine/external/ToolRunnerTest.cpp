@@ -31,7 +31,9 @@ protected:
         QPDF pdf;
         pdf.processFile(from.c_str());
         change(pdf);
-        QPDFWriter writer(pdf, (folder / name).c_str());
+        // The writer keeps the name's pointer until it writes.
+        const fs::path file = folder / name;
+        QPDFWriter writer(pdf, file.c_str());
         writer.write();
     }
 
@@ -127,7 +129,7 @@ TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
     for (const auto& [name, value] : {std::pair{"filled.pdf", "/V (Alice)"}, {"blank.pdf", ""}}) {
         rewrite(source, name, [value = std::string(value)](QPDF& pdf) {
             QPDFObjectHandle fields = QPDFObjectHandle::newArray();
-            for (const std::string field :
+            for (const std::string& field :
                  {"<< /FT /Tx /T (name) " + value + " /Subtype /Widget /Rect [0 0 9 9] >>",
                   std::string(
                       "<< /FT /Btn /T (pet) /V /Off /Subtype /Widget /Rect [0 0 9 9] >>")}) {

@@ -72,7 +72,8 @@ TEST(SystemPDFEngineTest, WritesThePagesTheInformationAndWhatAReaderUses)
     QPDFObjectHandle outlines = source.makeIndirectObject(QPDFObjectHandle::parse("<< >>"));
     outlines.replaceKey("/Zurbo", source.newStream(std::string("twenty-three bytes long")));
     root.replaceKey("/Outlines", outlines);
-    QPDFWriter writer(source, (folder / "in.pdf").c_str());
+    const fs::path written = folder / "in.pdf"; // the writer keeps the name's pointer
+    QPDFWriter writer(source, written.c_str());
     writer.setObjectStreamMode(qpdf_o_disable);
     writer.setCompressStreams(false);
     writer.write();
