@@ -18,6 +18,8 @@ constexpr std::size_t maximumDepth = 64;
 constexpr std::size_t maximumOperators = 20'000'000;
 // Distinct forms, each with the font it starts with, one content stream may paint.
 constexpr std::size_t maximumFormsPainted = 100'000;
+// Graphics states saved and not yet restored; readers give up far sooner.
+constexpr std::size_t maximumSavedStates = 4096;
 
 struct TooMuchWork : std::runtime_error {
     TooMuchWork() : std::runtime_error("content too deep or too long to follow") {}
@@ -139,6 +141,9 @@ private:
             } else if (op == "Tf" && operands.count == 2 && named) {
                 font = scope.find("/Font", operands.last.front().name);
             } else if (op == "q") {
+                if (saved.size() == maximumSavedStates) {
+                    throw TooMuchWork();
+                }
                 saved.push_back(font);
             } else if (op == "Q" && !saved.empty()) {
                 font = saved.back();
