@@ -23,7 +23,8 @@ struct EngineChoice {
     std::optional<std::string> qpdf;
 
     void run(const engine::SourceFile& source, const fs::path& output,
-             PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop) const
+             PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop,
+             const EngineNotices& notices) const
     {
         if (ghostscript) {
             engine::runGhostscript(*ghostscript, source, output, configuration, cleanMetadata,
@@ -32,7 +33,7 @@ struct EngineChoice {
             engine::runQPDF(*qpdf, source, output, configuration, cleanMetadata, stop);
         } else {
             engine::runSystemPDFEngine(source.descriptorPath(), output, configuration,
-                                       cleanMetadata, stop);
+                                       cleanMetadata, stop, nullptr, notices);
         }
     }
 };
@@ -71,13 +72,13 @@ std::int64_t compressIntoWorkingFile(const engine::SourceFile& source,
                                      const engine::WorkingFile& working, EngineChoice engine,
                                      const std::vector<PDFEngine::Configuration>& attempts,
                                      std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                                     StopToken stop)
+                                     StopToken stop, const EngineNotices& notices)
 {
     std::int64_t outputBytes = 0;
     for (const PDFEngine::Configuration& configuration : attempts) {
         throwIfStopped(stop);
         working.reset();
-        engine.run(source, working.path(), configuration, cleanMetadata, stop);
+        engine.run(source, working.path(), configuration, cleanMetadata, stop, notices);
         std::error_code error;
         const auto size = fs::file_size(working.path(), error);
         if (error) {
@@ -128,7 +129,7 @@ void installOutcome(const engine::SourceFile& source, const engine::WorkingFile&
 PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destination,
                               CompressionProfile profile, std::optional<std::int64_t> targetBytes,
                               bool cleanMetadata, StopToken stop, PDFEngine::Engine engine,
-                              PDFEngine::Overwrite overwrite)
+                              PDFEngine::Overwrite overwrite, const EngineNotices& notices)
 {
     // Everything that can refuse the run does so before an engine starts.
     const engine::SourceFile source(sourcePath);
@@ -138,7 +139,7 @@ PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destin
 
     const std::int64_t outputBytes = compressIntoWorkingFile(
         source, working, chosenEngine, PDFEngine::attemptList(profile, targetBytes), targetBytes,
-        cleanMetadata, stop);
+        cleanMetadata, stop, notices);
     const Outcome outcome = chooseOutcome(source, working, install, outputBytes, cleanMetadata);
     if (outcome.installsWorkingFile) {
         installOutcome(source, working, install, stop);
@@ -155,13 +156,14 @@ PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destin
 PDFEngine::Result PDFEngine::compress(const fs::path& source, const fs::path& destination,
                                       CompressionProfile profile,
                                       std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                                      StopToken stop, Engine engine, Overwrite overwrite)
+                                      StopToken stop, Engine engine, Overwrite overwrite,
+                                      const EngineNotices& notices)
 {
     // What fails once a stop was asked for is part of stopping: a read cut
     // short by the signal, a child ended on purpose.
     try {
         return runPipeline(fs::absolute(source), fs::absolute(destination), profile, targetBytes,
-                           cleanMetadata, stop, engine, overwrite);
+                           cleanMetadata, stop, engine, overwrite, notices);
     } catch (const Cancelled&) {
         throw;
     } catch (const std::system_error& error) {

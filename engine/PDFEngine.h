@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CompressionProfile.h"
+#include "EngineNotice.h"
 #include "StopToken.h"
 
 #include <cstdint>
@@ -138,11 +139,15 @@ public:
     // wrong after it). Naming an `engine` that is not available throws
     // std::invalid_argument. On every failure the destination is left as it
     // was and no working file remains.
+    //
+    // The native engine tells `notices` what damage or a limit left as it
+    // was (see EngineNotice); the external engines tell nothing.
     static Result compress(const std::filesystem::path& source,
                            const std::filesystem::path& destination, CompressionProfile profile,
                            std::optional<std::int64_t> targetBytes, bool cleanMetadata,
                            StopToken stop = {}, Engine engine = Engine::automatic,
-                           Overwrite overwrite = Overwrite::throughLinks);
+                           Overwrite overwrite = Overwrite::throughLinks,
+                           const EngineNotices& notices = {});
 
     // The engines this machine can run, in the order the automatic choice
     // tries them; the native engine is always the last. Looked up afresh.

@@ -1,5 +1,7 @@
 #include "CompressRequest.h"
 
+#include "EngineLog.h"
+
 #include <QFile>
 #include <QThread>
 #include <QThreadPool>
@@ -43,7 +45,8 @@ PDFEngine::Result compressWithEngine(const CompressRequest& request)
 {
     return PDFEngine::compress(filePath(request.source), filePath(request.destination),
                                request.profile, request.targetBytes, request.cleanMetadata,
-                               request.stop);
+                               request.stop, PDFEngine::Engine::automatic,
+                               PDFEngine::Overwrite::throughLinks, engineLog(request.source));
 }
 
 CompressionRun::Outcome runCompress(const CompressFunction& compress,

@@ -2,6 +2,7 @@
 
 #include "ByteCountText.h"
 #include "CompressionRun.h"
+#include "EngineNoticeLines.h"
 #include "PDFEngine.h"
 #include "ProgressLine.h"
 #include "SizeFigures.h"
@@ -262,7 +263,8 @@ CompressionRun::Outcome compressOne(const Options& options, const CompressionRun
     try {
         return {PDFEngine::compress(file.source, file.destination, options.profile,
                                     options.targetBytes, options.cleanMetadata, stop,
-                                    options.engine, destinationFor(options, file.source).second)};
+                                    options.engine, destinationFor(options, file.source).second,
+                                    engineNoticeLines(file.source))};
     } catch (const PDFEngine::Cancelled&) {
         return {std::nullopt, {}, true};
     } catch (const std::system_error& error) {

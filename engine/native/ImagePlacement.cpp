@@ -157,7 +157,7 @@ bool hasSubtype(QPDFObjectHandle stream, const char* subtype)
 
 class Walk {
 public:
-    explicit Walk(InflateBudget& budget) : m_budget(budget) {}
+    Walk(InflateBudget& budget, Notices notices) : m_budget(budget), m_notices(notices) {}
 
     ImagePlacement::ShownSizes sizes;
 
@@ -200,10 +200,13 @@ private:
                 });
         } catch (const PaintScanner::TooMany&) {
             paints = Paints{{}, {}, true};
+            m_notices.report(EngineNotice::Reason::contentPastLimit, content,
+                             "paints more images than are followed");
         } catch (const PDFEngine::EngineError&) {
             throw;
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // What was read before the damage still counts.
+            m_notices.report(EngineNotice::Reason::contentUnreadable, content, error.what());
         }
         m_keptBytes += paints.bytes();
         return paints;
@@ -335,6 +338,7 @@ private:
     }
 
     InflateBudget& m_budget;
+    Notices m_notices;
     std::map<QPDFObjGen, Paints> m_paints;
     std::size_t m_keptBytes = 0;
     std::set<QPDFObjGen> m_active;
@@ -345,9 +349,9 @@ private:
 } // namespace
 
 ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHandle>& pages,
-                                                InflateBudget& budget)
+                                                InflateBudget& budget, Notices notices)
 {
-    Walk walk(budget);
+    Walk walk(budget, notices);
     for (QPDFObjectHandle page : pages) {
         try {
             QPDFObjectHandle resources =
@@ -355,8 +359,9 @@ ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHand
             walk.content(page, resources, Matrix{}, true);
         } catch (const PDFEngine::EngineError&) {
             throw;
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // A damaged page keeps what was found on it so far.
+            notices.report(EngineNotice::Reason::contentUnreadable, page, error.what());
         }
     }
     return walk.sizes;
