@@ -17,6 +17,9 @@ struct EngineNotice {
     enum class Reason {
         // The image's dictionary or stored data cannot be read.
         imageUnreadable,
+        // An image of a kind the engine does not recompress: not 8 bits per
+        // sample, a filter, colour space or mask it does not undo, too many pixels.
+        imageKindNotHandled,
         // Its samples do not decode, or do not encode again.
         imageUndecodable,
         // Decoding it, even in bands, would not fit the memory budget.

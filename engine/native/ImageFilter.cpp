@@ -86,6 +86,9 @@ std::vector<ImageStream> candidates(const std::vector<QPDFObjectHandle>& pages,
         try {
             if (auto image = ImageStream::inspect(object)) {
                 images.push_back(std::move(*image));
+            } else {
+                notices.report(EngineNotice::Reason::imageKindNotHandled, object,
+                               "not recompressed: bits, filter, colour space, mask or size");
             }
         } catch (const std::exception& error) {
             notices.report(EngineNotice::Reason::imageUnreadable, object, error.what());
