@@ -83,7 +83,7 @@ private:
                 }
             }
         } catch (const std::exception& error) {
-            damage = error.what();
+            damage = std::string("unreadable: ") + error.what();
         }
         if (damage.empty() && m_document.numWarnings() != warnings) {
             damage = "qpdf warned while reading it";
