@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <random>
 #include <sstream>
 
@@ -25,27 +26,6 @@ constexpr double pageWidth = 8.5;
 constexpr double pageHeight = 11;
 constexpr int fontSize = 11;
 constexpr int leading = 14;
-
-// Plain ASCII prose, so that text extraction compares byte for byte.
-std::vector<std::string> prose(int lineCount, std::uint32_t seed)
-{
-    static const std::array<const char*, 24> words{
-        "informe", "anual",  "de",     "la",     "empresa", "con",   "datos",    "sobre",
-        "ventas",  "costes", "y",      "planes", "para",    "el",    "proximo",  "trimestre",
-        "segun",   "las",    "cifras", "del",    "mercado", "local", "regional", "europeo"};
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
-    std::vector<std::string> lines;
-    for (int i = 0; i < lineCount; ++i) {
-        std::string line = "Linea " + std::to_string(i + 1) + ":";
-        while (line.size() < 80) {
-            line += ' ';
-            line += words[pick(random)];
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 QPDFObjectHandle stream(QPDF& pdf, std::string data, const std::string& dictionary,
                         const char* filter = nullptr)
@@ -76,6 +56,19 @@ QPDFObjectHandle pngStream(QPDF& pdf, const std::string& rows, const std::string
     return object;
 }
 
+// Ghostscript's sRGB profile where it is installed; otherwise a stand-in
+// that readers pass over for the alternate space.
+const std::string& srgbProfile()
+{
+    static const std::string profile = [] {
+        std::ifstream in("/usr/share/color/icc/ghostscript/srgb.icc", std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return in ? bytes.str() : std::string("zurbo benchmark profile");
+    }();
+    return profile;
+}
+
 QPDFObjectHandle imageXObject(QPDF& pdf, JpegEncoder& encoder, const BenchImage& image)
 {
     const int width = static_cast<int>(std::lround(image.width * image.ppi));
@@ -89,16 +82,22 @@ QPDFObjectHandle imageXObject(QPDF& pdf, JpegEncoder& encoder, const BenchImage&
                                           : "/DeviceCMYK";
     std::ostringstream dictionary;
     dictionary << "<< /Type /XObject /Subtype /Image /Width " << width << " /Height " << height
-               << " /ColorSpace " << space << " /BitsPerComponent 8 >>";
-    if (image.jpeg) {
-        return stream(pdf, encoder.encode(pixels, width, height, components, 92), dictionary.str(),
-                      "/DCTDecode");
+               << " /BitsPerComponent 8 >>";
+    QPDFObjectHandle colorSpace = QPDFObjectHandle::newName(space);
+    if (image.iccProfile) {
+        colorSpace = QPDFObjectHandle::newArray(
+            {QPDFObjectHandle::newName("/ICCBased"),
+             stream(pdf, srgbProfile(), "<< /N 3 /Alternate /DeviceRGB >>")});
     }
-    if (image.pngPredictor) {
-        return pngStream(pdf, PngPredictor::encode(pixels, width, height, components),
-                         dictionary.str(), width, components);
-    }
-    return stream(pdf, std::string(pixels.begin(), pixels.end()), dictionary.str());
+    QPDFObjectHandle object =
+        image.jpeg ? stream(pdf, encoder.encode(pixels, width, height, components, 92),
+                            dictionary.str(), "/DCTDecode")
+        : image.pngPredictor
+            ? pngStream(pdf, PngPredictor::encode(pixels, width, height, components),
+                        dictionary.str(), width, components)
+            : stream(pdf, std::string(pixels.begin(), pixels.end()), dictionary.str());
+    object.getDict().replaceKey("/ColorSpace", colorSpace);
+    return object;
 }
 
 std::string pageContent(const BenchPage& page)
@@ -136,7 +135,7 @@ QPDFObjectHandle pageObject(QPDF& pdf, JpegEncoder& encoder, const BenchPage& pa
 
 BenchPage photoPage(int lines, std::uint32_t seed, std::vector<BenchImage> images)
 {
-    return {prose(lines, seed), std::move(images)};
+    return {BenchDocumentSet::prose(lines, seed), std::move(images)};
 }
 
 // Lossless pictures weigh several times their JPEG twins, so the Flate album
@@ -242,7 +241,46 @@ BenchDocument grayScan()
     return document;
 }
 
+// The same photograph placed on 200 pages, each copy a stream of its own
+// with its own (identical) colour profile, as page imposition tools write.
+BenchDocument copiesOfOnePhoto()
+{
+    BenchDocument document{"photo-200-copies.pdf", {}};
+    for (std::uint32_t i = 0; i < 200; ++i) {
+        document.pages.push_back(photoPage(6, 700,
+                                           {{.jpeg = true,
+                                             .iccProfile = true,
+                                             .ppi = 300,
+                                             .x = 1.5,
+                                             .y = 3,
+                                             .width = 2.5,
+                                             .height = 1.8,
+                                             .seed = 710}}));
+    }
+    return document;
+}
+
 } // namespace
+
+std::vector<std::string> BenchDocumentSet::prose(int lineCount, std::uint32_t seed)
+{
+    static const std::array<const char*, 24> words{
+        "informe", "anual",  "de",     "la",     "empresa", "con",   "datos",    "sobre",
+        "ventas",  "costes", "y",      "planes", "para",    "el",    "proximo",  "trimestre",
+        "segun",   "las",    "cifras", "del",    "mercado", "local", "regional", "europeo"};
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
+    std::vector<std::string> lines;
+    for (int i = 0; i < lineCount; ++i) {
+        std::string line = "Linea " + std::to_string(i + 1) + ":";
+        while (line.size() < 80) {
+            line += ' ';
+            line += words[pick(random)];
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 std::vector<BenchDocument> BenchDocumentSet::documents()
 {
@@ -251,7 +289,8 @@ std::vector<BenchDocument> BenchDocumentSet::documents()
             grayAndCmykCatalogue(),
             textReport(),
             grayScan(),
-            pngPhotographs()};
+            pngPhotographs(),
+            copiesOfOnePhoto()};
 }
 
 void BenchDocumentSet::write(const BenchDocument& document, const fs::path& file)

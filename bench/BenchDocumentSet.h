@@ -18,6 +18,9 @@ struct BenchImage {
     bool jpeg = false;
     // Flate-compressed through PNG predictors, as PNG files store pictures.
     bool pngPredictor = false;
+    // In an ICCBased colour space of its own (an sRGB profile), as each
+    // placed copy of a picture brings its profile along.
+    bool iccProfile = false;
     int ppi = 300;
     // Lower-left corner and shown size, in inches.
     double x = 1;
@@ -38,12 +41,17 @@ struct BenchDocument {
     std::vector<BenchPage> pages;
 };
 
-// The benchmark's own documents: photographs at 300 to 600 ppi, lossless and
-// JPEG, gray, RGB and CMYK, among text, a 300 dpi gray page scan, and large
-// PNG-style photographs at 800 ppi.
+// The benchmark's own photo documents: photographs at 300 to 600 ppi,
+// lossless and JPEG, gray, RGB and CMYK, among text, a 300 dpi gray page
+// scan, large PNG-style photographs at 800 ppi, and 200 copies of one page
+// with a photograph.
 class BenchDocumentSet {
 public:
     static std::vector<BenchDocument> documents();
+
+    // Lines of plain ASCII prose, the same for the same seed, so that text
+    // extraction compares byte for byte.
+    static std::vector<std::string> prose(int lineCount, std::uint32_t seed);
 
     // Writes `document` as a PDF at `file`.
     static void write(const BenchDocument& document, const std::filesystem::path& file);

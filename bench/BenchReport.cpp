@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iomanip>
+#include <map>
 #include <sstream>
 
 namespace zurbo::bench {
@@ -145,6 +146,78 @@ void writeStages(std::ostream& out, const std::vector<BenchRow>& rows)
     }
 }
 
+// Documents of `set` that every engine finished with the balanced profile,
+// so that each engine's totals are over the same documents.
+std::vector<std::string> comparableFiles(const std::vector<BenchRow>& rows, const std::string& set,
+                                         const std::vector<std::string>& engines)
+{
+    std::vector<std::string> files;
+    for (const BenchRow& row : rows) {
+        if (row.set != set || row.profile != CompressionProfile::balanced ||
+            std::find(files.begin(), files.end(), row.file) != files.end()) {
+            continue;
+        }
+        const bool everyEngine =
+            std::all_of(engines.begin(), engines.end(), [&](const std::string& engine) {
+                return std::any_of(rows.begin(), rows.end(), [&](const BenchRow& other) {
+                    return other.engine == engine && other.file == row.file &&
+                           other.profile == row.profile && other.succeeded();
+                });
+            });
+        if (everyEngine) {
+            files.push_back(row.file);
+        }
+    }
+    return files;
+}
+
+std::vector<std::string> distinct(const std::vector<BenchRow>& rows, std::string BenchRow::*field)
+{
+    std::vector<std::string> values;
+    for (const BenchRow& row : rows) {
+        if (std::find(values.begin(), values.end(), row.*field) == values.end()) {
+            values.push_back(row.*field);
+        }
+    }
+    return values;
+}
+
+// Output bytes by kind and CPU time, totalled per document set and engine.
+void writeSets(std::ostream& out, const std::vector<BenchRow>& rows)
+{
+    const auto engines = distinct(rows, &BenchRow::engine);
+    out << "\nTotals per document set, balanced profile, over the documents every engine "
+           "finished (bytes; fonts are font programs and Type 3 glyphs, content is pages and "
+           "forms, other is the rest):\n\n"
+        << "| Set | Engine | Documents | Output | vs gs | Fonts | Content | Images | Other | "
+           "CPU s |\n"
+        << "| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n";
+    for (const std::string& set : distinct(rows, &BenchRow::set)) {
+        const auto files = comparableFiles(rows, set, engines);
+        std::map<std::string, std::pair<ByteKinds, double>> totals;
+        for (const BenchRow& row : rows) {
+            if (row.set == set && row.profile == CompressionProfile::balanced &&
+                std::find(files.begin(), files.end(), row.file) != files.end()) {
+                totals[row.engine].first += row.outputKinds;
+                totals[row.engine].second += row.cpuSeconds;
+            }
+        }
+        const auto reference = totals.find(referenceEngine);
+        const std::int64_t referenceBytes =
+            reference == totals.end() ? 0 : reference->second.first.total();
+        for (const std::string& engine : engines) {
+            const auto& [kinds, cpu] = totals[engine];
+            out << "| " << set << " | " << engine << " | " << files.size() << " | " << kinds.total()
+                << " | "
+                << (referenceBytes > 0
+                        ? fixed(static_cast<double>(kinds.total()) / referenceBytes, 3)
+                        : "—")
+                << " | " << kinds.fonts << " | " << kinds.content << " | " << kinds.images << " | "
+                << kinds.other << " | " << fixed(cpu, 2) << " |\n";
+        }
+    }
+}
+
 // Hostile inputs are judged by what a run costs, and a refusal is an outcome.
 void writeHostile(std::ostream& out, const std::vector<BenchRow>& rows)
 {
@@ -168,14 +241,8 @@ void writeHostile(std::ostream& out, const std::vector<BenchRow>& rows)
 
 std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows)
 {
-    std::vector<std::string> engines;
-    for (const BenchRow& row : rows) {
-        if (std::find(engines.begin(), engines.end(), row.engine) == engines.end()) {
-            engines.push_back(row.engine);
-        }
-    }
     std::vector<EngineSummary> summaries;
-    for (const std::string& engine : engines) {
+    for (const std::string& engine : distinct(rows, &BenchRow::engine)) {
         summaries.push_back(summarizeEngine(rows, engine));
     }
     return summaries;
@@ -199,6 +266,7 @@ void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
     for (const EngineSummary& summary : summarize(rows)) {
         writeSummary(out, summary);
     }
+    writeSets(out, rows);
     writeStages(out, rows);
     writeHostile(out, hostileRows);
     if (!notes.empty()) {

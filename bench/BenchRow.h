@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ByteKinds.h"
 #include "CompressionProfile.h"
 
 #include <cstdint>
@@ -16,12 +17,15 @@ struct BenchRow {
     using Stages = std::vector<std::pair<std::string, double>>;
 
     std::string file;
+    // The folder the document lies in: photo, text, ...
+    std::string set;
     CompressionProfile profile = CompressionProfile::balanced;
     std::string engine;
     std::int64_t sourceBytes = 0;
     // Set when the engine failed; the measurements below are then meaningless.
     std::optional<std::string> error = std::nullopt;
     std::int64_t outputBytes = 0;
+    ByteKinds outputKinds = {};
     double seconds = 0;
     // User and system time of the engine's process (and of the tool it ran).
     double cpuSeconds = 0;

@@ -5,9 +5,9 @@
 #include "IsolatedRun.h"
 #include "PopplerCommands.h"
 #include "QPDFRunner.h"
-#include "TestFolder.h"
 #include "StructuralSimilarity.h"
 #include "SystemPDFEngine.h"
+#include "TestFolder.h"
 
 #include <algorithm>
 #include <fstream>
@@ -136,6 +136,7 @@ void measure(BenchRow& row, const std::string& engine, const fs::path& source,
         if (!reference) {
             return;
         }
+        row.outputKinds = ByteKinds::of(output);
         row.meanSsim = meanSsim(reference->pages, renderedOrNone(output));
         const auto text = extractText(output);
         if (reference->text && text) {
@@ -248,6 +249,7 @@ std::vector<BenchRow> EngineBench::run(const std::vector<fs::path>& documents,
         for (const CompressionProfile profile : allCompressionProfiles) {
             for (const BenchEngine& engine : m_engines) {
                 BenchRow row{.file = source.filename().string(),
+                             .set = source.parent_path().filename().string(),
                              .profile = profile,
                              .engine = engine.name,
                              .sourceBytes = static_cast<std::int64_t>(fs::file_size(source))};

@@ -5,13 +5,13 @@ set -euo pipefail
 
 packages=(
     cmake g++ ninja-build pkg-config
-    libqpdf-dev libturbojpeg0-dev libdeflate-dev
+    libqpdf-dev libturbojpeg0-dev libdeflate-dev libharfbuzz-dev libfreetype-dev
     qt6-base-dev qt6-declarative-dev qt6-pdf-dev qt6-qpa-plugins
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
     qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtquick-templates
     qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qt6-translations-l10n
     ghostscript qpdf poppler-utils libgtest-dev dbus desktop-file-utils appstream dpkg-dev file
-    fonts-bebas-neue fonts-roboto-unhinted librsvg2-bin
+    fonts-bebas-neue fonts-roboto-unhinted fonts-dejavu-core fonts-urw-base35 librsvg2-bin
     xvfb xauth lintian
 )
 

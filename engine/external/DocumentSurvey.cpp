@@ -7,6 +7,8 @@
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -60,17 +62,58 @@ public:
 private:
     static constexpr std::size_t maximumDepth = 64;
 
+    // The XObjects of some resources by name, read before a scan, since the
+    // scan must not read the document.
+    struct XObjects {
+        std::set<std::string> images;
+        std::map<std::string, QPDFObjectHandle> forms;
+    };
+
+    static XObjects xobjectsOf(QPDFObjectHandle resources)
+    {
+        XObjects found;
+        QPDFObjectHandle xobjects =
+            resources.isDictionary() ? resources.getKey("/XObject") : resources;
+        if (!xobjects.isDictionary()) {
+            return found;
+        }
+        for (auto [name, xobject] : xobjects.ditems()) {
+            QPDFObjectHandle subtype =
+                xobject.isStream() ? xobject.getDict().getKey("/Subtype") : xobject;
+            if (subtype.isNameAndEquals("/Image")) {
+                found.images.insert(name);
+            } else if (subtype.isNameAndEquals("/Form")) {
+                found.forms.emplace(name, xobject);
+            }
+        }
+        return found;
+    }
+
+    // The scan stops at the first thing drawn, long pages not read to the
+    // end; the forms drawn are followed once it is done.
     bool scan(QPDFObjectHandle content, QPDFObjectHandle resources, QPDFObjGen owner)
     {
-        // The scan stops at the first thing drawn; long pages are not read to the end.
         struct Found {};
+        const XObjects xobjects = xobjectsOf(resources);
+        std::vector<QPDFObjectHandle> forms;
+        std::set<std::string> formsSeen;
         try {
             ContentOperators::scan(
                 content, m_budget,
                 [&](const std::string& op, const ContentOperators::Operands& operands) {
-                    if (isPaintingOperator(op) ||
-                        (op == "Do" && drawsSomething(operands, resources, owner))) {
+                    if (isPaintingOperator(op)) {
                         throw Found{};
+                    }
+                    if (op != "Do" || operands.count != 1) {
+                        return;
+                    }
+                    const std::string& name = operands.last.front().name;
+                    if (xobjects.images.count(name)) {
+                        throw Found{};
+                    }
+                    const auto form = xobjects.forms.find(name);
+                    if (form != xobjects.forms.end() && formsSeen.insert(name).second) {
+                        forms.push_back(form->second);
                     }
                 });
         } catch (const Found&) {
@@ -81,30 +124,12 @@ private:
             // Content that cannot be read may still show something.
             return true;
         }
-        return false;
-    }
-
-    bool drawsSomething(const ContentOperators::Operands& operands, QPDFObjectHandle resources,
-                        QPDFObjGen owner)
-    {
-        if (operands.count != 1 || !resources.isDictionary()) {
-            return false;
-        }
-        QPDFObjectHandle xobjects = resources.getKey("/XObject");
-        QPDFObjectHandle xobject =
-            xobjects.isDictionary() ? xobjects.getKey(operands.last.front().name) : xobjects;
-        if (!xobject.isStream()) {
-            return false;
-        }
-        QPDFObjectHandle subtype = xobject.getDict().getKey("/Subtype");
-        if (subtype.isNameAndEquals("/Image")) {
-            return true;
-        }
-        QPDFObjectHandle own = xobject.getDict().getKey("/Resources");
-        // Old files let a form use the resources of what draws it.
-        return subtype.isNameAndEquals("/Form") &&
-               (own.isDictionary() ? paints(xobject, own, xobject.getObjGen())
-                                   : paints(xobject, resources, owner));
+        return std::any_of(forms.begin(), forms.end(), [&](QPDFObjectHandle form) {
+            QPDFObjectHandle own = form.getDict().getKey("/Resources");
+            // Old files let a form use the resources of what draws it.
+            return own.isDictionary() ? paints(form, own, form.getObjGen())
+                                      : paints(form, resources, owner);
+        });
     }
 
     InflateBudget& m_budget;

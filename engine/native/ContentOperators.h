@@ -25,7 +25,10 @@ public:
     // image data is skipped. Each inflated byte is counted against `budget`,
     // whose refusal passes through, as does whatever `visit` throws. Throws
     // std::runtime_error for content that does not decode; what was visited
-    // before it stands.
+    // before it stands. `visit` must not read the document: qpdf reads a
+    // stream in pieces from where the file stands, so an object resolved or
+    // a stream read in between would feed the rest of the content from
+    // elsewhere. What it looks up is read before the scan, or after.
     static void scan(QPDFObjectHandle pageOrForm, InflateBudget& budget, const Visitor& visit);
 };
 

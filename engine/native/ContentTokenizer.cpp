@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string_view>
+#include <utility>
 
 namespace zurbo::engine {
 
@@ -11,6 +13,8 @@ namespace {
 // Far longer than any operator, number or name (PDF names stop at 127 bytes).
 constexpr std::size_t maximumTokenBytes = 255;
 constexpr std::size_t keptOperands = 6;
+// Far more text than one operator shows on any real page, one string per glyph included.
+constexpr std::size_t maximumStringBytes = std::size_t{1} << 20;
 
 enum CharacterClass : unsigned char { regular, blank, delimiter };
 
@@ -139,31 +143,23 @@ bool ContentTokenizer::step(char c)
         m_state = c == '\n' || c == '\r' ? State::between : State::comment;
         return true;
     case State::string:
-        if (c == '\\') {
-            m_state = State::escape;
-        } else if (c == '(') {
-            ++m_stringDepth;
-        } else if (c == ')' && --m_stringDepth == 0) {
-            m_state = State::between;
-            other();
-        }
-        return true;
+        return literalString(c);
     case State::escape:
-        m_state = State::string;
-        return true;
+        return escaped(c);
+    case State::octal:
+        return octalDigit(c);
     case State::hex:
-        if (c == '>') {
-            m_state = State::between;
-            other();
-        }
-        return true;
+        return hexString(c);
     case State::lessThan:
         // "<<" opens a dictionary; anything else a hexadecimal string.
-        m_state = c == '<' ? State::between : State::hex;
         if (c == '<') {
+            m_state = State::between;
             other();
+            return true;
         }
-        return c == '<';
+        m_state = State::hex;
+        startString();
+        return false;
     case State::greaterThan:
         // ">>" closes a dictionary; a lone '>' is damage, read as an operand.
         m_state = State::between;
@@ -184,6 +180,8 @@ bool ContentTokenizer::startToken(char c)
     case '(':
         m_state = State::string;
         m_stringDepth = 1;
+        m_afterReturn = false;
+        startString();
         break;
     case '<':
         m_state = State::lessThan;
@@ -225,6 +223,116 @@ bool ContentTokenizer::skipImageData(char c)
     return true;
 }
 
+bool ContentTokenizer::literalString(char c)
+{
+    if (std::exchange(m_afterReturn, false) && c == '\n') {
+        return true;
+    }
+    switch (c) {
+    case '\\':
+        m_state = State::escape;
+        return true;
+    case '(':
+        ++m_stringDepth;
+        break;
+    case ')':
+        if (--m_stringDepth == 0) {
+            m_state = State::between;
+            other();
+            return true;
+        }
+        break;
+    case '\r':
+        // An end of line within a string is a line feed, whichever it was.
+        m_afterReturn = true;
+        c = '\n';
+        break;
+    default:
+        break;
+    }
+    keep(c);
+    return true;
+}
+
+bool ContentTokenizer::escaped(char c)
+{
+    m_state = State::string;
+    if (c >= '0' && c <= '7') {
+        m_state = State::octal;
+        m_pendingValue = c - '0';
+        m_pendingDigits = 1;
+    } else if (c == '\r' || c == '\n') {
+        // A line continued, CR LF included: no byte at all.
+        m_afterReturn = c == '\r';
+    } else {
+        constexpr std::string_view named = "nrtbf";
+        constexpr std::string_view meant = "\n\r\t\b\f";
+        const std::size_t index = named.find(c);
+        keep(index == std::string_view::npos ? c : meant[index]);
+    }
+    return true;
+}
+
+// One to three octal digits; what overflows a byte is dropped.
+bool ContentTokenizer::octalDigit(char c)
+{
+    const bool digit = c >= '0' && c <= '7';
+    if (digit) {
+        m_pendingValue = m_pendingValue * 8 + (c - '0');
+        ++m_pendingDigits;
+    }
+    if (digit && m_pendingDigits < 3) {
+        return true;
+    }
+    keep(static_cast<char>(m_pendingValue & 0xFF));
+    m_state = State::string;
+    return digit;
+}
+
+bool ContentTokenizer::hexString(char c)
+{
+    if (c == '>') {
+        // An odd last digit stands for the high half of a byte.
+        if (m_pendingDigits == 1) {
+            keep(static_cast<char>(m_pendingValue * 16));
+        }
+        m_state = State::between;
+        other();
+        return true;
+    }
+    const int value = hexValue(c);
+    if (value >= 0 && m_pendingDigits == 1) {
+        keep(static_cast<char>(m_pendingValue * 16 + value));
+        m_pendingDigits = 0;
+    } else if (value >= 0) {
+        m_pendingValue = value;
+        m_pendingDigits = 1;
+    } else if (!isBlank(c)) {
+        // Damage: what the string shows is not sure.
+        m_stringsCut = true;
+    }
+    return true;
+}
+
+void ContentTokenizer::startString()
+{
+    m_pendingDigits = 0;
+    m_stringBytes += sizeof(std::string);
+    m_stringsCut = m_stringsCut || m_stringBytes > maximumStringBytes;
+    if (!m_stringsCut) {
+        m_strings.emplace_back();
+    }
+}
+
+void ContentTokenizer::keep(char c)
+{
+    if (m_stringsCut || ++m_stringBytes > maximumStringBytes) {
+        m_stringsCut = true;
+        return;
+    }
+    m_strings.back() += c;
+}
+
 void ContentTokenizer::finishWord()
 {
     if (m_tokenTooLong || m_token == "true" || m_token == "false" || m_token == "null") {
@@ -242,9 +350,12 @@ void ContentTokenizer::finishWord()
         operand(std::move(number));
         return;
     }
-    m_visit(m_token, Operands{m_operands, m_operandCount});
+    m_visit(m_token, Operands{m_operands, m_operandCount, m_strings, !m_stringsCut});
     m_operands.clear();
     m_operandCount = 0;
+    m_strings.clear();
+    m_stringBytes = 0;
+    m_stringsCut = false;
     if (m_token == "ID") {
         m_state = State::image;
         // The blank after ID may be followed by EI at once.

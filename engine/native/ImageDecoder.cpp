@@ -1,16 +1,14 @@
 #include "ImageDecoder.h"
 
+#include "DetachedDecoder.h"
 #include "Downsampler.h"
 #include "Inflater.h"
 #include "LargeBuffer.h"
 #include "TurboJpeg.h"
 
-#include <qpdf/Buffer.hh>
 #include <qpdf/Pipeline.hh>
-#include <qpdf/QPDF.hh>
 
 #include <algorithm>
-#include <memory>
 #include <stdexcept>
 
 namespace zurbo::engine {
@@ -66,25 +64,15 @@ private:
     std::size_t m_filled = 0;
 };
 
-// qpdf undoes the filters in a document of its own, so that workers share
-// nothing of the source's. Decoding and downsampling interleave here; both
-// count as inflating.
-Raster decodeWithQpdf(Source& source, Dimensions target, StageTimes* times)
+// Decoding and downsampling interleave here; both count as inflating. Data
+// qpdf repairs, as zlib forgives a missing checksum, still counts.
+Raster decodeWithQpdf(const Source& source, Dimensions target, StageTimes* times)
 {
     const StageTimes::Timer timer(times, Stage::inflate);
     Downsampler rows(source.dimensions, source.components, target);
     RowPipeline sink(rows, rowBytes(source));
-    QPDF scratch;
-    scratch.setSuppressWarnings(true);
-    scratch.emptyPDF();
-    QPDFObjectHandle stream = scratch.newStream();
-    // Read where it lies rather than copied.
-    stream.replaceStreamData(std::make_shared<Buffer>(source.data.data(), source.data.size()),
-                             QPDFObjectHandle::parse(source.filters),
-                             QPDFObjectHandle::parse(source.decodeParameters));
-    bool filtered = false;
-    if (!stream.pipeStreamData(&sink, &filtered, 0, qpdf_dl_specialized, true, false) ||
-        !filtered) {
+    if (DetachedDecoder::decode(source.data.view(), source.filters, source.decodeParameters,
+                                sink) == DetachedDecoder::Outcome::failed) {
         throw std::runtime_error("image data does not decode");
     }
     return rows.result();

@@ -1,6 +1,5 @@
 #include "ImageFilter.h"
 
-#include "DuplicateImages.h"
 #include "ImagePlacement.h"
 #include "ImageStream.h"
 #include "MemoryBudget.h"
@@ -159,13 +158,11 @@ void submit(WorkerPool::Batch& workers, Task* task, StopToken stop, StageTimes* 
 } // namespace
 
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
-                        const FilterDescription::ImageSettings& settings, StopToken stop,
-                        StageTimes* times)
+                        const FilterDescription::ImageSettings& settings, InflateBudget& budget,
+                        StopToken stop, StageTimes* times)
 {
     std::optional<StageTimes::Timer> finding(std::in_place, times, StageTimes::find);
-    InflateBudget budget;
-    ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages, budget);
-    DuplicateImages::merge(pages, sizes);
+    const ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages, budget);
     const std::vector<ImageStream> images = candidates(pages, sizes);
     const auto maskUses = softMaskUses(images);
     finding.reset();

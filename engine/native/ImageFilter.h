@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilterDescription.h"
+#include "InflateBudget.h"
 #include "StageTimes.h"
 #include "StopToken.h"
 
@@ -26,11 +27,12 @@ public:
 
     // Rewrites in place the images of `pages` (page objects of one document).
     // An image that cannot be read or decoded is left as it is; never throws
-    // for damaged input. Throws PDFEngine::Cancelled between two images once
+    // for damaged input, but throws the refusal of `budget` when the content
+    // inflates past it. Throws PDFEngine::Cancelled between two images once
     // `stop` is requested. Adds the time of each stage to `times` when given.
     static void apply(const std::vector<QPDFObjectHandle>& pages,
-                      const FilterDescription::ImageSettings& settings, StopToken stop = {},
-                      StageTimes* times = nullptr);
+                      const FilterDescription::ImageSettings& settings, InflateBudget& budget,
+                      StopToken stop = {}, StageTimes* times = nullptr);
 };
 
 } // namespace zurbo::engine

@@ -18,7 +18,8 @@ std::int64_t threadCpuNanoseconds()
 const char* StageTimes::name(Stage stage)
 {
     static constexpr std::array<const char*, stageCount> names{
-        "open", "find", "read", "inflate", "JPEG decode", "downsample", "encode", "write"};
+        "open",       "merge",  "find",  "read",    "inflate", "JPEG decode",
+        "downsample", "encode", "fonts", "deflate", "write"};
     return names[stage];
 }
 

@@ -13,9 +13,22 @@ namespace zurbo::engine {
 // ----------------------------------------------------------------------------
 class StageTimes {
 public:
-    enum Stage { open, find, read, inflate, jpegDecode, downsample, encode, write, stageCount };
+    enum Stage {
+        open,
+        merge,
+        find,
+        read,
+        inflate,
+        jpegDecode,
+        downsample,
+        encode,
+        fonts,
+        deflate,
+        write,
+        stageCount
+    };
 
-    // A short English name for reports: "open", "find", ..., "write".
+    // A short English name for reports: "open", "merge", ..., "write".
     static const char* name(Stage stage);
 
     double seconds(Stage stage) const;

@@ -1,6 +1,9 @@
 #include "SystemPDFEngine.h"
 
 #include "FilterDescription.h"
+#include "FlateRecompressor.h"
+#include "FontSubsets.h"
+#include "IdenticalObjects.h"
 #include "ImageFilter.h"
 #include "ReaderStructures.h"
 #include "SourceDocument.h"
@@ -146,6 +149,12 @@ void finishDocument(QPDF& document, QPDFObjectHandle information, bool cleanMeta
     }
 }
 
+void mergeIdentical(QPDF& document, IdenticalObjects::Masks masks, StageTimes* times)
+{
+    const StageTimes::Timer merging(times, StageTimes::merge);
+    IdenticalObjects::merge(document, masks);
+}
+
 [[noreturn]] void throwWriteFailure(int code)
 {
     if (isOutOfSpace(code)) {
@@ -229,8 +238,14 @@ void runSystemPDFEngine(const std::filesystem::path& source, const std::filesyst
             ReaderStructures::keep(document, cleanMetadata);
         }
         QPDFObjectHandle information = newInformation(document, cleanMetadata);
-        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), stop, times);
+        mergeIdentical(document, IdenticalObjects::Masks::apart, times);
+        InflateBudget content;
+        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), content, stop, times);
+        FontSubsets::apply(document, content, stop, times);
+        // Masks the images no longer share, and whatever recompression made alike.
+        mergeIdentical(document, IdenticalObjects::Masks::merged, times);
         finishDocument(document, information, cleanMetadata);
+        FlateRecompressor::apply(document, stop, times);
     } catch (const PDFEngine::Cancelled&) {
         throw;
     } catch (const EngineError&) {
