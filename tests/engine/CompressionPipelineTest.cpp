@@ -220,11 +220,6 @@ struct RefusalRow {
     Refusal refusal;
 };
 
-void PrintTo(const RefusalRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 class RefusalTest : public CompressionPipelineTest,
                     public ::testing::WithParamInterface<RefusalRow> {};
 
@@ -429,11 +424,6 @@ struct HandoverRow {
     PDFEngine::Engine engine = PDFEngine::Engine::native;
 };
 
-void PrintTo(const HandoverRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 class HandoverTest : public CompressionPipelineTest,
                      public ::testing::WithParamInterface<HandoverRow> {};
 
@@ -442,7 +432,7 @@ TEST_P(HandoverTest, TheNativeEngineTakesTheAttemptGhostscriptDidNotDeliver)
 {
     const HandoverRow& row = GetParam();
     engine::ghostscriptBudget = {std::chrono::milliseconds(300), {}};
-    writeFile(tools / "blank.pdf", "blank");
+    writeFile(tools / "starts", "");
     const StandInExecutable gs =
         ghostscript({.outputFrom = outputSized(-100),
                      .firstLines = "cd \"$(dirname \"$0\")\"; echo $$ >> starts\n" + row.gs});
@@ -459,9 +449,7 @@ TEST_P(HandoverTest, TheNativeEngineTakesTheAttemptGhostscriptDidNotDeliver)
     EXPECT_TRUE(engine::DocumentSurvey::of(destination).has_value()) << "no readable PDF";
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"100% out", "in.pdf", "tools"}));
     EXPECT_EQ(folder.entries("100% out"), std::vector<std::string>{"x.pdf"});
-    const std::vector<std::string> starts = fs::exists(tools / "starts")
-                                                ? split(readFile(tools / "starts"))
-                                                : std::vector<std::string>{};
+    const std::vector<std::string> starts = split(readFile(tools / "starts"));
     EXPECT_EQ(starts.size(), row.gsStarts);
     for (const std::string& pid : starts) {
         EXPECT_FALSE(fs::exists("/proc/" + pid)) << "Ghostscript outlived its attempt";
@@ -473,7 +461,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         HandoverRow{"fails", "echo Unrecoverable error >&2; exit 1"},
         HandoverRow{"writesAnOutputThatLostThePages",
-                    "for a; do case $a in -sOutputFile=*) cp blank.pdf \"${a#*=}\";; esac; done; "
+                    "for a; do case $a in -sOutputFile=*) echo blank > \"${a#*=}\";; esac; done; "
                     "exit 0"},
         HandoverRow{"stallsPastItsBudget", "exec sleep 30"},
         HandoverRow{"cannotStart", "unstartable", false, 0},
@@ -491,24 +479,22 @@ struct ProtectionRow {
     std::optional<Kind> refusal;
 };
 
-void PrintTo(const ProtectionRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 class ProtectionTest : public CompressionPipelineTest,
                        public ::testing::WithParamInterface<ProtectionRow> {};
 
-// Whether `password` opens `pdf`, and as its owner.
-std::pair<bool, bool> opens(const fs::path& pdf, const std::string& password)
+// Whether `password` opens `pdf`, as its owner, and the revision and permissions of its lock.
+std::tuple<bool, bool, int, int> opens(const fs::path& pdf, const std::string& password)
 {
     QPDF document;
+    int revision = 0;
+    int permissions = 0;
     try {
         document.processFile(pdf.c_str(), password.c_str());
     } catch (const QPDFExc&) {
-        return {false, false};
+        return {false, false, 0, 0};
     }
-    return {true, document.ownerPasswordMatched()};
+    document.isEncrypted(revision, permissions);
+    return {true, document.ownerPasswordMatched(), revision, permissions};
 }
 
 // A protected source comes out with its protection, written by the native engine alone;
@@ -536,19 +522,9 @@ TEST_P(ProtectionTest, TheOutputKeepsTheSourcesLockAndPermissions)
         return;
     }
     EXPECT_LT(fs::file_size(destination), original.size());
-    EXPECT_EQ(opens(destination, ""), std::pair(row.lock.user.empty(), false));
-    EXPECT_EQ(opens(destination, row.lock.owner), std::pair(true, true));
-    QPDF before;
-    QPDF after;
-    before.processFile(source.c_str(), row.lock.owner.c_str());
-    after.processFile(destination.c_str(), row.lock.owner.c_str());
-    int revisions[2] = {};
-    int permissions[2] = {};
-    EXPECT_TRUE(after.isEncrypted(revisions[1], permissions[1]));
-    before.isEncrypted(revisions[0], permissions[0]);
-    EXPECT_EQ(revisions[1], revisions[0]);
-    EXPECT_EQ(permissions[1], permissions[0]);
-    EXPECT_FALSE(after.allowPrintLowRes());
+    EXPECT_EQ(std::get<0>(opens(destination, "")), row.lock.user.empty());
+    EXPECT_TRUE(std::get<0>(opens(destination, row.lock.user)));
+    EXPECT_EQ(opens(destination, row.lock.owner), opens(source, row.lock.owner));
 }
 
 INSTANTIATE_TEST_SUITE_P(
