@@ -13,6 +13,7 @@
 # measure, for a before and after. The copies go to build/reliability.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/bench/capped-run.sh"
 build="${ZURBO_BUILD_DIR:-$root/build}"
 folder="${1:-${ZURBO_CORPUS_DIR:-$root/../shared/corpus}}"
 engine="${2:-auto}"
@@ -30,19 +31,12 @@ for source in "$folder"/*.pdf; do
     copy="$work/$(basename "$source")"
     cp "$source" "$copy" && chmod u+w "$copy"
     started=$(date +%s%N)
-    setsid "$command" --in-place --engine "$engine" -- "$copy" >"$work/out" 2>"$work/err" &
-    run=$!
-    for ((waited = 0; waited < limit * 10; waited++)); do
-        kill -0 "$run" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$run" 2>/dev/null; then
-        kill -TERM -- "-$run"
+    capped_run "$limit" "$work/out" "$work/err" "$command" --in-place --engine "$engine" -- "$copy"
+    status=$?
+    if ((capped_stopped)); then
         stopped=$((stopped + 1))
         echo "stopped: $(basename "$source")" >&2
     fi
-    wait "$run"
-    status=$?
     elapsed=$((($(date +%s%N) - started) / 1000000))
     if ((elapsed > slowest)); then
         slowest=$elapsed slowestFile=$(basename "$source")
