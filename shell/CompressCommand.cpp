@@ -198,7 +198,7 @@ std::string readPassword(const std::string& file, std::istream& in)
     std::ifstream opened;
     if (file != "-") {
         opened.open(file, std::ios::binary);
-        if (!opened) {
+        if (!opened || fs::is_directory(file)) {
             throw UsageError("cannot read the password file " + file);
         }
     }
