@@ -1,3 +1,4 @@
+#include "DocumentSurvey.h"
 #include "EngineTestSupport.h"
 #include "FileInstall.h"
 #include "GhostscriptRunner.h"
@@ -5,6 +6,8 @@
 #include "QPDFRunner.h"
 
 #include <gtest/gtest.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
 
 #include <map>
 #include <regex>
@@ -51,7 +54,11 @@ protected:
         writeFile(source, padded('a', 200));
         fs::permissions(source, sourcePermissions);
     }
-    void TearDown() override { engine::ghostscriptCandidates = m_candidates; }
+    void TearDown() override
+    {
+        engine::ghostscriptCandidates = m_candidates;
+        engine::ghostscriptBudget = {};
+    }
 
     // The fixture PDF with a trailing comment: readable, of any size.
     std::string padded(char filler, int length) const
@@ -121,8 +128,9 @@ TEST_P(CompressionDecisionTest, InstallsTheRightFileAndReportsIt)
         target = static_cast<std::int64_t>(fs::file_size(output)) + *row.targetOverOutput;
     }
     if (row.failsOnRun) {
+        // Named, Ghostscript runs alone: its failure is the call's.
         EXPECT_THROW(PDFEngine::compress(source, destination, CompressionProfile::balanced, target,
-                                         row.clean),
+                                         row.clean, {}, PDFEngine::Engine::ghostscript),
                      PDFEngine::EngineError);
         EXPECT_EQ(gs.runs().size(), row.failsOnRun);
         EXPECT_EQ(readFile(destination), "an older private document");
@@ -140,7 +148,7 @@ TEST_P(CompressionDecisionTest, InstallsTheRightFileAndReportsIt)
         const Configuration expected = target ? ladder.at(i) : Configuration{150, 82};
         EXPECT_EQ(runs[i].at(15 + shift),
                   "-dColorImageResolution=" + std::to_string(expected.resolution));
-        EXPECT_EQ(runs[i].at(26 + shift), "-dJPEGQ=" + std::to_string(expected.jpegQuality));
+        EXPECT_EQ(runs[i].at(28 + shift), "-dJPEGQ=" + std::to_string(expected.jpegQuality));
         // Every attempt reads the source and writes a hidden file beside the destination.
         EXPECT_EQ(runs[i].at(runs[i].size() - 2), source.string());
         const fs::path working = runs[i].back();
@@ -151,6 +159,7 @@ TEST_P(CompressionDecisionTest, InstallsTheRightFileAndReportsIt)
     }
     const std::string installed = row.installsOutput ? readFile(output) : original;
     EXPECT_EQ(result.url, destination);
+    EXPECT_EQ(result.engine, PDFEngine::Engine::ghostscript);
     EXPECT_EQ(result.bytes, static_cast<std::int64_t>(installed.size()));
     EXPECT_EQ(result.targetReached, target ? std::optional(result.bytes <= *target) : std::nullopt);
     EXPECT_TRUE(readFile(destination) == installed) << "the wrong file was installed";
@@ -210,11 +219,6 @@ struct RefusalRow {
     Overwrite overwrite;
     Refusal refusal;
 };
-
-void PrintTo(const RefusalRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class RefusalTest : public CompressionPipelineTest,
                     public ::testing::WithParamInterface<RefusalRow> {};
@@ -397,8 +401,11 @@ TEST_F(CompressionPipelineTest, GhostscriptThenBundledQPDFThenTheNativeEngine)
         }
         const ScopedEnvironment force("ZURBO_FORCE_SYSTEM_ENGINE", forced);
         fs::current_path(work.path());
-        EXPECT_NO_THROW(PDFEngine::compress(source, work / "out.pdf", CompressionProfile::balanced,
-                                            std::nullopt, true));
+        const PDFEngine::Engine engine =
+            PDFEngine::compress(source, work / "out.pdf", CompressionProfile::balanced,
+                                std::nullopt, true)
+                .engine;
+        EXPECT_EQ(PDFEngine::engineName(engine), used == "gs" ? "ghostscript" : used);
         fs::current_path(previous);
         engine::qpdfResourceFolder = resources;
         EXPECT_EQ(gs.runs().size(), used == "gs" ? 1u : 0u);
@@ -406,5 +413,145 @@ TEST_F(CompressionPipelineTest, GhostscriptThenBundledQPDFThenTheNativeEngine)
         EXPECT_TRUE(planted.runs().empty()) << "a qpdf of the working folder ran";
     }
 }
+
+struct HandoverRow {
+    const char* name;
+    // Shell lines of the stand-in, run in its folder.
+    std::string gs;
+    bool target = false;
+    // How often Ghostscript was started.
+    std::size_t gsStarts = 1;
+    PDFEngine::Engine engine = PDFEngine::Engine::native;
+};
+
+class HandoverTest : public CompressionPipelineTest,
+                     public ::testing::WithParamInterface<HandoverRow> {};
+
+// What Ghostscript does not deliver, the native engine does, leaving nothing of Ghostscript.
+TEST_P(HandoverTest, TheNativeEngineTakesTheAttemptGhostscriptDidNotDeliver)
+{
+    const HandoverRow& row = GetParam();
+    engine::ghostscriptBudget = {std::chrono::milliseconds(300), {}};
+    writeFile(tools / "starts", "");
+    const StandInExecutable gs =
+        ghostscript({.outputFrom = outputSized(-100),
+                     .firstLines = "cd \"$(dirname \"$0\")\"; echo $$ >> starts\n" + row.gs});
+    if (row.gs == "unstartable") {
+        writeFile(gs.path(), "#!/nonexistent/interpreter\n");
+    }
+    const fs::path destination = folder / "100% out/x.pdf";
+
+    const PDFEngine::Result result =
+        PDFEngine::compress(source, destination, CompressionProfile::balanced,
+                            row.target ? std::optional<std::int64_t>(1) : std::nullopt, false);
+
+    EXPECT_EQ(result.engine, row.engine);
+    EXPECT_TRUE(engine::DocumentSurvey::of(destination).has_value()) << "no readable PDF";
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"100% out", "in.pdf", "tools"}));
+    EXPECT_EQ(folder.entries("100% out"), std::vector<std::string>{"x.pdf"});
+    const std::vector<std::string> starts = split(readFile(tools / "starts"));
+    EXPECT_EQ(starts.size(), row.gsStarts);
+    for (const std::string& pid : starts) {
+        EXPECT_FALSE(fs::exists("/proc/" + pid)) << "Ghostscript outlived its attempt";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, HandoverTest,
+    ::testing::Values(
+        HandoverRow{"fails", "echo Unrecoverable error >&2; exit 1"},
+        HandoverRow{"writesAnOutputThatLostThePages",
+                    "for a; do case $a in -sOutputFile=*) echo blank > \"${a#*=}\";; esac; done; "
+                    "exit 0"},
+        HandoverRow{"stallsPastItsBudget", "exec sleep 30"},
+        HandoverRow{"cannotStart", "unstartable", false, 0},
+        HandoverRow{"failsOnlyTheFirstStepOfALadder", "[ -e failed ] || { touch failed; exit 1; }",
+                    true, 8, PDFEngine::Engine::ghostscript},
+        HandoverRow{"stallsOnTheFirstStepOfALadder", "exec sleep 30", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ProtectionRow {
+    const char* name;
+    FixtureDocument::Lock lock;
+    std::string given; // the password the call receives
+    bool clean = false;
+    PDFEngine::Engine engine = PDFEngine::Engine::automatic;
+    std::optional<Kind> refusal;
+};
+
+class ProtectionTest : public CompressionPipelineTest,
+                       public ::testing::WithParamInterface<ProtectionRow> {};
+
+// Whether `password` opens `pdf`, as its owner, and the revision and permissions of its lock.
+std::tuple<bool, bool, int, int> opens(const fs::path& pdf, const std::string& password)
+{
+    QPDF document;
+    int revision = 0;
+    int permissions = 0;
+    try {
+        document.processFile(pdf.c_str(), password.c_str());
+    } catch (const QPDFExc&) {
+        return {false, false, 0, 0};
+    }
+    document.isEncrypted(revision, permissions);
+    return {true, document.ownerPasswordMatched(), revision, permissions};
+}
+
+// A protected source comes out with its protection, written by the native engine alone;
+// a locked one opens with either of its passwords and is locked again.
+TEST_P(ProtectionTest, TheOutputKeepsTheSourcesLockAndPermissions)
+{
+    const ProtectionRow& row = GetParam();
+    FixtureDocument document = imageHeavyDocument();
+    document.lock = row.lock;
+    writeFixturePdf(source, document);
+    const std::string original = readFile(source);
+    const StandInExecutable gs = ghostscript({.outputFrom = outputSized(-100)});
+    const fs::path destination = folder / "100% out/x.pdf";
+    try {
+        PDFEngine::compress(source, destination, CompressionProfile::balanced, std::nullopt,
+                            row.clean, {}, row.engine, PDFEngine::Overwrite::never, row.given);
+        EXPECT_FALSE(row.refusal) << "the run was taken";
+    } catch (const PDFEngine::EngineError& error) {
+        EXPECT_EQ(std::optional(error.kind()), row.refusal) << error.what();
+    }
+    EXPECT_TRUE(gs.runs().empty()) << "Ghostscript would drop the protection";
+    EXPECT_TRUE(readFile(source) == original);
+    if (row.refusal) {
+        EXPECT_TRUE(fs::is_empty(folder / "100% out"));
+        return;
+    }
+    EXPECT_LT(fs::file_size(destination), original.size());
+    EXPECT_EQ(std::get<0>(opens(destination, "")), row.lock.user.empty());
+    EXPECT_TRUE(std::get<0>(opens(destination, row.lock.user)));
+    EXPECT_EQ(opens(destination, row.lock.owner), opens(source, row.lock.owner));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locks, ProtectionTest,
+    ::testing::Values(
+        ProtectionRow{"ownerPasswordOnly", {"", "dueño", 6}},
+        ProtectionRow{"ownerPasswordOnlyCleaned", {"", "dueño", 4}, "", true},
+        ProtectionRow{"lockedOpensWithTheUserPassword", {"clave ñ", "dueño", 6}, "clave ñ", true},
+        ProtectionRow{"lockedOpensWithTheOwnerPassword", {"clave", "dueño", 4}, "dueño"},
+        ProtectionRow{"lockedWithoutAPassword",
+                      {"clave", "dueño", 6},
+                      "",
+                      false,
+                      PDFEngine::Engine::automatic,
+                      Kind::passwordRequired},
+        ProtectionRow{"lockedWithAWrongPassword",
+                      {"clave", "dueño", 6},
+                      "clave ",
+                      false,
+                      PDFEngine::Engine::automatic,
+                      Kind::passwordIncorrect},
+        ProtectionRow{"ghostscriptNamedWouldDropIt",
+                      {"", "dueño", 6},
+                      "",
+                      false,
+                      PDFEngine::Engine::ghostscript,
+                      Kind::protectionWouldBeLost}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -498,7 +498,8 @@ protected:
         for (const char* name :
              {"statusTitle", "percentText", "statusPhrase", "activeFile", "heroIllustration",
               "mascot", "workingNote", "savingsLine", "readyNote", "failureNote", "hideButton",
-              "revealButton", "closeButton", "failedCloseButton"}) {
+              "revealButton", "closeButton", "passwordField", "passwordButton",
+              "failedCloseButton"}) {
             const QVariant text = item(name)->property("text");
             if (item(name)->isVisible()) {
                 shown.append(text.isValid() ? text.toString() : name);
@@ -640,6 +641,31 @@ TEST_F(FinderServicePanelTest, StopsAtACancelledDialogOrAFailedFile)
                         "megas...||heroIllustration|PERFIL SIN PIEDAD · 150 PPP|OCULTAR");
     QMetaObject::invokeMethod(item("hideButton"), "clicked");
     EXPECT_EQ(closes, 2);
+}
+
+// A locked file stops the run untouched and asks for its password; given it, the run goes on
+// from that file, the password going with it and no earlier file.
+TEST_F(FinderServicePanelTest, ALockedFileAsksForItsPasswordAndTheRunGoesOnFromIt)
+{
+    engine.script("b.pdf", testing::ScriptedEngine::Answer::locked("clave"));
+    open({"a.pdf", "b.pdf", "c.pdf"}, 1000);
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(screen(), "EL PDF\nHA GANADO|35%|Este PDF va con candado. Dinos la contraseña y lo "
+                        "comprimimos.|mascot|EL PDF SE HA PUESTO DIGNO||COMPRIMIR|CERRAR");
+    screenshot("locked");
+    item("passwordField")->setProperty("text", "clave");
+    QMetaObject::invokeMethod(item("passwordButton"), "clicked");
+    EXPECT_EQ(item("passwordField")->property("text").toString(), "");
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(model->phaseName(), "complete");
+    QStringList passwords;
+    for (const auto& call : engine.calls()) {
+        passwords.append(QFileInfo(call.request.source).fileName() + ":" +
+                         QString::fromStdString(call.request.password));
+    }
+    EXPECT_EQ(passwords.join(' '), "a.pdf: b.pdf: b.pdf:clave c.pdf:clave");
+    EXPECT_EQ(model->outputPaths().size(), 3);
+    closeWith("closeButton", "locked-complete");
 }
 
 // Closing a panel stops its engine call: nothing finishes unseen after the panel is gone.

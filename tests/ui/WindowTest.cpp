@@ -38,6 +38,7 @@ struct Outcome {
     std::optional<bool> targetReached;
     std::filesystem::path output; // the request's destination when empty
     bool fails = false;
+    bool locked = false; // opens with "clave" only
 };
 
 struct RecordingFileBrowser : FileBrowserReveal {
@@ -61,6 +62,9 @@ protected:
             const Outcome outcome = script.value(request.source.section('/', -1));
             if (outcome.fails) {
                 throw std::runtime_error("Este PDF viene con las tripas raras.");
+            }
+            if (outcome.locked && request.password != "clave") {
+                throw PDFEngine::EngineError::passwordRequired();
             }
             const std::filesystem::path destination = request.destination.toStdString();
             return PDFEngine::Result{outcome.output.empty() ? destination : outcome.output,
@@ -330,23 +334,27 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         release();
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        expect("jobTile0.spoken=text " + uno + "|text 1.0 MB → 400 kB · −60%|button Comparar " +
-               uno + " antes y después|button Ver " + uno +
+        expect("jobTile0.spoken=text " + uno +
+               "|text 1.0 MB → 400 kB · −60% · hecho en casa|button Comparar " + uno +
+               " antes y después|button Ver " + uno +
                " en su carpeta; console.spoken=heading TODO LISTO PARA LIARLA|text 100%|text PDF "
                "domado. Puedes recoger los restos.|bar TODO LISTO PARA LIARLA 100; "
                "resultCard.spoken=text 60%|text MENOS MIERDA DIGITAL|text De 1.0 MB a 400 "
                "kB|text " +
                note + "|image Mascota de ZURBO celebrando|button COMPARAR|button LIMPIAR");
-        EXPECT_EQ(announced,
-                  QStringList({uno + ": perdiendo kilos digitales.",
-                               uno + ": 1.0 MB → 400 kB · −60%. 60% MENOS MIERDA DIGITAL. De 1.0 "
-                                     "MB a 400 kB."}));
+        EXPECT_EQ(
+            announced,
+            QStringList(
+                {uno + ": perdiendo kilos digitales.",
+                 uno + ": 1.0 MB → 400 kB · −60% · hecho en casa. 60% MENOS MIERDA DIGITAL. De 1.0 "
+                       "MB a 400 kB."}));
         expect(kept +
                "; resultCard.visible=true; resultSizes=De 1.0 MB a 400 kB; "
                "totalSavings=60%; resultMascot/mascotSheet.x=0; resultMascot/mascotSheet.y=-82; "
                "resultMascot/mascotSheet.status=Ready; consoleTitle=TODO LISTO PARA LIARLA; "
                "consolePhrase=PDF domado. Puedes recoger los restos.; consolePercentage=100%; "
-               "consoleMascot.visible=false; jobTile0/statusText=1.0 MB → 400 kB · −60%; "
+               "consoleMascot.visible=false; jobTile0/statusText=1.0 MB → 400 kB · −60% · hecho en "
+               "casa; "
                "jobTile0/compareButton.shown=true; jobTile0/revealButton.shown=true; " +
                go + "true; " + settings.arg("true"));
         picture("window-results");
@@ -452,14 +460,32 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         EXPECT_EQ(lastTarget, -1);
         picture("window-refused");
         QLocale::setDefault(QLocale::c());
-        expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
+        expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado · hecho en casa; "
                "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
                "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
         click("clearResults");
         expect("resultCard.visible=false; queueTitle=PDFS CON\nSOBREPESO");
     });
-    step("with nothing completed, failed files are cleared from the queue's card", [&] {
+    step("a locked file asks for its password on its tile, and the next run opens it", [&] {
         model.setTargetEnabled(false);
+        model.add({file("candado.pdf", {.locked = true})});
+        model.compressAll();
+        release();
+        expect("jobTile0/statusText=Este PDF va con candado. Dinos la contraseña y lo "
+               "comprimimos.; jobTile0/passwordField.visible=true");
+        picture("window-locked");
+        item("jobTile0/passwordField")->forceActiveFocus();
+        for (const char key : std::string("clave")) {
+            QTest::keyClick(window.get(), key);
+        }
+        model.compressAll();
+        release();
+        expect("jobTile0/statusText=1.0 MB → 0 kB · −100% · hecho en casa; "
+               "jobTile0/passwordField.visible=false");
+        EXPECT_TRUE(model.jobs().at(0).password.isEmpty()) << "the password outlived its run";
+        click("clearResults");
+    });
+    step("with nothing completed, failed files are cleared from the queue's card", [&] {
         model.add({file("roto.pdf", {.fails = true})});
         model.compressAll();
         release();

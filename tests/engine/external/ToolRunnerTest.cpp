@@ -57,6 +57,7 @@ TEST_F(ToolRunnerTest, ToolsReceiveTheirExactArgumentLists)
         "-dPreserveMetadata=true -dDownsampleColorImages=true -dColorImageDownsampleType=/Bicubic "
         "-dColorImageResolution=150 -dDownsampleGrayImages=true "
         "-dGrayImageDownsampleType=/Bicubic -dGrayImageResolution=150 "
+        "-dColorImageDownsampleThreshold=1.0 -dGrayImageDownsampleThreshold=1.0 "
         "-dDownsampleMonoImages=true -dMonoImageDownsampleType=/Subsample "
         "-dMonoImageResolution=300 -dAutoFilterColorImages=false -dColorImageFilter=/DCTEncode "
         "-dAutoFilterGrayImages=false -dGrayImageFilter=/DCTEncode -dJPEGQ=82 "
@@ -72,7 +73,7 @@ TEST_F(ToolRunnerTest, ToolsReceiveTheirExactArgumentLists)
     EXPECT_EQ(gs.runs(), (std::vector{keeping, cleaning}));
     // Ghostscript reads '%' in its output name as a page-number format.
     EXPECT_EQ(
-        engine::ghostscriptArguments("/d/in.pdf", "/d/100% final/%d.pdf", {150, 82}, false).at(27),
+        engine::ghostscriptArguments("/d/in.pdf", "/d/100% final/%d.pdf", {150, 82}, false).at(29),
         "-sOutputFile=/d/100%% final/%%d.pdf");
 
     const StandInExecutable qpdf(folder.path(), "qpdf", {});
