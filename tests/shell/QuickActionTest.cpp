@@ -368,6 +368,10 @@ TEST_F(ZurboAppDelegateTest, TheQuickActionShowsThePanelInPlaceOfTheMainWindow)
         const auto delegate = launch(arguments);
         EXPECT_EQ(QFile::exists(list), arguments.first() != flag);
         EXPECT_EQ(mainWindow.isVisible(), pdfs.isEmpty());
+        // Fitted to the offscreen screen of 800 x 800 unless the quick action started it.
+        EXPECT_EQ(mainWindow.geometry() == QRect(20, 20, 760, 760) &&
+                      mainWindow.minimumSize() == QSize(760, 650),
+                  !arguments.contains(flag));
         FinderServicePanelController* shown = delegate->servicePanelController();
         EXPECT_EQ(shown ? shown->model()->sourceURLs() : QList<QUrl>(),
                   testing::fileUrls(pdfs.split('|', Qt::SkipEmptyParts)));

@@ -2,14 +2,13 @@
 #include "CompressorModel.h"
 #include "DarkPalette.h"
 #include "DesktopFileBrowserReveal.h"
-#include "EngineTestSupport.h"
 #include "NamedStep.h"
 #include "PagePreviewProvider.h"
 #include "PdfFixtures.h"
 #include "ScriptedPanels.h"
+#include "TestFolder.h"
 #include "ViewProbe.h"
 #include "WindowFitting.h"
-#include "ZurboAppDelegate.h"
 
 #include <QAccessibleActionInterface>
 #include <QDesktopServices>
@@ -518,33 +517,6 @@ TEST(Launch, FittingFollowsTheAvailableGeometry)
         const WindowFitting fitting = WindowFitting::forAvailableGeometry(available);
         EXPECT_EQ(fitting.frame, frame) << available.width();
         EXPECT_EQ(fitting.minimumSize, minimum) << available.width();
-    }
-}
-
-TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
-{
-    // The launch installs the quick action and asks for the session bus: a temporary home
-    // without a bus, nor one started for a display, stands in for the desktop.
-    TestFolder home; // made for its owner alone, as a runtime folder must be
-    const std::string at = home.path().string();
-    const ScopedEnvironment desktop[] = {{"HOME", at},
-                                         {"XDG_DATA_HOME", at + "/data"},
-                                         {"XDG_CONFIG_HOME", at + "/config"},
-                                         {"XDG_RUNTIME_DIR", at},
-                                         {"DBUS_SESSION_BUS_ADDRESS", {}},
-                                         {"DISPLAY", {}}};
-    const QString list = QString::fromStdString((home / "list").string());
-    const std::pair<QStringList, bool> rows[] = {{{"zurbo"}, true},
-                                                 {{"zurbo", "--finder-quick-action", list}, false},
-                                                 {{"zurbo", "--finder-quick-action"}, false}};
-    for (const auto& [arguments, fitted] : rows) {
-        QWindow window; // on the offscreen screen of 800 x 800
-        window.show();
-        ZurboAppDelegate delegate(arguments);
-        delegate.applicationDidFinishLaunching();
-        QTest::qWait(450); // past both fitting runs
-        EXPECT_EQ(window.geometry() == QRect(20, 20, 760, 760), fitted) << arguments.size();
-        EXPECT_EQ(window.minimumSize() == QSize(760, 650), fitted) << arguments.size();
     }
 }
 
