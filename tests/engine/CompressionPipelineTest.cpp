@@ -174,7 +174,7 @@ TEST_P(CompressionDecisionTest, InstallsTheRightFileAndReportsIt)
               row.existingDestination ? fs::perms::owner_read | fs::perms::owner_write
                                       : sourcePermissions);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"100% out", "in.pdf", "tools"}));
-    EXPECT_EQ(fs::is_empty(folder / "100% out"), row.inPlace) << "a working file was left";
+    EXPECT_EQ(folder.entries("100% out").size(), row.inPlace ? 0u : 1u) << "a working file left";
 }
 
 INSTANTIATE_TEST_SUITE_P(
