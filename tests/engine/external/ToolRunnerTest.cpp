@@ -149,8 +149,7 @@ TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
     const std::string chatty(8 << 20, 'x');
     const std::vector<Row> rows{
         {"gsZero", false, 0, "a warning\n", std::nullopt},
-        {"gsThree", false, 3, "a\nb\nc\n", "b c"},
-        {"gsLastTwoNonEmptyLines", false, 1, "first\n\nthird\nfourth\n", "third fourth"},
+        {"gsThreeFails", false, 3, "first\n\nthird\nfourth\n", "third fourth"},
         {"gsKilled", false, -9, "", dignified},
         {"gsInvalidUtf8", false, 1, "bad \xff\xfe bytes\n", dignified},
         {"gsChattyDoesNotBlock", false, 1, chatty + "\nthe end\n", chatty + " the end"},
