@@ -193,7 +193,7 @@ std::optional<BenchEngine> BenchEngine::named(const std::string& name)
                                using Times = engine::StageTimes;
                                Times times;
                                engine::runSystemPDFEngine(
-                                   source, output, configuration, false, {}, &times,
+                                   source, output, configuration, false, {}, &times, {},
                                    [&measured](const EngineNotice& notice) {
                                        ++measured.notices[EngineNotice::name(notice.reason)];
                                    });

@@ -65,7 +65,7 @@ TEST_P(FontSubsetsTest, KeepsOnlyTheGlyphsShown)
                   .formField = row.formField,
                   .inheritedByForm = row.inheritedByForm});
     std::vector<EngineNotice::Reason> told;
-    runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", {150, 82}, false, {}, nullptr,
+    runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", {150, 82}, false, {}, nullptr, {},
                        [&told](const EngineNotice& notice) { told.push_back(notice.reason); });
     EXPECT_EQ(told, row.formField ? std::vector{EngineNotice::Reason::fontGlyphUseUncertain}
                                   : std::vector<EngineNotice::Reason>{});

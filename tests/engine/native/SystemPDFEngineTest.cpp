@@ -123,7 +123,7 @@ TEST(SystemPDFEngineTest, WritesThePagesTheInformationAndWhatAReaderUses)
               {structureDamaged}}}) {
         SCOPED_TRACE(input + (clean ? " cleaned" : ""));
         std::set<EngineNotice::Reason> told;
-        runSystemPDFEngine(folder / input, folder / "out.pdf", balanced, clean, {}, nullptr,
+        runSystemPDFEngine(folder / input, folder / "out.pdf", balanced, clean, {}, nullptr, {},
                            [&told](const EngineNotice& notice) { told.insert(notice.reason); });
         EXPECT_EQ(told, notices);
         QPDF output;
