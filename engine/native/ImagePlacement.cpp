@@ -167,7 +167,11 @@ public:
                  bool sizeKnown)
     {
         const QPDFObjGen id = content.getObjGen();
-        if (m_active.count(id) || m_active.size() > maximumDepth || m_replayed >= maximumReplayed) {
+        if (m_active.size() > maximumDepth || m_replayed >= maximumReplayed) {
+            tellCut(content);
+            return;
+        }
+        if (m_active.count(id)) {
             return;
         }
         if (!canPaintImages(resources)) {
@@ -211,6 +215,17 @@ private:
         }
         m_keptBytes += paints.bytes();
         return paints;
+    }
+
+    // Told once: past the bound, all further content is cut the same way.
+    void tellCut(QPDFObjectHandle content)
+    {
+        if (!m_cutTold) {
+            m_cutTold = true;
+            m_notices.report(EngineNotice::Reason::contentPastLimit, content,
+                             "forms nested too deep or painted too often: the images they paint "
+                             "keep their size");
+        }
     }
 
     void forget(QPDFObjGen id)
@@ -345,6 +360,7 @@ private:
     std::set<QPDFObjGen> m_active;
     std::set<QPDFObjGen> m_patternsSeen;
     std::size_t m_replayed = 0;
+    bool m_cutTold = false;
 };
 
 } // namespace
