@@ -206,7 +206,8 @@ private:
         } catch (const PaintScanner::TooMany&) {
             paints = Paints{{}, {}, true};
             m_notices.report(EngineNotice::Reason::contentPastLimit, content,
-                             "paints more images than are followed");
+                             "paints more, or nests q deeper, than is followed: its images' shown "
+                             "size is unknown");
         } catch (const PDFEngine::EngineError&) {
             throw;
         } catch (const std::exception& error) {
