@@ -2,6 +2,7 @@
 
 #include "ByteCountText.h"
 #include "CompressionRun.h"
+#include "FilesInFlight.h"
 #include "PDFEngine.h"
 #include "ProgressLine.h"
 #include "SizeFigures.h"
@@ -9,6 +10,7 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -27,7 +30,8 @@ namespace {
 constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
     "                      [--clean-metadata] [--in-place | --output FILE] [--force]\n"
-    "                      [--json] [--engine auto|ghostscript|qpdf|native] [--] FILE...\n"
+    "                      [--json] [--engine auto|ghostscript|qpdf|native] [--jobs N]\n"
+    "                      [--] FILE...\n"
     "       zurbo-compress --help | --version\n"
     "\n"
     "Compresses each PDF, one after another. Without --in-place or --output the\n"
@@ -35,7 +39,12 @@ constexpr const char* usage =
     "name yet; --force replaces whatever has it (a link itself, never the file it\n"
     "points to). --output takes one input only.\n"
     "--engine picks the engine; auto (the default) takes Ghostscript when it is\n"
-    "installed, then a bundled qpdf, then the native engine.\n";
+    "installed, then a bundled qpdf, then the native engine.\n"
+    "--jobs N compresses N files at once (0: one per processor; at most 64), the\n"
+    "results still in the order of the files.\n";
+
+// Files compressed at once, whatever --jobs asks: each holds its document in memory.
+constexpr unsigned long maximumJobs = 64;
 
 using Engine = PDFEngine::Engine;
 
@@ -65,6 +74,7 @@ struct Options {
     bool help = false;
     bool version = false;
     Engine engine = Engine::automatic;
+    std::size_t jobs = 1;
     std::optional<fs::path> output;
     std::vector<fs::path> sources;
     bool optionsEnded = false;
@@ -87,6 +97,22 @@ std::int64_t targetBytesFromMegabytes(const std::string& text)
         throw UsageError("--target-mb needs a positive number of megabytes");
     }
     return bytesFromMegabytes(megabytes);
+}
+
+// --jobs N: N files at once, 0 for one per processor, beyond the maximum the maximum.
+std::size_t jobsFrom(const std::string& text)
+{
+    unsigned long jobs = 0;
+    const char* end = text.data() + text.size();
+    const auto [parsed, error] = std::from_chars(text.data(), end, jobs);
+    if (text.empty() || parsed != end || error == std::errc::invalid_argument) {
+        throw UsageError("--jobs needs a number of files at once, 0 for one per processor");
+    }
+    if (error == std::errc::result_out_of_range) {
+        jobs = maximumJobs;
+    }
+    return std::min(jobs == 0 ? std::max(std::thread::hardware_concurrency(), 1u) : jobs,
+                    maximumJobs);
 }
 
 Engine engineNamed(const std::string& text)
@@ -153,6 +179,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.json = true;
         } else if (argument == "--engine") {
             options.engine = engineNamed(value());
+        } else if (argument == "--jobs") {
+            options.jobs = jobsFrom(value());
         } else if (argument.starts_with("--")) {
             throw UsageError("unknown option: " + argument);
         } else {
@@ -273,7 +301,33 @@ CompressionRun::Outcome compressOne(const Options& options, const CompressionRun
     }
 }
 
-// Compresses the files in turn, reporting each: the command's exit status.
+// Hands the files of `run` to `calls` until none is left in flight. A `terminal` shows the
+// earliest file in flight: its result is the one due next.
+void runToTheEnd(CompressionRun& run, FilesInFlight& calls, std::ostream* terminal)
+{
+    std::optional<ProgressLine> progress;
+    for (;;) {
+        while (const std::optional<std::size_t> index = run.startNext()) {
+            calls.start(*index);
+        }
+        if (run.inFlight().empty()) {
+            return;
+        }
+        const std::size_t earliest = run.inFlight().front();
+        if (terminal && !progress) {
+            progress.emplace(*terminal, run.file(earliest).source.filename().string(), earliest + 1,
+                             run.size(), calls.startedAt(earliest));
+        }
+        auto [index, outcome] = calls.nextEnded();
+        if (index == earliest) {
+            progress.reset();
+        }
+        run.finish(index, std::move(outcome));
+    }
+}
+
+// Compresses the files, options.jobs at once, reporting each in their order: the command's
+// exit status.
 int compressAll(const Options& options, std::ostream& out, std::ostream& err, StopToken stop,
                 bool errIsTerminal)
 {
@@ -285,24 +339,18 @@ int compressAll(const Options& options, std::ostream& out, std::ostream& err, St
         originalBytes.push_back(sizeOf(source));
     }
     int status = 0;
-    CompressionRun run(files, CompressionRun::AfterFailure::goOn, stop,
-                       [&](std::size_t index, const CompressionRun::Outcome& outcome) {
-                           if (!outcome.cancelled) {
-                               report(files[index], originalBytes[index], outcome, options.json,
-                                      out, err);
-                               status = outcome.result ? status : 1;
-                           }
-                       });
-    while (const std::optional<std::size_t> index = run.startNext()) {
-        std::optional<ProgressLine> progress;
-        if (errIsTerminal && !options.json) {
-            progress.emplace(err, files[*index].source.filename().string(), *index + 1,
-                             files.size());
-        }
-        CompressionRun::Outcome outcome = compressOne(options, files[*index], stop);
-        progress.reset();
-        run.finish(*index, std::move(outcome));
-    }
+    CompressionRun run(
+        files, CompressionRun::AfterFailure::goOn, stop,
+        [&](std::size_t index, const CompressionRun::Outcome& outcome) {
+            if (!outcome.cancelled) {
+                report(files[index], originalBytes[index], outcome, options.json, out, err);
+                status = outcome.result ? status : 1;
+            }
+        },
+        options.jobs);
+    FilesInFlight calls(
+        [&](std::size_t index) { return compressOne(options, files[index], stop); });
+    runToTheEnd(run, calls, errIsTerminal && !options.json ? &err : nullptr);
     return run.wasStopped() ? commandStopped : status;
 }
 
