@@ -54,11 +54,7 @@ TEST_P(CompressionRunTest, ReportsEveryFileInOrderUnderTheSharedGuards)
         },
         row.inFlight);
     using Outcome = CompressionRun::Outcome;
-    auto answer = [&](std::size_t index) {
-        const std::string stem = files[index].source.stem().string() + ":";
-        return row.engine.starts_with(stem) ? row.engine.substr(2) : "ok";
-    };
-    // What a file in flight reads and writes must stay as it saw it until it ends.
+    // What a file in flight reads and writes stays as it found them until it ends.
     auto seen = [&](std::size_t index) {
         return readFile(files[index].source) + "|" + readFile(files[index].destination);
     };
@@ -66,7 +62,7 @@ TEST_P(CompressionRunTest, ReportsEveryFileInOrderUnderTheSharedGuards)
     for (int written = 0;; flying.pop_back()) {
         while (const std::optional<std::size_t> index = run.startNext()) {
             flying.emplace_back(*index, seen(*index));
-            if (answer(*index) == "stop") {
+            if (row.engine == files[*index].source.stem().string() + ":stop") {
                 stop.requestStop();
             }
         }
@@ -77,10 +73,11 @@ TEST_P(CompressionRunTest, ReportsEveryFileInOrderUnderTheSharedGuards)
         const auto& [index, before] = flying.back();
         EXPECT_EQ(seen(index), before) << "changed while in flight";
         writeFile(files[index].destination, std::to_string(++written));
-        const std::string answered = answer(index);
-        run.finish(index, answered == "failed"      ? Outcome{{}, "se rompió"}
-                          : answered == "cancelled" ? Outcome{{}, {}, true}
-                                                    : Outcome{PDFEngine::Result{}});
+        const std::string stem = files[index].source.stem().string() + ":";
+        const std::string answer = row.engine.starts_with(stem) ? row.engine.substr(2) : "ok";
+        run.finish(index, answer == "failed"      ? Outcome{{}, "se rompió"}
+                          : answer == "cancelled" ? Outcome{{}, {}, true}
+                                                  : Outcome{PDFEngine::Result{}});
     }
     EXPECT_EQ(reported, row.reported);
     EXPECT_TRUE(run.isOver());
