@@ -10,6 +10,7 @@
 # to build/hostile (COUNT per corpus file, 4 by default; 120 s per run).
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/bench/capped-run.sh"
 build="${ZURBO_BUILD_DIR:-$root/build}"
 corpus="${ZURBO_CORPUS_DIR:-$root/../shared/corpus}"
 count="${1:-4}"
@@ -39,18 +40,9 @@ done
 started=$(date +%s)
 stopped=0 failed=0 done=0
 for file in "$work"/*.pdf; do
-    setsid "$build/zurbo-compress" --in-place "$file" >/dev/null 2>&1 &
-    run=$!
-    for ((waited = 0; waited < limit * 10; waited++)); do
-        kill -0 "$run" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$run" 2>/dev/null; then
-        kill -TERM -- "-$run"
-        stopped=$((stopped + 1))
-    fi
-    wait "$run"
+    capped_run "$limit" /dev/null /dev/null "$build/zurbo-compress" --in-place "$file"
     status=$?
+    stopped=$((stopped + capped_stopped))
     [ "$status" -eq 0 ] && done=$((done + 1))
     [ "$status" -ne 0 ] && [ "$status" -lt 128 ] && failed=$((failed + 1))
 done

@@ -33,6 +33,16 @@ std::string describe(PDFEngine::EngineError::Kind kind, const std::string& messa
     case Kind::inflateBudgetExceeded:
         return "Este PDF se hincha como un sapo al abrirlo: por dentro ocupa una barbaridad. "
                "ZURBO no se lo traga; lo dejamos como estaba.";
+    case Kind::passwordRequired:
+        return "Este PDF va con candado. Dinos la contraseña y lo comprimimos.";
+    case Kind::passwordIncorrect:
+        return "Con esa contraseña el candado ni se inmuta. Prueba otra.";
+    case Kind::engineStalled:
+        return "El motor se ha quedado pillado con este PDF y lo hemos parado. El original sigue "
+               "como estaba.";
+    case Kind::protectionWouldBeLost:
+        return "Este PDF va protegido y ese motor le quitaría la protección. Sin --engine, o con "
+               "--engine native, la conservamos.";
     }
     return {};
 }
@@ -87,6 +97,26 @@ PDFEngine::EngineError PDFEngine::EngineError::diskFull()
 PDFEngine::EngineError PDFEngine::EngineError::inflateBudgetExceeded()
 {
     return EngineError(Kind::inflateBudgetExceeded, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::passwordRequired()
+{
+    return EngineError(Kind::passwordRequired, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::passwordIncorrect()
+{
+    return EngineError(Kind::passwordIncorrect, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::engineStalled()
+{
+    return EngineError(Kind::engineStalled, {});
+}
+
+PDFEngine::EngineError PDFEngine::EngineError::protectionWouldBeLost()
+{
+    return EngineError(Kind::protectionWouldBeLost, {});
 }
 
 } // namespace zurbo

@@ -1,14 +1,17 @@
 #include "PDFEngine.h"
 
+#include "ChildProcess.h"
 #include "FileInstall.h"
 #include "GhostscriptRunner.h"
 #include "QPDFRunner.h"
+#include "SourceDocument.h"
 #include "SourceFile.h"
 #include "SystemPDFEngine.h"
 #include "WorkingFile.h"
 
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -16,46 +19,109 @@ namespace zurbo {
 
 namespace {
 
-// One engine run from the source into the working file, by the engine the
-// discovery found: Ghostscript, else qpdf, else the native engine.
-struct EngineChoice {
-    std::optional<std::string> ghostscript;
-    std::optional<std::string> qpdf;
+using Engine = PDFEngine::Engine;
+using EngineError = PDFEngine::EngineError;
 
-    void run(const engine::SourceFile& source, const fs::path& output,
-             PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop) const
+// Failures that are Ghostscript's own, which the native engine need not
+// share: its errors, an output our checks refuse, a stall past its budget.
+bool isGhostscriptsOwn(const EngineError& error)
+{
+    return error.kind() == EngineError::Kind::compressionFailed ||
+           error.kind() == EngineError::Kind::engineStalled;
+}
+
+// The engines of one call. Each attempt runs the first found of Ghostscript,
+// the bundled qpdf and the native engine. When Ghostscript may hand over, an
+// attempt it does not deliver goes to the native engine and the next one to
+// Ghostscript again; once it stalled, the rest of the call goes to the native
+// engine, since each further stall would cost a whole budget again.
+class EngineChoice {
+public:
+    EngineChoice(std::optional<std::string> ghostscript, std::optional<std::string> qpdf,
+                 bool handsOver)
+        : m_ghostscript(std::move(ghostscript)), m_qpdf(std::move(qpdf)), m_handsOver(handsOver)
     {
-        if (ghostscript) {
-            engine::runGhostscript(*ghostscript, source, output, configuration, cleanMetadata,
-                                   stop);
-        } else if (qpdf) {
-            engine::runQPDF(*qpdf, source, output, configuration, cleanMetadata, stop);
-        } else {
-            engine::runSystemPDFEngine(source.descriptorPath(), output, configuration,
-                                       cleanMetadata, stop);
-        }
     }
+
+    // One attempt from the source into the working file, started afresh; the
+    // engine whose output it holds.
+    Engine run(const engine::SourceFile& source, const engine::WorkingFile& working,
+               PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop,
+               const std::string& password)
+    {
+        working.reset();
+        if (m_ghostscript) {
+            if (!m_ghostscriptStalled &&
+                runGhostscript(source, working, configuration, cleanMetadata, stop)) {
+                return Engine::ghostscript;
+            }
+            working.reset();
+        } else if (m_qpdf) {
+            engine::runQPDF(*m_qpdf, source, working.path(), configuration, cleanMetadata, stop);
+            return Engine::qpdf;
+        }
+        engine::runSystemPDFEngine(source.descriptorPath(), working.path(), configuration,
+                                   cleanMetadata, stop, nullptr, password);
+        return Engine::native;
+    }
+
+private:
+    // Whether Ghostscript delivered; when it may hand over, its own failures say it did not.
+    bool runGhostscript(const engine::SourceFile& source, const engine::WorkingFile& working,
+                        PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop)
+    {
+        try {
+            engine::runGhostscript(*m_ghostscript, source, working.path(), configuration,
+                                   cleanMetadata, stop);
+            return true;
+        } catch (const EngineError& error) {
+            if (!m_handsOver || !isGhostscriptsOwn(error)) {
+                throw;
+            }
+            m_ghostscriptStalled = error.kind() == EngineError::Kind::engineStalled;
+        } catch (const engine::LaunchError&) {
+            if (!m_handsOver) {
+                throw;
+            }
+        }
+        return false;
+    }
+
+    std::optional<std::string> m_ghostscript;
+    std::optional<std::string> m_qpdf;
+    bool m_handsOver;
+    bool m_ghostscriptStalled = false;
 };
 
-EngineChoice chooseEngine(PDFEngine::Engine engine)
+// The engines `engine` asks for. A protected source goes to the native
+// engine, the only one that keeps its protection; probing it is what throws
+// for a missing or wrong password, before any engine runs.
+EngineChoice chooseEngine(Engine engine, const engine::SourceFile& source,
+                          const std::string& password)
 {
-    using Engine = PDFEngine::Engine;
-    const EngineChoice found{engine::ghostscriptPath(), engine::bundledQPDFPath()};
-    if ((engine == Engine::ghostscript && !found.ghostscript) ||
-        (engine == Engine::qpdf && !found.qpdf)) {
+    std::optional<std::string> ghostscript = engine::ghostscriptPath();
+    std::optional<std::string> qpdf = engine::bundledQPDFPath();
+    if ((engine == Engine::ghostscript && !ghostscript) || (engine == Engine::qpdf && !qpdf)) {
         throw std::invalid_argument("the engine asked for is not available");
     }
+    const bool isProtected = engine::SourceDocument::isProtected(source.descriptorPath(), password);
     switch (engine) {
     case Engine::ghostscript:
-        return {found.ghostscript, std::nullopt};
     case Engine::qpdf:
-        return {std::nullopt, found.qpdf};
+        if (isProtected) {
+            throw EngineError::protectionWouldBeLost();
+        }
+        return engine == Engine::ghostscript ? EngineChoice{ghostscript, std::nullopt, false}
+                                             : EngineChoice{std::nullopt, qpdf, false};
     case Engine::native:
-        return {};
+        return {std::nullopt, std::nullopt, false};
     case Engine::automatic:
         break;
     }
-    return found;
+    if (isProtected) {
+        return {std::nullopt, std::nullopt, false};
+    }
+    return {ghostscript, qpdf, true};
 }
 
 void throwIfStopped(StopToken stop)
@@ -65,30 +131,34 @@ void throwIfStopped(StopToken stop)
     }
 }
 
-// Runs the attempts into the working file until one fits the target; the
-// size of the last output.
-std::int64_t compressIntoWorkingFile(const engine::SourceFile& source,
-                                     const engine::WorkingFile& working, EngineChoice engine,
-                                     const std::vector<PDFEngine::Configuration>& attempts,
-                                     std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                                     StopToken stop)
+// The last attempt made: the size of its output and the engine that made it.
+struct Attempt {
+    std::int64_t bytes = 0;
+    Engine engine = Engine::native;
+};
+
+// Runs the attempts into the working file until one fits the target.
+Attempt compressIntoWorkingFile(const engine::SourceFile& source,
+                                const engine::WorkingFile& working, EngineChoice& engines,
+                                const std::vector<PDFEngine::Configuration>& attempts,
+                                std::optional<std::int64_t> targetBytes, bool cleanMetadata,
+                                StopToken stop, const std::string& password)
 {
-    std::int64_t outputBytes = 0;
+    Attempt last;
     for (const PDFEngine::Configuration& configuration : attempts) {
         throwIfStopped(stop);
-        working.reset();
-        engine.run(source, working.path(), configuration, cleanMetadata, stop);
+        last.engine = engines.run(source, working, configuration, cleanMetadata, stop, password);
         std::error_code error;
         const auto size = fs::file_size(working.path(), error);
         if (error) {
             throw PDFEngine::EngineError::outputMissing();
         }
-        outputBytes = static_cast<std::int64_t>(size);
-        if (targetBytes && outputBytes <= *targetBytes) {
+        last.bytes = static_cast<std::int64_t>(size);
+        if (targetBytes && last.bytes <= *targetBytes) {
             break;
         }
     }
-    return outputBytes;
+    return last;
 }
 
 // What goes to the destination: the working file (the compressed output, or
@@ -127,23 +197,23 @@ void installOutcome(const engine::SourceFile& source, const engine::WorkingFile&
 
 PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destination,
                               CompressionProfile profile, std::optional<std::int64_t> targetBytes,
-                              bool cleanMetadata, StopToken stop, PDFEngine::Engine engine,
-                              PDFEngine::Overwrite overwrite)
+                              bool cleanMetadata, StopToken stop, Engine engine,
+                              PDFEngine::Overwrite overwrite, const std::string& password)
 {
     // Everything that can refuse the run does so before an engine starts.
     const engine::SourceFile source(sourcePath);
     const engine::FileInstall install(destination, overwrite);
     const engine::WorkingFile working(install.target());
-    const EngineChoice chosenEngine = chooseEngine(engine);
+    EngineChoice engines = chooseEngine(engine, source, password);
 
-    const std::int64_t outputBytes = compressIntoWorkingFile(
-        source, working, chosenEngine, PDFEngine::attemptList(profile, targetBytes), targetBytes,
-        cleanMetadata, stop);
-    const Outcome outcome = chooseOutcome(source, working, install, outputBytes, cleanMetadata);
+    const Attempt last = compressIntoWorkingFile(source, working, engines,
+                                                 PDFEngine::attemptList(profile, targetBytes),
+                                                 targetBytes, cleanMetadata, stop, password);
+    const Outcome outcome = chooseOutcome(source, working, install, last.bytes, cleanMetadata);
     if (outcome.installsWorkingFile) {
         installOutcome(source, working, install, stop);
     }
-    PDFEngine::Result result{destination, outcome.bytes, std::nullopt};
+    PDFEngine::Result result{destination, outcome.bytes, std::nullopt, last.engine};
     if (targetBytes) {
         result.targetReached = outcome.bytes <= *targetBytes;
     }
@@ -155,13 +225,14 @@ PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destin
 PDFEngine::Result PDFEngine::compress(const fs::path& source, const fs::path& destination,
                                       CompressionProfile profile,
                                       std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                                      StopToken stop, Engine engine, Overwrite overwrite)
+                                      StopToken stop, Engine engine, Overwrite overwrite,
+                                      const std::string& password)
 {
     // What fails once a stop was asked for is part of stopping: a read cut
     // short by the signal, a child ended on purpose.
     try {
         return runPipeline(fs::absolute(source), fs::absolute(destination), profile, targetBytes,
-                           cleanMetadata, stop, engine, overwrite);
+                           cleanMetadata, stop, engine, overwrite, password);
     } catch (const Cancelled&) {
         throw;
     } catch (const std::system_error& error) {
@@ -189,6 +260,36 @@ std::vector<PDFEngine::Engine> PDFEngine::availableEngines()
     }
     engines.push_back(Engine::native);
     return engines;
+}
+
+namespace {
+
+const std::pair<PDFEngine::Engine, std::string_view> engineNames[] = {
+    {PDFEngine::Engine::automatic, "auto"},
+    {PDFEngine::Engine::ghostscript, "ghostscript"},
+    {PDFEngine::Engine::qpdf, "qpdf"},
+    {PDFEngine::Engine::native, "native"}};
+
+} // namespace
+
+std::string_view PDFEngine::engineName(Engine engine)
+{
+    for (const auto& [named, name] : engineNames) {
+        if (named == engine) {
+            return name;
+        }
+    }
+    return {};
+}
+
+std::optional<PDFEngine::Engine> PDFEngine::engineNamed(std::string_view name)
+{
+    for (const auto& [engine, text] : engineNames) {
+        if (text == name) {
+            return engine;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace zurbo

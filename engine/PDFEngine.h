@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zurbo {
@@ -16,10 +17,11 @@ namespace zurbo {
 // PDFEngine: turns one source PDF into a smaller one at a destination.
 //
 // The engine keeps no state between calls. It runs Ghostscript when it is
-// installed, otherwise a bundled qpdf, otherwise its own native engine (or
-// the engine the caller names), into a hidden working file beside the
-// destination, keeps whichever of the output and the original is smaller, and
-// installs it at the destination.
+// installed (its own native engine where Ghostscript does not deliver),
+// otherwise a bundled qpdf, otherwise the native engine (or the engine the
+// caller names), into a hidden working file beside the destination, keeps
+// whichever of the output and the original is smaller, and installs it at
+// the destination.
 // ----------------------------------------------------------------------------
 class PDFEngine {
 public:
@@ -33,6 +35,10 @@ public:
         friend bool operator==(const Configuration&, const Configuration&) = default;
     };
 
+    // Which engine compress() runs: the first found of Ghostscript, the bundled
+    // qpdf and the native engine, as the application does, or one by name.
+    enum class Engine { automatic, ghostscript, qpdf, native };
+
     // What a successful compress() installed.
     struct Result {
         // Where the outcome lives now: the destination given to compress().
@@ -42,6 +48,9 @@ public:
         std::int64_t bytes = 0;
         // None without a target; otherwise whether `bytes` fits the target.
         std::optional<bool> targetReached;
+        // The engine of the last attempt: the one that made the output, or
+        // whose output was no smaller than the source when it was kept.
+        Engine engine = Engine::native;
     };
 
     // The engine's own failures. what() is the user-facing Spanish text.
@@ -61,7 +70,15 @@ public:
             // Writing the output ran out of disk space or quota.
             diskFull,
             // The document inflates to more than a run may read (a Flate bomb).
-            inflateBudgetExceeded
+            inflateBudgetExceeded,
+            // The source is locked with a password and none was given.
+            passwordRequired,
+            // The password given opens neither lock of the source.
+            passwordIncorrect,
+            // An external engine ran past its time budget and was ended.
+            engineStalled,
+            // The engine named would write a protected source unprotected.
+            protectionWouldBeLost
         };
 
         static EngineError compressionFailed(std::string message);
@@ -73,6 +90,16 @@ public:
         static EngineError destinationExists(std::string fileName);
         static EngineError diskFull();
         static EngineError inflateBudgetExceeded();
+        static EngineError passwordRequired();
+        static EngineError passwordIncorrect();
+        static EngineError engineStalled();
+        static EngineError protectionWouldBeLost();
+
+        // The source needs a password: none was given, or not the right one.
+        bool needsPassword() const noexcept
+        {
+            return m_kind == Kind::passwordRequired || m_kind == Kind::passwordIncorrect;
+        }
 
         Kind kind() const noexcept { return m_kind; }
         // The tool's last error lines for compressionFailed, the taken file
@@ -92,10 +119,6 @@ public:
         std::string m_message;
         std::string m_description;
     };
-
-    // Which engine compress() runs: the first found of Ghostscript, the bundled
-    // qpdf and the native engine, as the application does, or one by name.
-    enum class Engine { automatic, ghostscript, qpdf, native };
 
     // What compress() may do to whatever already has the destination's name.
     enum class Overwrite {
@@ -120,6 +143,23 @@ public:
     // output fits. An output that is not smaller than the source is dropped
     // and the source is kept, unless `cleanMetadata` is set.
     //
+    // The automatic choice runs Ghostscript when it is installed, and hands
+    // an attempt Ghostscript does not deliver to the native engine: one where
+    // it fails, cannot be started, writes an output that lost pages' drawing
+    // or form fields, or runs past its time budget (30 s and 2 s more per
+    // megabyte of source; it is then ended as a stop ends it). That attempt's
+    // result is the native engine's, failures included; the next attempt of a
+    // target's ladder goes to Ghostscript again, unless it stalled. What is not Ghostscript's doing
+    // (a full disk, a source that changed or inflates past its budget, a stop) is reported as it
+    // is. An engine named is the only one that runs.
+    //
+    // A protected (encrypted) source is written by the native engine alone,
+    // with the same protection; naming another engine for it throws
+    // EngineError::protectionWouldBeLost. One locked with a user password
+    // opens with `password` (the user or the owner password); without it
+    // the call throws EngineError::passwordRequired, with a wrong one
+    // EngineError::passwordIncorrect, before any engine runs.
+    //
     // The source is opened once and read through that descriptor for the
     // whole call; anything but a regular file is refused before a byte is
     // read. What already has the destination's name is treated as `overwrite`
@@ -142,11 +182,18 @@ public:
                            const std::filesystem::path& destination, CompressionProfile profile,
                            std::optional<std::int64_t> targetBytes, bool cleanMetadata,
                            StopToken stop = {}, Engine engine = Engine::automatic,
-                           Overwrite overwrite = Overwrite::throughLinks);
+                           Overwrite overwrite = Overwrite::throughLinks,
+                           const std::string& password = {});
 
     // The engines this machine can run, in the order the automatic choice
     // tries them; the native engine is always the last. Looked up afresh.
     static std::vector<Engine> availableEngines();
+
+    // An engine's name as the command line writes it: "auto", "ghostscript",
+    // "qpdf" or "native".
+    static std::string_view engineName(Engine engine);
+    // The engine of a name engineName() gives; none for any other text.
+    static std::optional<Engine> engineNamed(std::string_view name);
 
     // The configuration a profile uses when there is no target.
     static Configuration configuration(CompressionProfile profile);

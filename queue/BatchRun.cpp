@@ -62,6 +62,7 @@ void BatchRun::startNextJob()
     m_jobs->update(row, [](PDFJob& started) {
         started.state = JobState::compressing();
         started.progress = 0.04;
+        started.password.clear();
     });
     m_ticker = std::make_unique<ProgressTicker>(m_jobs, job.id, m_tickInterval);
     m_ticker->start();
@@ -70,6 +71,7 @@ void BatchRun::startNextJob()
                                   m_settings.profile,
                                   m_settings.targetBytes,
                                   m_settings.cleanMetadata,
+                                  job.password.toStdString(),
                                   m_stop.token()};
     m_engineCall.setFuture(runCompressInBackground(m_compress, request));
 }
@@ -77,6 +79,7 @@ void BatchRun::startNextJob()
 void BatchRun::record(std::size_t index, const CompressionRun::Outcome& outcome)
 {
     m_jobs->update(m_rows.at(static_cast<qsizetype>(index)), [&outcome](PDFJob& job) {
+        job.needsPassword = outcome.needsPassword;
         if (outcome.cancelled) {
             job.state = JobState::waiting();
             job.progress = 0.0;
@@ -86,6 +89,7 @@ void BatchRun::record(std::size_t index, const CompressionRun::Outcome& outcome)
             job.state = JobState::complete();
             job.progress = 1.0;
             job.targetReached = outcome.result->targetReached;
+            job.engine = outcome.result->engine;
         } else {
             job.state = JobState::failed(QString::fromStdString(outcome.error));
             job.progress = 0.0;

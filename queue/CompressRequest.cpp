@@ -1,5 +1,7 @@
 #include "CompressRequest.h"
 
+#include "Secret.h"
+
 #include <QFile>
 #include <QThread>
 #include <QThreadPool>
@@ -43,7 +45,8 @@ PDFEngine::Result compressWithEngine(const CompressRequest& request)
 {
     return PDFEngine::compress(filePath(request.source), filePath(request.destination),
                                request.profile, request.targetBytes, request.cleanMetadata,
-                               request.stop);
+                               request.stop, PDFEngine::Engine::automatic,
+                               PDFEngine::Overwrite::throughLinks, request.password);
 }
 
 CompressionRun::Outcome runCompress(const CompressFunction& compress,
@@ -54,7 +57,7 @@ CompressionRun::Outcome runCompress(const CompressFunction& compress,
     } catch (const PDFEngine::Cancelled&) {
         return {std::nullopt, {}, true};
     } catch (const PDFEngine::EngineError& error) {
-        return {std::nullopt, error.what()};
+        return {std::nullopt, error.what(), false, error.needsPassword()};
     } catch (const std::system_error& error) {
         // what() of these carries the library's "filesystem error: ..." wording
         // and the paths; the user sees only the system's own sentence.
@@ -69,10 +72,12 @@ CompressionRun::Outcome runCompress(const CompressFunction& compress,
 QFuture<CompressionRun::Outcome> runCompressInBackground(CompressFunction compress,
                                                          CompressRequest request)
 {
-    return QtConcurrent::run(&engineThreadPool(),
-                             [compress = std::move(compress), request = std::move(request)] {
-                                 return runCompress(compress, request);
-                             });
+    return QtConcurrent::run(&engineThreadPool(), [compress = std::move(compress),
+                                                   request = std::move(request)]() mutable {
+        CompressionRun::Outcome outcome = runCompress(compress, request);
+        wipeSecret(request.password);
+        return outcome;
+    });
 }
 
 void waitForEngineCalls()

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace zurbo {
 
@@ -23,6 +24,8 @@ struct CompressRequest {
     CompressionProfile profile = CompressionProfile::balanced;
     std::optional<std::int64_t> targetBytes;
     bool cleanMetadata = false;
+    // Opens a source locked with a password; empty for none.
+    std::string password;
     // Asked by the run's owner when it goes (window closed, panel closed, signal).
     StopToken stop;
 };

@@ -43,6 +43,8 @@ public:
         std::optional<PDFEngine::Result> result;
         std::string error;
         bool cancelled = false;
+        // The failure is a locked source that needs its password, or another one.
+        bool needsPassword = false;
     };
 
     // What a failed file means for the files after it.

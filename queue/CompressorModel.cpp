@@ -315,6 +315,15 @@ void CompressorModel::remove(const QString& id)
     remove(QUuid::fromString(id));
 }
 
+void CompressorModel::setPassword(const QString& id, const QString& password)
+{
+    const int row = m_jobs->indexOf(QUuid::fromString(id));
+    if (m_working || row < 0 || !m_jobs->jobs().at(row).needsPassword) {
+        return;
+    }
+    m_jobs->update(row, [&password](PDFJob& job) { job.password = password; });
+}
+
 void CompressorModel::clearAll()
 {
     if (m_working) {

@@ -139,6 +139,9 @@ public:
     // engine one after another. Returns at once; does nothing while a batch
     // runs or when the queue is empty.
     Q_INVOKABLE void compressAll();
+    // The password that opens the job `id` locked with one, for its next run
+    // only; nothing while a batch runs or for a job that does not ask for one.
+    Q_INVOKABLE void setPassword(const QString& id, const QString& password);
     // Shows the open panel and queues what the user chose.
     Q_INVOKABLE void chooseFiles();
     // The hand-over of a drop on the window: accepts it at once and queues

@@ -2,6 +2,7 @@
 
 #include "ChangeNotification.h"
 #include "SavePanel.h"
+#include "Secret.h"
 #include "SizeFigures.h"
 
 #include <QFile>
@@ -69,7 +70,7 @@ FinderServiceProgressModel::FinderServiceProgressModel(QList<QUrl> urls,
     connect(&m_ticker, &QTimer::timeout, this, &FinderServiceProgressModel::tick);
     connect(&m_engineCall, &QFutureWatcher<CompressionRun::Outcome>::finished, this, [this] {
         m_ticker.stop();
-        m_run->finish(m_current, m_engineCall.result());
+        m_run->finish(m_current - m_firstFile, m_engineCall.result());
         compressNext();
     });
 }
@@ -77,6 +78,7 @@ FinderServiceProgressModel::FinderServiceProgressModel(QList<QUrl> urls,
 FinderServiceProgressModel::~FinderServiceProgressModel()
 {
     m_stop.requestStop();
+    wipeSecret(m_password);
 }
 
 QString FinderServiceProgressModel::statusTitle() const
@@ -141,12 +143,33 @@ void FinderServiceProgressModel::start()
         return;
     }
     m_destinations = *destinations;
+    runFrom(0);
+}
+
+void FinderServiceProgressModel::continueWithPassword(const QString& password)
+{
+    if (!m_lockedFile) {
+        return;
+    }
+    const std::size_t locked = *m_lockedFile;
+    m_lockedFile.reset();
+    wipeSecret(m_password);
+    m_password = password.toStdString();
+    setPhase(FinderServicePhase::working());
+    runFrom(locked);
+}
+
+void FinderServiceProgressModel::runFrom(std::size_t first)
+{
     std::vector<CompressionRun::File> files;
-    for (qsizetype index = 0; index < m_sourceURLs.size(); ++index) {
+    for (qsizetype index = static_cast<qsizetype>(first); index < m_sourceURLs.size(); ++index) {
         files.push_back(runFile(m_sourceURLs.at(index).toLocalFile(), m_destinations.at(index)));
     }
+    m_firstFile = first;
     m_run.emplace(std::move(files), CompressionRun::AfterFailure::stop, m_stop.token(),
-                  [this](std::size_t, const CompressionRun::Outcome& outcome) { record(outcome); });
+                  [this](std::size_t index, const CompressionRun::Outcome& outcome) {
+                      record(m_firstFile + index, outcome);
+                  });
     QTimer::singleShot(0, this, &FinderServiceProgressModel::compressNext);
 }
 
@@ -173,26 +196,32 @@ void FinderServiceProgressModel::compressNext()
             setProgress(1.0);
             setPhase(FinderServicePhase::complete());
         }
+        if (m_run->isOver()) {
+            wipeSecret(m_password);
+        }
         return;
     }
-    m_current = *index;
+    m_current = m_firstFile + *index;
     const QString source = m_sourceURLs.at(static_cast<qsizetype>(m_current)).toLocalFile();
     setActiveFile(QFileInfo(source).fileName());
     m_tickFraction = tickerFirstFraction;
     tick();
     m_ticker.start();
     m_engineCall.setFuture(runCompressInBackground(
-        m_compress,
-        CompressRequest{source, m_destinations.at(static_cast<qsizetype>(m_current)),
-                        CompressionProfile::balanced, std::nullopt, false, m_stop.token()}));
+        m_compress, CompressRequest{source, m_destinations.at(static_cast<qsizetype>(m_current)),
+                                    CompressionProfile::balanced, std::nullopt, false, m_password,
+                                    m_stop.token()}));
 }
 
-void FinderServiceProgressModel::record(const CompressionRun::Outcome& outcome)
+void FinderServiceProgressModel::record(std::size_t source, const CompressionRun::Outcome& outcome)
 {
     if (outcome.cancelled) {
         return;
     }
     if (!outcome.result) {
+        if (outcome.needsPassword) {
+            m_lockedFile = source;
+        }
         setPhase(FinderServicePhase::failed(QString::fromStdString(outcome.error)));
         return;
     }

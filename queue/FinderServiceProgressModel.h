@@ -14,6 +14,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace zurbo {
 
@@ -28,8 +29,10 @@ class SavePanel;
 // Lives on the main thread and is touched only there; each engine call runs
 // on a worker thread and its outcome comes back through the event loop. The
 // model is used for one run and never throws: a cancelled dialog or a failed
-// file becomes the `failed` phase with its text. A model that goes away (its
-// panel closed) asks the engine call in progress to stop.
+// file becomes the `failed` phase with its text. A file locked with a
+// password stops the run untouched, asking for it (`needsPassword`); given
+// it, the run goes on from that file. A model that goes away (its panel
+// closed) asks the engine call in progress to stop.
 //
 // QML reads `phase` as its raw name ("working", "complete", "failed").
 // ----------------------------------------------------------------------------
@@ -49,6 +52,8 @@ class FinderServiceProgressModel : public QObject {
     Q_PROPERTY(qint64 outputBytes READ outputBytes NOTIFY outputsChanged)
     // The whole percentage the finished files save, never negative.
     Q_PROPERTY(int savings READ savings NOTIFY outputsChanged)
+    // The run failed on a file locked with a password, and may go on with it.
+    Q_PROPERTY(bool needsPassword READ needsPassword NOTIFY phaseChanged)
 
 public:
     static constexpr std::chrono::milliseconds tickInterval{260};
@@ -75,6 +80,7 @@ public:
     qint64 originalBytes() const { return m_originalBytes; }
     qint64 outputBytes() const { return m_outputBytes; }
     int savings() const;
+    bool needsPassword() const { return m_lockedFile.has_value(); }
 
     // The working phrase for a progress: one of five, a fifth of the bar each.
     static QString progressPhrase(double progress);
@@ -83,6 +89,10 @@ public:
     // the compression scheduled on the event loop. Backing out of any dialog
     // ends the run before any file is touched.
     Q_INVOKABLE void start();
+    // Goes on from the locked file, opening it (and any locked file after it)
+    // with `password`, kept only until the run ends; nothing unless the run
+    // stopped for want of it.
+    Q_INVOKABLE void continueWithPassword(const QString& password);
 
 signals:
     void phaseChanged();
@@ -98,9 +108,11 @@ private:
     // The chosen destination path of each source in order, or none when the
     // user backed out.
     std::optional<QStringList> chooseDestinations() const;
+    // Runs the files from `first` on, in order.
+    void runFrom(std::size_t first);
     void compressNext();
-    // Shows a file's outcome; a failure ends the run.
-    void record(const CompressionRun::Outcome& outcome);
+    // Shows the outcome of the file of `source`; a failure ends the run.
+    void record(std::size_t source, const CompressionRun::Outcome& outcome);
     void tick();
     void setPhase(FinderServicePhase phase);
     void setProgress(double progress);
@@ -122,8 +134,13 @@ private:
 
     QStringList m_destinations;
     std::optional<CompressionRun> m_run;
-    // The file in the engine now.
+    // The source of the run's first file.
+    std::size_t m_firstFile = 0;
+    // The source in the engine now.
     std::size_t m_current = 0;
+    // The source that stopped the run for want of its password.
+    std::optional<std::size_t> m_lockedFile;
+    std::string m_password;
     QFutureWatcher<CompressionRun::Outcome> m_engineCall;
     QTimer m_ticker;
     // How much of the current file's share of the bar the ticker shows.

@@ -40,6 +40,8 @@ QHash<int, QByteArray> JobListModel::roleNames() const
         {ProgressRole, "progress"},
         {TargetReachedRole, "targetReached"},
         {SavingsRole, "savings"},
+        {EngineRole, "engine"},
+        {NeedsPasswordRole, "needsPassword"},
     };
 }
 
@@ -129,6 +131,11 @@ QVariant JobListModel::roleValue(const PDFJob& job, int role)
         return optionalValue(job.targetReached);
     case SavingsRole:
         return optionalValue(job.savings());
+    case EngineRole:
+        return job.engine ? QVariant(QString::fromLatin1(PDFEngine::engineName(*job.engine)))
+                          : QVariant();
+    case NeedsPasswordRole:
+        return job.needsPassword;
     }
     return {};
 }

@@ -34,6 +34,8 @@ public:
         ProgressRole,
         TargetReachedRole, // undefined when the run had no target
         SavingsRole,       // undefined when there is no figure
+        EngineRole,        // "ghostscript", "qpdf" or "native"; undefined until a run succeeded
+        NeedsPasswordRole, // the last run failed for want of the source's password
     };
     Q_ENUM(Role)
 

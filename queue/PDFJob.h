@@ -1,6 +1,7 @@
 #pragma once
 
 #include "JobState.h"
+#include "PDFEngine.h"
 
 #include <QString>
 #include <QUuid>
@@ -31,6 +32,12 @@ struct PDFJob {
     double progress = 0.0;
     // None when the last successful run had no target size.
     std::optional<bool> targetReached;
+    // The engine that made the last successful run's output.
+    std::optional<PDFEngine::Engine> engine;
+    // The last run failed for want of the source's password.
+    bool needsPassword = false;
+    // The password the user gave for the next run; that run drops it.
+    QString password;
 
     // A waiting job with a fresh random id.
     static PDFJob queued(QString source, std::int64_t originalBytes);

@@ -5,6 +5,7 @@
 #include "FilesInFlight.h"
 #include "PDFEngine.h"
 #include "ProgressLine.h"
+#include "Secret.h"
 #include "SizeFigures.h"
 #include "StopToken.h"
 #include "Utf8.h"
@@ -14,6 +15,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <istream>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -31,7 +34,7 @@ constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
     "                      [--clean-metadata] [--in-place | --output FILE] [--force]\n"
     "                      [--json] [--engine auto|ghostscript|qpdf|native] [--jobs N]\n"
-    "                      [--] FILE...\n"
+    "                      [--password-file FILE] [--] FILE...\n"
     "       zurbo-compress --help | --version\n"
     "\n"
     "Compresses each PDF, one after another. Without --in-place or --output the\n"
@@ -39,29 +42,39 @@ constexpr const char* usage =
     "name yet; --force replaces whatever has it (a link itself, never the file it\n"
     "points to). --output takes one input only.\n"
     "--engine picks the engine; auto (the default) takes Ghostscript when it is\n"
-    "installed, then a bundled qpdf, then the native engine.\n"
+    "installed, and the native engine where Ghostscript fails, stalls or loses\n"
+    "something, then a bundled qpdf, then the native engine. Each result line\n"
+    "says which engine made it.\n"
     "--jobs N compresses N files at once (0: one per processor; at most 64), the\n"
-    "results still in the order of the files.\n";
+    "results still in the order of the files.\n"
+    "--password-file reads the password of locked PDFs from the first line of\n"
+    "FILE (- for standard input); a password is never taken on the command line.\n"
+    "Protected PDFs keep their protection, and locked ones their lock.\n";
 
 // Files compressed at once, whatever --jobs asks: each holds its document in memory.
 constexpr unsigned long maximumJobs = 64;
 
-using Engine = PDFEngine::Engine;
+// The longest password line read; passwords are at most 127 bytes.
+constexpr std::size_t maximumPasswordBytes = 4096;
 
-// Command-line names of the engines, in the order the automatic choice tries them.
-const std::vector<std::pair<Engine, std::string>> engineNames{{Engine::automatic, "auto"},
-                                                              {Engine::ghostscript, "ghostscript"},
-                                                              {Engine::qpdf, "qpdf"},
-                                                              {Engine::native, "native"}};
+using Engine = PDFEngine::Engine;
 
 std::string nameOf(Engine engine)
 {
-    for (const auto& [candidate, name] : engineNames) {
-        if (candidate == engine) {
-            return name;
-        }
+    return std::string(PDFEngine::engineName(engine));
+}
+
+// How a report line names the engine that made an output.
+std::string spokenName(Engine engine)
+{
+    switch (engine) {
+    case Engine::ghostscript:
+        return "Ghostscript";
+    case Engine::qpdf:
+        return "qpdf";
+    default:
+        return "el motor nativo";
     }
-    return {};
 }
 
 struct Options {
@@ -75,6 +88,7 @@ struct Options {
     bool version = false;
     Engine engine = Engine::automatic;
     std::size_t jobs = 1;
+    std::optional<std::string> passwordFile;
     std::optional<fs::path> output;
     std::vector<fs::path> sources;
     bool optionsEnded = false;
@@ -117,10 +131,8 @@ std::size_t jobsFrom(const std::string& text)
 
 Engine engineNamed(const std::string& text)
 {
-    for (const auto& [engine, name] : engineNames) {
-        if (name == text) {
-            return engine;
-        }
+    if (const auto engine = PDFEngine::engineNamed(text)) {
+        return *engine;
     }
     throw UsageError("unknown engine: " + text);
 }
@@ -181,6 +193,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.engine = engineNamed(value());
         } else if (argument == "--jobs") {
             options.jobs = jobsFrom(value());
+        } else if (argument == "--password-file") {
+            options.passwordFile = value();
         } else if (argument.starts_with("--")) {
             throw UsageError("unknown option: " + argument);
         } else {
@@ -201,6 +215,34 @@ Options parseOptions(const std::vector<std::string>& arguments)
     }
     requireAvailable(options.engine);
     return options;
+}
+
+// The first line of the password file, "-" being standard input, without its
+// line end. Read a byte at a time into room reserved once, so that no copy of
+// it is left behind in memory given back, and never more than a line's worth.
+std::string readPassword(const std::string& file, std::istream& in)
+{
+    std::ifstream opened;
+    if (file != "-") {
+        opened.open(file, std::ios::binary);
+        if (!opened || fs::is_directory(file)) {
+            throw UsageError("cannot read the password file " + file);
+        }
+    }
+    std::istream& from = file == "-" ? in : opened;
+    std::string password;
+    password.reserve(maximumPasswordBytes + 1);
+    for (char c = 0; password.size() <= maximumPasswordBytes && from.get(c) && c != '\n';) {
+        password += c;
+    }
+    if (password.size() > maximumPasswordBytes) {
+        wipeSecret(password);
+        throw UsageError("the password file's first line is too long");
+    }
+    if (!password.empty() && password.back() == '\r') {
+        password.pop_back();
+    }
+    return password;
 }
 
 // Where a file's result goes, and what may happen to what is already there:
@@ -269,6 +311,8 @@ void report(const CompressionRun::File& file, std::int64_t originalBytes,
             << (outcome.result && outcome.result->targetReached
                     ? (*outcome.result->targetReached ? "true" : "false")
                     : "null")
+            << ",\"engine\":"
+            << (outcome.result ? jsonString(nameOf(outcome.result->engine)) : "null")
             << ",\"error\":" << (outcome.result ? "null" : jsonString(outcome.error)) << "}\n";
     } else if (outcome.result) {
         out << file.source.string() << ": " << byteCountText(originalBytes) << " → "
@@ -277,22 +321,33 @@ void report(const CompressionRun::File& file, std::int64_t originalBytes,
         if (outcome.result->targetReached == false) {
             out << ", objetivo no alcanzado";
         }
-        out << "\n";
+        out << ", con " << spokenName(outcome.result->engine) << "\n";
     }
     if (!outcome.result) {
         err << file.source.string() << ": " << outcome.error << "\n";
     }
 }
 
+// What the command adds to the engine's request for a password.
+const std::string howToGiveThePassword =
+    " Pásanosla en la primera línea de un archivo con --password-file ARCHIVO, o por la "
+    "entrada estándar con --password-file -.";
+
 CompressionRun::Outcome compressOne(const Options& options, const CompressionRun::File& file,
-                                    StopToken stop)
+                                    const std::string& password, StopToken stop)
 {
     try {
         return {PDFEngine::compress(file.source, file.destination, options.profile,
                                     options.targetBytes, options.cleanMetadata, stop,
-                                    options.engine, destinationFor(options, file.source).second)};
+                                    options.engine, destinationFor(options, file.source).second,
+                                    password)};
     } catch (const PDFEngine::Cancelled&) {
         return {std::nullopt, {}, true};
+    } catch (const PDFEngine::EngineError& error) {
+        if (error.kind() == PDFEngine::EngineError::Kind::passwordRequired) {
+            return {std::nullopt, std::string(error.what()) + howToGiveThePassword};
+        }
+        return {std::nullopt, error.what()};
     } catch (const std::system_error& error) {
         // The system's own sentence, without the library's wording and paths.
         return {std::nullopt, error.code().message()};
@@ -328,8 +383,8 @@ void runToTheEnd(CompressionRun& run, FilesInFlight& calls, std::ostream* termin
 
 // Compresses the files, options.jobs at once, reporting each in their order: the command's
 // exit status.
-int compressAll(const Options& options, std::ostream& out, std::ostream& err, StopToken stop,
-                bool errIsTerminal)
+int compressAll(const Options& options, const std::string& password, std::ostream& out,
+                std::ostream& err, StopToken stop, bool errIsTerminal)
 {
     std::vector<CompressionRun::File> files;
     // Sizes as the run starts: the run never lets a file replace a source it has yet to read.
@@ -349,19 +404,23 @@ int compressAll(const Options& options, std::ostream& out, std::ostream& err, St
         },
         options.jobs);
     FilesInFlight calls(
-        [&](std::size_t index) { return compressOne(options, files[index], stop); });
+        [&](std::size_t index) { return compressOne(options, files[index], password, stop); });
     runToTheEnd(run, calls, errIsTerminal && !options.json ? &err : nullptr);
     return run.wasStopped() ? commandStopped : status;
 }
 
 } // namespace
 
-int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
-                       std::ostream& err, StopToken stop, bool errIsTerminal)
+int runCompressCommand(const std::vector<std::string>& arguments, std::istream& in,
+                       std::ostream& out, std::ostream& err, StopToken stop, bool errIsTerminal)
 {
     Options options;
+    std::string password;
     try {
         options = parseOptions(arguments);
+        if (options.passwordFile && !options.help && !options.version) {
+            password = readPassword(*options.passwordFile, in);
+        }
     } catch (const UsageError& error) {
         err << "zurbo-compress: " << error.what() << "\n\n" << usage;
         return 2;
@@ -374,7 +433,9 @@ int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& 
         out << "zurbo-compress " ZURBO_VERSION "\n";
         return 0;
     }
-    return compressAll(options, out, err, stop, errIsTerminal);
+    const int status = compressAll(options, password, out, err, stop, errIsTerminal);
+    wipeSecret(password);
+    return status;
 }
 
 } // namespace zurbo

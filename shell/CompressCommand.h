@@ -14,7 +14,7 @@ namespace zurbo {
 //   zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]
 //                  [--clean-metadata] [--in-place | --output FILE] [--force]
 //                  [--json] [--engine auto|ghostscript|qpdf|native] [--jobs N]
-//                  [--] FILE...
+//                  [--password-file FILE] [--] FILE...
 //   zurbo-compress --help | --version
 //
 // The files go through a CompressionRun: a file whose result would replace one
@@ -24,12 +24,15 @@ namespace zurbo {
 // commandStopped when `stop` left a file as it was: one in progress, or the
 // next one, which never starts. A file whose outcome was installed before the
 // stop took effect is reported and counts as done.
-// Results go to `out`, errors and usage to `err`; with --json `out` holds JSON
-// lines only, valid UTF-8 whatever bytes the names hold. When `err` is a
-// terminal and there is no --json, it shows which file is being compressed
-// and for how long, on one line.
-int runCompressCommand(const std::vector<std::string>& arguments, std::ostream& out,
-                       std::ostream& err, StopToken stop = {}, bool errIsTerminal = false);
+// Results go to `out`, each naming the engine that made it, errors and usage
+// to `err`; with --json `out` holds JSON lines only, valid UTF-8 whatever
+// bytes the names hold. When `err` is a terminal and there is no --json, it
+// shows which file is being compressed and for how long, on one line.
+// "--password-file -" reads the password from `in`; it is wiped from memory
+// when the run ends.
+int runCompressCommand(const std::vector<std::string>& arguments, std::istream& in,
+                       std::ostream& out, std::ostream& err, StopToken stop = {},
+                       bool errIsTerminal = false);
 
 // What runCompressCommand returns when a stop left work undone; the process
 // exits with 128 + the number of the signal that asked for it.

@@ -12,8 +12,9 @@ int main(int argc, char** argv)
     std::setlocale(LC_CTYPE, "");
     const zurbo::StopSource stop;
     const zurbo::TerminationSignals signals(stop);
-    const int status = zurbo::runCompressCommand({argv + 1, argv + argc}, std::cout, std::cerr,
-                                                 stop.token(), ::isatty(STDERR_FILENO) == 1);
+    const int status =
+        zurbo::runCompressCommand({argv + 1, argv + argc}, std::cin, std::cout, std::cerr,
+                                  stop.token(), ::isatty(STDERR_FILENO) == 1);
     return status == zurbo::commandStopped
                ? zurbo::TerminationSignals::exitStatusFor(signals.received())
                : status;

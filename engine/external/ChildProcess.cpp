@@ -2,6 +2,7 @@
 
 #include "FileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -9,9 +10,10 @@
 #include <poll.h>
 #include <span>
 #include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
-#include <thread>
 #include <unistd.h>
 
 namespace zurbo::engine {
@@ -20,7 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// How often a running child is checked for an exit or a stop request.
+// How often a running child is checked for a stop request (its exit wakes the wait at once).
 constexpr auto pollInterval = 50ms;
 // How long a stopped child may take to clean up after SIGTERM.
 constexpr auto terminationGrace = 300ms;
@@ -51,6 +53,8 @@ struct ChildFiles {
     int launchReport;
     // Become the child's 3, 4, ...; each held at clearOfChildSlots or above.
     std::span<const int> passed;
+    // The child's RLIMIT_AS; 0 leaves it as ours.
+    rlim_t addressSpace;
 };
 
 // Descriptors from here up are clear of those a child is handed (0, 1, 2, then
@@ -72,6 +76,10 @@ constexpr int clearOfChildSlots = 64;
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) {
         ::_exit(127);
+    }
+    if (files.addressSpace != 0) {
+        const rlimit bound{files.addressSpace, files.addressSpace};
+        ::setrlimit(RLIMIT_AS, &bound);
     }
     const int launchReport = ::fcntl(files.launchReport, F_DUPFD_CLOEXEC, clearOfChildSlots);
     ::dup2(files.nullDevice, STDIN_FILENO);
@@ -103,7 +111,11 @@ std::vector<FileDescriptor> copiesOutOfTheWay(std::span<const int> files)
 // and reaped when the value goes.
 class RunningChild {
 public:
-    explicit RunningChild(pid_t pid) : m_pid(pid) {}
+    // glibc 2.36 declares pidfd_open() without C linkage, so the call is made directly.
+    explicit RunningChild(pid_t pid)
+        : m_pid(pid), m_exited(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)))
+    {
+    }
     RunningChild(const RunningChild&) = delete;
     RunningChild& operator=(const RunningChild&) = delete;
     ~RunningChild()
@@ -113,6 +125,10 @@ public:
             reap();
         }
     }
+
+    // Readable once the child has ended; -1 on a kernel without pidfds, which
+    // poll() skips, so that the exit is then seen at the next check instead.
+    int exitDescriptor() const { return m_exited.get(); }
 
     // Whether the child has ended; it stays unreaped, so its group id cannot be reused yet.
     bool hasExited() const
@@ -125,9 +141,8 @@ public:
     void terminate()
     {
         ::kill(-m_pid, SIGTERM);
-        for (auto waited = 0ms; waited < terminationGrace && !hasExited(); waited += 10ms) {
-            std::this_thread::sleep_for(10ms);
-        }
+        pollfd exited{exitDescriptor(), POLLIN, 0};
+        ::poll(&exited, 1, static_cast<int>(terminationGrace.count()));
         ::kill(-m_pid, SIGKILL);
         reap();
     }
@@ -150,6 +165,7 @@ private:
     }
 
     pid_t m_pid;
+    FileDescriptor m_exited;
 };
 
 // Reads what is there without waiting; `open` turns false at the end.
@@ -178,10 +194,29 @@ int launchError(int reportEnd)
     return count == sizeof code ? code : 0;
 }
 
+// How long to wait for news of the child before looking at the stop request
+// again: never past the deadline.
+int waitMilliseconds(const ChildLimits& limits)
+{
+    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(pollInterval);
+    if (limits.deadline) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            *limits.deadline - std::chrono::steady_clock::now());
+        wait = std::clamp(left, 0ms, wait);
+    }
+    return static_cast<int>(wait.count());
+}
+
+bool isPast(const std::optional<std::chrono::steady_clock::time_point>& deadline)
+{
+    return deadline && std::chrono::steady_clock::now() >= *deadline;
+}
+
 } // namespace
 
 ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments,
-                          StopToken stop, std::span<const int> passedFiles)
+                          StopToken stop, std::span<const int> passedFiles,
+                          const ChildLimits& limits)
 {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(executable.c_str()));
@@ -208,7 +243,8 @@ ChildExit runChildProcess(const std::string& executable, const std::vector<std::
     }
     if (pid == 0) {
         becomeTool(executable.c_str(), argv.data(),
-                   {nullDevice.get(), errors.writeEnd.get(), launchReport.writeEnd.get(), passed},
+                   {nullDevice.get(), errors.writeEnd.get(), launchReport.writeEnd.get(), passed,
+                    static_cast<rlim_t>(limits.addressSpaceBytes.value_or(0))},
                    parent);
     }
     // Also here, so that the group exists before anything signals it.
@@ -217,15 +253,17 @@ ChildExit runChildProcess(const std::string& executable, const std::vector<std::
     errors.writeEnd.reset();
     launchReport.writeEnd.reset();
     if (const int code = launchError(launchReport.readEnd.get())) {
-        throwSystemError(code, "No se pudo lanzar " + executable);
+        throw LaunchError(code, std::generic_category(), "No se pudo lanzar " + executable);
     }
 
     ::fcntl(errors.readEnd.get(), F_SETFL, O_NONBLOCK);
     ChildExit exit;
     bool errorsOpen = true;
     for (;;) {
-        pollfd ready{errors.readEnd.get(), POLLIN, 0};
-        ::poll(&ready, errorsOpen ? 1 : 0, static_cast<int>(pollInterval.count()));
+        // A closed pipe is left out (poll skips a negative descriptor).
+        pollfd ready[] = {{child.exitDescriptor(), POLLIN, 0},
+                          {errorsOpen ? errors.readEnd.get() : -1, POLLIN, 0}};
+        ::poll(ready, std::size(ready), waitMilliseconds(limits));
         drain(errors.readEnd.get(), exit.standardError, errorsOpen);
         if (stop.stopRequested()) {
             child.terminate();
@@ -233,6 +271,11 @@ ChildExit runChildProcess(const std::string& executable, const std::vector<std::
         }
         if (child.hasExited()) {
             break;
+        }
+        if (isPast(limits.deadline)) {
+            child.terminate();
+            exit.timedOut = true;
+            return exit;
         }
     }
     drain(errors.readEnd.get(), exit.standardError, errorsOpen);

@@ -2,8 +2,12 @@
 
 #include "StopToken.h"
 
+#include <chrono>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace zurbo::engine {
@@ -14,12 +18,29 @@ struct ChildExit {
     int status = -1;
     // Everything the child wrote to standard error, as raw bytes.
     std::string standardError;
+    // It was still running at its deadline, and was ended then.
+    bool timedOut = false;
 
     bool exitedWith(int code) const { return status == code; }
 };
 
+// What a child may take; no limit by default.
+struct ChildLimits {
+    // Past it the child is ended as a stop ends it (ChildExit::timedOut).
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    // Its address space (RLIMIT_AS): a runaway child fails an allocation
+    // instead of taking the machine's memory.
+    std::optional<std::uint64_t> addressSpaceBytes;
+};
+
+// The executable could not be started (missing, not executable, not a program).
+class LaunchError : public std::system_error {
+public:
+    using std::system_error::system_error;
+};
+
 // Runs `executable` with `arguments` (argv[1...], no shell, no quoting) and
-// waits for it without a time limit. Standard input and output are the null
+// waits for it. Standard input and output are the null
 // device, so nothing the child prints reaches ours; standard error is drained
 // while the child runs, so a chatty child never blocks on a full pipe.
 //
@@ -28,8 +49,13 @@ struct ChildExit {
 // group gets SIGTERM, then SIGKILL after a short grace, and Cancelled
 // is thrown once the child is gone. The open files `passedFiles` become the
 // child's descriptors 3, 4, ... in order; no other descriptor of ours reaches
-// it. Throws std::system_error when the child cannot be started.
+// it. `limits` bound its time and memory. Throws LaunchError when the
+// executable cannot be started, std::system_error when the child cannot be
+// made.
+//
+// The child's exit is seen as it happens (a pidfd), with no polling delay.
 ChildExit runChildProcess(const std::string& executable, const std::vector<std::string>& arguments,
-                          StopToken stop = {}, std::span<const int> passedFiles = {});
+                          StopToken stop = {}, std::span<const int> passedFiles = {},
+                          const ChildLimits& limits = {});
 
 } // namespace zurbo::engine

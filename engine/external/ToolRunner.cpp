@@ -30,7 +30,7 @@ std::optional<std::string> firstExecutable(std::span<const std::string> candidat
 
 void runTool(const std::string& executable, const std::vector<std::string>& arguments,
              const SourceFile& source, const std::filesystem::path& output,
-             const ToolVerdict& verdict, StopToken stop)
+             const ToolVerdict& verdict, StopToken stop, const ChildLimits& limits)
 {
     const FileDescriptor written(::open(output.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
     if (!written) {
@@ -38,7 +38,7 @@ void runTool(const std::string& executable, const std::vector<std::string>& argu
                                                 std::error_code(errno, std::generic_category()));
     }
     const int files[] = {source.descriptor(), written.get()};
-    const ChildExit exit = runChildProcess(executable, arguments, stop, files);
+    const ChildExit exit = runChildProcess(executable, arguments, stop, files, limits);
     const auto& signs = verdict.outOfSpaceSigns;
     const bool outOfSpace = std::any_of(signs.begin(), signs.end(), [&](const std::string& sign) {
         return exit.standardError.find(sign) != std::string::npos;
@@ -49,6 +49,9 @@ void runTool(const std::string& executable, const std::vector<std::string>& argu
     }
     std::error_code ignored;
     std::filesystem::remove(output, ignored);
+    if (exit.timedOut) {
+        throw PDFEngine::EngineError::engineStalled();
+    }
     if (outOfSpace) {
         throw PDFEngine::EngineError::diskFull();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChildProcess.h"
 #include "PDFEngine.h"
 #include "SourceFile.h"
 #include "StopToken.h"
@@ -39,11 +40,12 @@ std::optional<std::string> firstExecutable(std::span<const std::string> candidat
 // when missing), handed to it as toolSourceName and toolOutputName. On a
 // failing exit the output is removed and EngineError::compressionFailed
 // carries the tool's last error lines, or EngineError::diskFull when standard
-// error shows a sign of it; a tool that cannot be started throws
-// std::system_error unchanged, and a requested `stop` ends the tool and
+// error shows a sign of it; a tool still running at the deadline of `limits`
+// is ended and gives EngineError::engineStalled. A tool that cannot be started
+// throws LaunchError unchanged, and a requested `stop` ends the tool and
 // throws PDFEngine::Cancelled.
 void runTool(const std::string& executable, const std::vector<std::string>& arguments,
              const SourceFile& source, const std::filesystem::path& output,
-             const ToolVerdict& verdict, StopToken stop);
+             const ToolVerdict& verdict, StopToken stop, const ChildLimits& limits = {});
 
 } // namespace zurbo::engine

@@ -33,8 +33,9 @@ struct Matrix {
 // the kept paints of every content stream together stay within the second.
 constexpr std::size_t maximumSavedStates = 4096;
 constexpr std::size_t maximumKeptBytes = std::size_t{64} << 20;
-// Forms that paint forms that paint forms: at most this many paints replayed.
-constexpr std::size_t maximumReplayed = 20'000'000;
+// Forms that paint forms that paint forms: at most this many paints replayed,
+// about a second of work; an image past it keeps its size and its bytes.
+constexpr std::size_t maximumReplayed = 2'000'000;
 constexpr std::size_t maximumDepth = 64;
 
 std::optional<Matrix> matrixOf(std::vector<QPDFObjectHandle> numbers)

@@ -6,6 +6,7 @@
 #include "IdenticalObjects.h"
 #include "ImageFilter.h"
 #include "ReaderStructures.h"
+#include "SourceDocument.h"
 #include "WorkingFile.h"
 
 #include <qpdf/QPDF.hh>
@@ -41,21 +42,24 @@ OutputFile openOutput(const std::filesystem::path& output)
     return file;
 }
 
-void openSource(QPDF& source, const std::filesystem::path& path)
+std::shared_ptr<QPDF> openSource(const std::filesystem::path& path, const std::string& password)
 {
+    std::shared_ptr<QPDF> source;
     try {
-        source.setSuppressWarnings(true);
-        source.processFile(path.c_str());
+        source = SourceDocument::open(path, password);
         // Damage in the page tree shows here rather than halfway through.
-        QPDFPageDocumentHelper(source).getAllPages();
+        QPDFPageDocumentHelper(*source).getAllPages();
+    } catch (const EngineError&) {
+        throw;
     } catch (const std::exception&) {
         throw EngineError::documentUnreadable();
     }
     // A catalogue that lost its page tree is damage, not an empty document:
     // writing it out would replace the user's file with a blank one.
-    if (!source.getRoot().getKey("/Pages").isDictionary()) {
+    if (!source->getRoot().getKey("/Pages").isDictionary()) {
         throw EngineError::documentUnreadable();
     }
+    return source;
 }
 
 bool isRectangle(QPDFObjectHandle box)
@@ -117,8 +121,19 @@ QPDFObjectHandle freshIdentifier()
     return identifier;
 }
 
+// Whether the document's keys are derived from the first of its identifiers,
+// as those of the encryption algorithms before AES-256 (revision 5) are: it
+// keeps that identifier, or its passwords would open nothing.
+bool keysFollowIdentifier(QPDF& document)
+{
+    int revision = 0;
+    int permissions = 0;
+    return document.isEncrypted(revision, permissions) && revision < 5;
+}
+
 // Gives the pages what they need and the document the information of the
-// metadata choice; a cleaned document also gets an identifier of its own.
+// metadata choice; a cleaned document also gets an identifier of its own,
+// unless its protection's keys depend on the one it has.
 void finishDocument(QPDF& document, QPDFObjectHandle information, bool cleanMetadata)
 {
     document.pushInheritedAttributesToPage();
@@ -129,7 +144,7 @@ void finishDocument(QPDF& document, QPDFObjectHandle information, bool cleanMeta
     // qpdf writes its object count only in place of a /Size the trailer has: a
     // source whose trailer lacks one would come out with an unusable xref.
     document.getTrailer().replaceKey("/Size", QPDFObjectHandle::newInteger(0));
-    if (cleanMetadata) {
+    if (cleanMetadata && !keysFollowIdentifier(document)) {
         document.getTrailer().replaceKey("/ID", freshIdentifier());
     }
 }
@@ -183,7 +198,10 @@ void write(QPDF& document, OutputFile file, StopToken stop)
         writer.setDecodeLevel(qpdf_dl_none);
         writer.setCompressStreams(true);
         writer.setSuppressOriginalObjectIDs(true);
-        writer.setPreserveEncryption(false);
+        // A protected source keeps its protection: the writer copies the
+        // source's algorithm, permissions and password checks, so the same
+        // passwords open it, the owner's included, unknown as it may be.
+        writer.setPreserveEncryption(true);
         writer.write();
     } catch (const PDFEngine::Cancelled&) {
         throw;
@@ -204,11 +222,11 @@ void write(QPDF& document, OutputFile file, StopToken stop)
 
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
                         PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop,
-                        StageTimes* times)
+                        StageTimes* times, const std::string& password)
 {
-    QPDF document;
     std::optional<StageTimes::Timer> opening(std::in_place, times, StageTimes::open);
-    openSource(document, source);
+    const std::shared_ptr<QPDF> opened = openSource(source, password);
+    QPDF& document = *opened;
     opening.reset();
     const FilterDescription filter = FilterDescription::forConfiguration(configuration);
     OutputFile file = openOutput(output);

@@ -4,6 +4,7 @@
 #include "StageTimes.h"
 
 #include <filesystem>
+#include <string>
 
 namespace zurbo::engine {
 
@@ -11,13 +12,16 @@ namespace zurbo::engine {
 // the source at `output` with its images downsampled and re-encoded as JPEG,
 // keeping what a reader uses (see ReaderStructures) and the document
 // information of the metadata choice; cleaning also drops the XMP metadata
-// and gives the file a fresh /ID. Throws EngineError::documentUnreadable
-// when the source cannot be opened, EngineError::systemFilterUnavailable
-// when the output cannot be written, and PDFEngine::Cancelled between two
-// images or while writing once `stop` is requested. Adds the CPU time of
-// each stage to `times` when given.
+// and gives the file a fresh /ID. A protected source is opened with
+// `password` when it needs one (see SourceDocument) and written with the
+// protection it has. Throws EngineError::documentUnreadable when the source
+// cannot be opened, the password errors of SourceDocument::open,
+// EngineError::systemFilterUnavailable when the output cannot be written, and
+// PDFEngine::Cancelled between two images or while writing once `stop` is
+// requested. Adds the CPU time of each stage to `times` when given.
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
                         PDFEngine::Configuration configuration, bool cleanMetadata,
-                        StopToken stop = {}, StageTimes* times = nullptr);
+                        StopToken stop = {}, StageTimes* times = nullptr,
+                        const std::string& password = {});
 
 } // namespace zurbo::engine

@@ -23,6 +23,8 @@ public:
         std::optional<bool> targetReached;
         std::string error; // thrown as the engine's compressionFailed when not empty
         std::chrono::milliseconds delay{0};
+        // When not empty: the source is locked, and opens with this password only.
+        std::string password;
 
         static Answer succeeds(std::int64_t bytes, std::optional<bool> targetReached = {},
                                std::chrono::milliseconds delay = {})
@@ -30,6 +32,7 @@ public:
             return {bytes, targetReached, {}, delay};
         }
         static Answer fails(std::string error) { return {1, {}, std::move(error), {}}; }
+        static Answer locked(std::string password) { return {1, {}, {}, {}, std::move(password)}; }
     };
     struct Call {
         CompressRequest request;
@@ -52,6 +55,9 @@ public:
             std::this_thread::sleep_for(answer.delay);
             if (!answer.error.empty()) {
                 throw PDFEngine::EngineError::compressionFailed(answer.error);
+            }
+            if (answer.password != request.password && !answer.password.empty()) {
+                throw PDFEngine::EngineError::passwordRequired();
             }
             return PDFEngine::Result{QFile::encodeName(request.destination).toStdString(),
                                      answer.bytes, answer.targetReached};

@@ -28,11 +28,13 @@ struct CommandRun {
     std::string err;
 };
 
-CommandRun runCommand(const std::vector<std::string>& arguments, bool errIsTerminal = false)
+CommandRun runCommand(const std::vector<std::string>& arguments, bool errIsTerminal = false,
+                      const std::string& input = {})
 {
+    std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
-    const int status = runCompressCommand(arguments, out, err, {}, errIsTerminal);
+    const int status = runCompressCommand(arguments, in, out, err, {}, errIsTerminal);
     return {status, out.str(), err.str()};
 }
 
@@ -103,7 +105,9 @@ TEST_P(CompressCommandRunTest, WritesWhereToldAndReportsEachFile)
     EXPECT_EQ(readFile(folder / "photo.pdf") == photo, !row.arguments.starts_with("--in-place"));
 }
 
-const std::string photoShrunk = ".*/photo\\.pdf: [0-9.]+ MB → [0-9.]+ kB \\(−9[0-9]%\\)\n";
+// Each result line ends with the engine that made it.
+const std::string byAnEngine = ", con (Ghostscript|qpdf|el motor nativo)\n";
+const std::string photoShrunk = ".*/photo\\.pdf: [0-9.]+ MB → [0-9.]+ kB \\(−9[0-9]%\\)";
 const std::string textKept = ".*/text\\.pdf: ([0-9]+ kB) → \\1 \\(−0%\\)";
 // A terminal gets a progress line per file, redrawn, then cleared before the file's result.
 std::string progressLine(const std::string& position, const std::string& name)
@@ -115,32 +119,64 @@ std::string progressLine(const std::string& position, const std::string& name)
 INSTANTIATE_TEST_SUITE_P(
     Runs, CompressCommandRunTest,
     ::testing::Values(
-        CommandRow{"besideItsSourceAfterAFailure", "bad.pdf photo.pdf", true, 1, photoShrunk,
-                   progressLine("1/2", "bad") + ".*/bad\\.pdf: [^\r]+\n" +
-                       progressLine("2/2", "photo"),
-                   "photo.zurbo.pdf"},
+        CommandRow{
+            "besideItsSourceAfterAFailure", "bad.pdf photo.pdf", true, 1, photoShrunk + byAnEngine,
+            progressLine("1/2", "bad") + ".*/bad\\.pdf: [^\r]+\n" + progressLine("2/2", "photo"),
+            "photo.zurbo.pdf"},
         CommandRow{"jsonLinesOnly", "--json --target-mb 0.5 --profile demolition photo.pdf bad.pdf",
                    true, 1,
                    // A byte that is not UTF-8 comes out as a surrogate, U+DC80 + the byte.
                    "\\{\"source\":\".*/carpeta\\\\udce9/photo\\.pdf\","
                    "\"destination\":\".*/carpeta\\\\udce9/photo\\.zurbo\\.pdf\","
                    "\"originalBytes\":[0-9]+,\"bytes\":[0-9]+,\"targetReached\":true,"
-                   "\"error\":null\\}\n\\{\"source\":\".*/bad\\.pdf\",.*\"bytes\":null,"
-                   "\"targetReached\":null,\"error\":\"[^\"]+\"\\}\n",
+                   "\"engine\":\"(ghostscript|qpdf|native)\",\"error\":null\\}\n"
+                   "\\{\"source\":\".*/bad\\.pdf\",.*\"bytes\":null,"
+                   "\"targetReached\":null,\"engine\":null,\"error\":\"[^\"]+\"\\}\n",
                    ".*/bad\\.pdf: [^\r]+\n", "photo.zurbo.pdf"},
         CommandRow{"targetMissed", "--target-mb 0.0001 text.pdf", false, 0,
-                   textKept + ", objetivo no alcanzado\n", "", "text.zurbo.pdf"},
-        CommandRow{"aMadeUpNameTakenIsLeftAlone", "text.pdf text.pdf", false, 1, textKept + "\n",
+                   textKept + ", objetivo no alcanzado" + byAnEngine, "", "text.zurbo.pdf"},
+        CommandRow{"aMadeUpNameTakenIsLeftAlone", "text.pdf text.pdf", false, 1,
+                   textKept + byAnEngine,
                    ".*/text\\.pdf: text\\.zurbo\\.pdf ya existe y no lo vamos a pisar\\..*\n",
                    "text.zurbo.pdf"},
         CommandRow{"aMadeUpNameReplacedWhenForced", "--force text.pdf text.pdf", false, 0,
-                   textKept + "\n" + textKept + "\n", "", "text.zurbo.pdf"},
+                   textKept + byAnEngine + textKept + byAnEngine, "", "text.zurbo.pdf"},
         CommandRow{"toTheOutputByTheEngineNamed",
                    "--output told.pdf --profile respectful --engine native photo.pdf", false, 0,
-                   photoShrunk, "", "told.pdf"},
-        CommandRow{"inPlaceCleaned", "--in-place --clean-metadata photo.pdf", false, 0, photoShrunk,
-                   "", ""}),
+                   photoShrunk + ", con el motor nativo\n", "", "told.pdf"},
+        CommandRow{"inPlaceCleaned", "--in-place --clean-metadata photo.pdf", false, 0,
+                   photoShrunk + byAnEngine, "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A locked PDF asks for its password and how to give it; with it the output is locked again,
+// so that compressing it asks again.
+TEST(CompressCommandTest, ALockedPdfOpensWithThePasswordOfTheFileGiven)
+{
+    const TestFolder folder;
+    FixtureDocument locked = imageHeavyDocument();
+    locked.lock = FixtureDocument::Lock{"clave ñ", "dueño"};
+    writeFixturePdf(folder / "locked.pdf", locked);
+    writeFile(folder / "wrong.txt", "clave\n");
+    const std::string asked = "\\.pdf: Este PDF va con candado\\. Dinos la contraseña y lo "
+                              "comprimimos\\. .* --password-file ARCHIVO.* --password-file -\\.\n";
+    // The last run reads the output of the one before it, locked again.
+    const std::vector<std::tuple<std::string, std::string, int, std::string>> rows{
+        {"locked.pdf", "", 1, ".*/locked" + asked},
+        {"--password-file wrong.txt locked.pdf", "", 1,
+         ".*: Con esa contraseña el candado ni se inmuta\\. Prueba otra\\.\n"},
+        {"--password-file - locked.pdf", "clave ñ\r\nnot this line\n", 0, ""},
+        {"locked.zurbo.pdf", "", 1, ".*/locked\\.zurbo" + asked}};
+    for (const auto& [words, input, status, err] : rows) {
+        SCOPED_TRACE(words);
+        std::vector<std::string> arguments = split(words);
+        for (std::string& word : arguments) {
+            word = word.find('.') != std::string::npos ? (folder / word).string() : word;
+        }
+        const CommandRun run = runCommand(arguments, false, input);
+        EXPECT_EQ(run.status, status);
+        EXPECT_TRUE(std::regex_match(run.err, std::regex(err))) << run.err;
+    }
+}
 
 // The made-up name of a.pdf's result names the user's own file, which the command has yet
 // to read: even with --force, a fails and the file is compressed as it was.
@@ -180,9 +216,10 @@ TEST(CompressCommandTest, AStopAfterTheInstallStopsOnlyTheFilesAfterIt)
     writeFixturePdf(b, textOnlyDocument());
     for (const auto& [files, status] : {std::pair{a, 0}, {a + " " + b, commandStopped}}) {
         StopOnWrite written;
+        std::istringstream in;
         std::ostream out(&written);
         std::ostringstream err;
-        EXPECT_EQ(runCompressCommand(split("--force --engine native " + files), out, err,
+        EXPECT_EQ(runCompressCommand(split("--force --engine native " + files), in, out, err,
                                      written.stop.token()),
                   status)
             << files;

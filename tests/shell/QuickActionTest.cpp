@@ -351,11 +351,11 @@ protected:
 TEST_F(ZurboAppDelegateTest, TheQuickActionShowsThePanelInPlaceOfTheMainWindow)
 {
     const std::tuple<const char*, std::string, QStringList, QString> cases[] = {
-        {"every break",
-         "a.pdf\nb.pdf\r\nc.pdf\vd.pdf\fe.pdf\rf.pdf\u0085g.pdf\u2028h.pdf\u2029i.pdf",
+        {"whole lines at every break",
+         "a.pdf\nb.pdf\r\nc.pdf\vd.pdf\fe.pdf\rf.pdf\u0085g.pdf\u2028h.pdf\u2029 a.pdf\n\nb.PDF\n"
+         "c.txt\nd.pdf \n a.pdf",
          {flag, list},
-         "a.pdf|b.pdf|c.pdf|d.pdf|e.pdf|f.pdf|g.pdf|h.pdf|i.pdf"},
-        {"whole", " a.pdf\n\nb.PDF\nc.txt\nd.pdf \n a.pdf", {flag, list}, " a.pdf|b.PDF| a.pdf"},
+         "a.pdf|b.pdf|c.pdf|d.pdf|e.pdf|f.pdf|g.pdf|h.pdf| a.pdf|b.PDF| a.pdf"},
         {"no PDF", "c.txt\n", {flag, list}, ""},
         {"not UTF-8", "a.pdf\ncaf\xe9.pdf\n", {flag, list}, ""},
         {"flag twice", "a.pdf\n", {flag, list, flag, pathIn(folder, "none")}, "a.pdf"},
@@ -368,6 +368,10 @@ TEST_F(ZurboAppDelegateTest, TheQuickActionShowsThePanelInPlaceOfTheMainWindow)
         const auto delegate = launch(arguments);
         EXPECT_EQ(QFile::exists(list), arguments.first() != flag);
         EXPECT_EQ(mainWindow.isVisible(), pdfs.isEmpty());
+        // Fitted to the offscreen screen of 800 x 800 unless the quick action started it.
+        EXPECT_EQ(mainWindow.geometry() == QRect(20, 20, 760, 760) &&
+                      mainWindow.minimumSize() == QSize(760, 650),
+                  !arguments.contains(flag));
         FinderServicePanelController* shown = delegate->servicePanelController();
         EXPECT_EQ(shown ? shown->model()->sourceURLs() : QList<QUrl>(),
                   testing::fileUrls(pdfs.split('|', Qt::SkipEmptyParts)));
@@ -498,7 +502,8 @@ protected:
         for (const char* name :
              {"statusTitle", "percentText", "statusPhrase", "activeFile", "heroIllustration",
               "mascot", "workingNote", "savingsLine", "readyNote", "failureNote", "hideButton",
-              "revealButton", "closeButton", "failedCloseButton"}) {
+              "revealButton", "closeButton", "passwordField", "passwordButton",
+              "failedCloseButton"}) {
             const QVariant text = item(name)->property("text");
             if (item(name)->isVisible()) {
                 shown.append(text.isValid() ? text.toString() : name);
@@ -580,7 +585,6 @@ TEST_F(FinderServicePanelTest, AFloatingPanelRunsEachFileInTurnAndShowsTheSaving
             EXPECT_EQ(std::tuple(request.profile, request.targetBytes, request.cleanMetadata,
                                  onMainThread),
                       std::tuple(CompressionProfile::balanced, std::nullopt, false, false));
-            EXPECT_EQ(request.destination, pathIn(folder, "out/" + names[i]));
             ASSERT_GE(ticks[i].size(), 3) << "the ticker should have moved the bar";
             for (int tick = 0; tick < ticks[i].size(); ++tick) {
                 EXPECT_NEAR(ticks[i][tick], i * 0.5 + std::min(0.025 + tick * 0.0225, 0.45), 1e-9);
@@ -624,7 +628,6 @@ TEST_F(FinderServicePanelTest, StopsAtACancelledDialogOrAFailedFile)
             cancel ? "Guardado cancelado. Aquí no sustituimos nada a traición."
                    : QString(PDFEngine::EngineError::compressionFailed("gs: la página 2 está rota")
                                  .what());
-        EXPECT_EQ(model->phase(), FinderServicePhase::failed(message));
         EXPECT_EQ(screen(), "EL PDF\nHA GANADO|" + QString(cancel ? "3%|" : "35%|") + message +
                                 "|mascot|EL PDF SE HA PUESTO DIGNO|CERRAR");
         EXPECT_EQ(panel->shown.size(), cancel ? 2 : 3);
@@ -640,6 +643,31 @@ TEST_F(FinderServicePanelTest, StopsAtACancelledDialogOrAFailedFile)
                         "megas...||heroIllustration|PERFIL SIN PIEDAD · 150 PPP|OCULTAR");
     QMetaObject::invokeMethod(item("hideButton"), "clicked");
     EXPECT_EQ(closes, 2);
+}
+
+// A locked file stops the run untouched and asks for its password; given it, the run goes on
+// from that file, the password going with it and no earlier file.
+TEST_F(FinderServicePanelTest, ALockedFileAsksForItsPasswordAndTheRunGoesOnFromIt)
+{
+    engine.script("b.pdf", testing::ScriptedEngine::Answer::locked("clave"));
+    open({"a.pdf", "b.pdf", "c.pdf"}, 1000);
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(screen(), "EL PDF\nHA GANADO|35%|Este PDF va con candado. Dinos la contraseña y lo "
+                        "comprimimos.|mascot|EL PDF SE HA PUESTO DIGNO||COMPRIMIR|CERRAR");
+    screenshot("locked");
+    item("passwordField")->setProperty("text", "clave");
+    QMetaObject::invokeMethod(item("passwordButton"), "clicked");
+    EXPECT_EQ(item("passwordField")->property("text").toString(), "");
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(model->phaseName(), "complete");
+    QStringList passwords;
+    for (const auto& call : engine.calls()) {
+        passwords.append(QFileInfo(call.request.source).fileName() + ":" +
+                         QString::fromStdString(call.request.password));
+    }
+    EXPECT_EQ(passwords.join(' '), "a.pdf: b.pdf: b.pdf:clave c.pdf:clave");
+    EXPECT_EQ(model->outputPaths().size(), 3);
+    closeWith("closeButton", "locked-complete");
 }
 
 // Closing a panel stops its engine call: nothing finishes unseen after the panel is gone.

@@ -172,6 +172,14 @@ void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& d
     }
     QPDFWriter writer(pdf, path.c_str());
     writer.setStaticID(true);
+    if (const auto& lock = document.lock; lock && lock->revision == 4) {
+        writer.setR4EncryptionParametersInsecure(lock->user.c_str(), lock->owner.c_str(), true,
+                                                 false, true, true, true, false, qpdf_r3p_none,
+                                                 true, true);
+    } else if (lock) {
+        writer.setR6EncryptionParameters(lock->user.c_str(), lock->owner.c_str(), true, false, true,
+                                         true, true, false, qpdf_r3p_none, true);
+    }
     writer.write();
 }
 

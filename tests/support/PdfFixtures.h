@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,14 @@ struct FixtureDocument {
     std::map<std::string, std::string> info;
     // Puts the first page's media box on the page tree, for the page to inherit.
     bool inheritFirstMediaBox = false;
+    // Encrypts it with these passwords, printing forbidden, by the algorithm of
+    // this revision: 4 (AES-128, keys from the /ID) or 6 (AES-256).
+    struct Lock {
+        std::string user;
+        std::string owner;
+        int revision = 6;
+    };
+    std::optional<Lock> lock;
 };
 
 // Writes `document` as a PDF at `path`. Image pixels are a smooth, photo-like

@@ -1,5 +1,7 @@
 #include "TextFixtures.h"
 
+#include "TestFolder.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <hb.h>
@@ -7,7 +9,6 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <fstream>
 #include <iomanip>
 #include <memory>
 #include <sstream>
@@ -18,17 +19,6 @@ namespace zurbo::testing {
 namespace {
 
 using Kind = EmbeddedFont::Kind;
-
-std::string readAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot read " + path.string());
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // The CFF table of an OpenType font, which PDFs embed bare.
 std::string cffTable(const std::string& openType)
@@ -198,7 +188,7 @@ void addFormField(QPDF& pdf, QPDFObjectHandle page, QPDFObjectHandle font)
 
 void writeTextPdf(const std::filesystem::path& path, const TextDocument& document)
 {
-    const std::string program = readAll(document.font.file);
+    const std::string program = readFile(document.font.file); // FreeType refuses an unread one
     const Metrics metrics(program);
     QPDF pdf;
     pdf.emptyPDF();

@@ -10,10 +10,8 @@
 
 namespace zurbo::testing {
 
-// ----------------------------------------------------------------------------
 // What a user meets in a view: texts that leave their card, and the controls
 // that Tab reaches, as assistive technology reads them.
-// ----------------------------------------------------------------------------
 class ViewProbe {
 public:
     // The shown texts under `box` whose drawn lines reach beyond it.

@@ -2,14 +2,13 @@
 #include "CompressorModel.h"
 #include "DarkPalette.h"
 #include "DesktopFileBrowserReveal.h"
-#include "EngineTestSupport.h"
 #include "NamedStep.h"
 #include "PagePreviewProvider.h"
 #include "PdfFixtures.h"
 #include "ScriptedPanels.h"
+#include "TestFolder.h"
 #include "ViewProbe.h"
 #include "WindowFitting.h"
-#include "ZurboAppDelegate.h"
 
 #include <QAccessibleActionInterface>
 #include <QDesktopServices>
@@ -38,6 +37,7 @@ struct Outcome {
     std::optional<bool> targetReached;
     std::filesystem::path output; // the request's destination when empty
     bool fails = false;
+    bool locked = false; // opens with "clave" only
 };
 
 struct RecordingFileBrowser : FileBrowserReveal {
@@ -61,6 +61,9 @@ protected:
             const Outcome outcome = script.value(request.source.section('/', -1));
             if (outcome.fails) {
                 throw std::runtime_error("Este PDF viene con las tripas raras.");
+            }
+            if (outcome.locked && request.password != "clave") {
+                throw PDFEngine::EngineError::passwordRequired();
             }
             const std::filesystem::path destination = request.destination.toStdString();
             return PDFEngine::Result{outcome.output.empty() ? destination : outcome.output,
@@ -171,8 +174,6 @@ protected:
         }
         return parts.join('\n');
     }
-    // A picture of the window as it is; every state also keeps each text inside its card and,
-    // by profile, the control card exactly where the first state had it.
     // Presses the control at `path` through the press action of assistive technology.
     void pressAccessibly(const QString& path)
     {
@@ -185,6 +186,8 @@ protected:
         }
         ADD_FAILURE() << "nothing to press at " << path.toStdString();
     }
+    // A picture of the window as it is; every state also keeps each text inside its card and,
+    // by profile, the control card exactly where the first state had it.
     void picture(const QString& name)
     {
         QTest::qWait(400); // past the bar's animation
@@ -298,16 +301,13 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
     step("a running batch shows its file and its phrases and locks the settings", [&] {
         held = true;
         QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
-        expect("moreButton.shown=false; jobTile0/statusText=perdiendo kilos digitales; "
-               "jobTile0/removeButton.shown=false; consoleTitle=TORTURA EN CURSO; "
-               "console/activeFileName=" +
-               uno +
-               "; consoleMascot.visible=true; "
+        expect("moreButton.shown=false; jobTile0/removeButton.shown=false; "
+               "consoleTitle=TORTURA EN CURSO; consoleMascot.visible=true; "
                "consoleMascot/mascotSheet.x=-64; consoleMascot/mascotSheet.y=0; "
                "consoleMascot/mascotSheet.width=128; actionTitle=APRETANDO TU PDF; "
-               "actionSubtitle=ahora no toques nada, artista; "
-               "actionButton.disabled=true; compressCommand.enabled=false; " +
-               settings.arg("false"));
+               "actionSubtitle=ahora no toques nada, artista; actionButton.disabled=true; "
+               "compressCommand.enabled=false; " +
+               settings.arg("false") + "; console/activeFileName=" + uno);
         picture("window-running");
         ASSERT_TRUE(model.activeJob()) << "the bar of a batch of one is its job's";
         const std::tuple<double, QString, QString> phrases[] = {
@@ -330,23 +330,22 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         release();
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        expect("jobTile0.spoken=text " + uno + "|text 1.0 MB → 400 kB · −60%|button Comparar " +
-               uno + " antes y después|button Ver " + uno +
+        expect("jobTile0.spoken=text " + uno +
+               "|text 1.0 MB → 400 kB · −60% · hecho en casa|button Comparar " + uno +
+               " antes y después|button Ver " + uno +
                " en su carpeta; console.spoken=heading TODO LISTO PARA LIARLA|text 100%|text PDF "
                "domado. Puedes recoger los restos.|bar TODO LISTO PARA LIARLA 100; "
                "resultCard.spoken=text 60%|text MENOS MIERDA DIGITAL|text De 1.0 MB a 400 "
                "kB|text " +
                note + "|image Mascota de ZURBO celebrando|button COMPARAR|button LIMPIAR");
-        EXPECT_EQ(announced,
-                  QStringList({uno + ": perdiendo kilos digitales.",
-                               uno + ": 1.0 MB → 400 kB · −60%. 60% MENOS MIERDA DIGITAL. De 1.0 "
-                                     "MB a 400 kB."}));
-        expect(kept +
-               "; resultCard.visible=true; resultSizes=De 1.0 MB a 400 kB; "
-               "totalSavings=60%; resultMascot/mascotSheet.x=0; resultMascot/mascotSheet.y=-82; "
-               "resultMascot/mascotSheet.status=Ready; consoleTitle=TODO LISTO PARA LIARLA; "
-               "consolePhrase=PDF domado. Puedes recoger los restos.; consolePercentage=100%; "
-               "consoleMascot.visible=false; jobTile0/statusText=1.0 MB → 400 kB · −60%; "
+        EXPECT_EQ(
+            announced,
+            QStringList(
+                {uno + ": perdiendo kilos digitales.",
+                 uno + ": 1.0 MB → 400 kB · −60% · hecho en casa. 60% MENOS MIERDA DIGITAL. De 1.0 "
+                       "MB a 400 kB."}));
+        expect("resultMascot/mascotSheet.x=0; resultMascot/mascotSheet.y=-82; "
+               "resultMascot/mascotSheet.status=Ready; consoleMascot.visible=false; "
                "jobTile0/compareButton.shown=true; jobTile0/revealButton.shown=true; " +
                go + "true; " + settings.arg("true"));
         picture("window-results");
@@ -452,14 +451,32 @@ TEST_F(Window, FollowsABatchFromTheDropToTheClear)
         EXPECT_EQ(lastTarget, -1);
         picture("window-refused");
         QLocale::setDefault(QLocale::c());
-        expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado; "
+        expect("jobTile3/statusText=0 kB → 0 kB · −0% · objetivo no alcanzado · hecho en casa; "
                "resultNote=No hemos llegado al peso pedido sin hacer una barbaridad mayor. Te "
                "dejamos la versión más ligera conseguida.; comparisonSheet.visible=false");
         click("clearResults");
         expect("resultCard.visible=false; queueTitle=PDFS CON\nSOBREPESO");
     });
-    step("with nothing completed, failed files are cleared from the queue's card", [&] {
+    step("a locked file asks for its password on its tile, and the next run opens it", [&] {
         model.setTargetEnabled(false);
+        model.add({file("candado.pdf", {.locked = true})});
+        model.compressAll();
+        release();
+        expect("jobTile0/statusText=Este PDF va con candado. Dinos la contraseña y lo "
+               "comprimimos.; jobTile0/passwordField.visible=true");
+        picture("window-locked");
+        item("jobTile0/passwordField")->forceActiveFocus();
+        for (const char key : std::string("clave")) {
+            QTest::keyClick(window.get(), key);
+        }
+        model.compressAll();
+        release();
+        expect("jobTile0/statusText=1.0 MB → 0 kB · −100% · hecho en casa; "
+               "jobTile0/passwordField.visible=false");
+        EXPECT_TRUE(model.jobs().at(0).password.isEmpty()) << "the password outlived its run";
+        click("clearResults");
+    });
+    step("with nothing completed, failed files are cleared from the queue's card", [&] {
         model.add({file("roto.pdf", {.fails = true})});
         model.compressAll();
         release();
@@ -501,35 +518,6 @@ TEST(Launch, FittingFollowsTheAvailableGeometry)
         EXPECT_EQ(fitting.frame, frame) << available.width();
         EXPECT_EQ(fitting.minimumSize, minimum) << available.width();
     }
-}
-
-TEST(Launch, FitsTheWindowUnlessStartedByTheQuickAction)
-{
-    // The launch installs the quick action and asks for the session bus: a temporary home
-    // without a bus, nor one started for a display, stands in for the desktop.
-    TestFolder home; // made for its owner alone, as a runtime folder must be
-    const std::string at = home.path().string();
-    const ScopedEnvironment desktop[] = {{"HOME", at},
-                                         {"XDG_DATA_HOME", at + "/data"},
-                                         {"XDG_CONFIG_HOME", at + "/config"},
-                                         {"XDG_RUNTIME_DIR", at},
-                                         {"DBUS_SESSION_BUS_ADDRESS", {}},
-                                         {"DISPLAY", {}}};
-    std::filesystem::create_directories(home / "data/nautilus"); // GNOME Files is installed
-    const QString list = QString::fromStdString((home / "list").string());
-    const std::pair<QStringList, bool> rows[] = {{{"zurbo"}, true},
-                                                 {{"zurbo", "--finder-quick-action", list}, false},
-                                                 {{"zurbo", "--finder-quick-action"}, false}};
-    for (const auto& [arguments, fitted] : rows) {
-        QWindow window; // on the offscreen screen of 800 x 800
-        window.show();
-        ZurboAppDelegate delegate(arguments);
-        delegate.applicationDidFinishLaunching();
-        QTest::qWait(450); // past both fitting runs
-        EXPECT_EQ(window.geometry() == QRect(20, 20, 760, 760), fitted) << arguments.size();
-        EXPECT_EQ(window.minimumSize() == QSize(760, 650), fitted) << arguments.size();
-    }
-    EXPECT_TRUE(std::filesystem::exists(home / "data/nautilus/scripts/Comprimir con ZURBO"));
 }
 
 // Stands in for the desktop's file manager on a bus, and for the folder opener.

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Zurbo
 
@@ -32,6 +33,13 @@ Rectangle {
         const sources = root.model.sourceURLs.length
         return sources === 1 ? "PERFIL SIN PIEDAD · 150 PPP"
                              : root.model.completedCount + "/" + sources + " PDFS DOMADOS"
+    }
+
+    // Goes on from the locked file with the password typed, which the field then forgets.
+    function continueWithPassword() {
+        const password = passwordField.text
+        passwordField.clear()
+        root.model.continueWithPassword(password)
     }
 
     // The end of the run, for assistive technology, whatever has its focus.
@@ -172,6 +180,38 @@ Rectangle {
                     font: Theme.condensed(15)
                     color: Qt.rgba(1, 1, 1, 0.72)
                 }
+                // A locked file asks here; the run goes on from it with what is typed.
+                TextField {
+                    id: passwordField
+                    objectName: "passwordField"
+                    visible: root.failed && root.model.needsPassword
+                    width: Math.min(parent.width, 240)
+                    echoMode: TextInput.Password
+                    placeholderText: "contraseña"
+                    placeholderTextColor: Qt.rgba(1, 1, 1, 0.35)
+                    font: Theme.condensed(13)
+                    color: "white"
+                    background: Rectangle {
+                        radius: 6
+                        color: Qt.rgba(1, 1, 1, 0.12)
+
+                        FocusRing {
+                            anchors.fill: parent
+                            visible: passwordField.activeFocus
+                            cornerRadius: 6
+                        }
+                    }
+                    Accessible.role: Accessible.EditableText
+                    Accessible.name: "Contraseña"
+                    Accessible.description: root.model.statusPhrase
+                    Accessible.passwordEdit: true
+                    Accessible.ignored: !visible
+                    onAccepted: root.continueWithPassword()
+                    onVisibleChanged: {
+                        if (visible)
+                            forceActiveFocus()
+                    }
+                }
                 StaticText {
                     objectName: "activeFile"
                     width: parent.width
@@ -280,6 +320,14 @@ Rectangle {
                 visible: root.complete
                 text: "CERRAR"
                 onClicked: root.closeRequested()
+            }
+            CapsuleButton {
+                objectName: "passwordButton"
+                Layout.alignment: Qt.AlignBaseline
+                visible: passwordField.visible
+                text: "COMPRIMIR"
+                fontSize: 11
+                onClicked: root.continueWithPassword()
             }
             CapsuleButton {
                 objectName: "failedCloseButton"

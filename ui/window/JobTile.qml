@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import Zurbo
 
 // One row of the queue: a job's name, state and the buttons its state offers.
@@ -19,8 +20,23 @@ Rectangle {
     signal reveal()
     signal compare()
     signal remove()
+    // The user typed the password of a locked file, for its next run.
+    signal passwordEntered(string password)
     // The job started, failed or completed, in the words the tile shows.
     signal announced(string message)
+
+    // Which engine made the output, in a few words.
+    function madeBy(engine) {
+        switch (engine) {
+        case "ghostscript":
+            return " · hecho con Ghostscript"
+        case "qpdf":
+            return " · hecho con qpdf"
+        case "native":
+            return " · hecho en casa"
+        }
+        return ""
+    }
 
     // The status line from the job as it is now.
     function describe() {
@@ -33,6 +49,7 @@ Rectangle {
             return ByteText.format(job.originalBytes) + " → "
                     + ByteText.format(job.outputBytes ?? 0) + " · −" + (job.savings ?? 0) + "%"
                     + (job.targetReached === false ? " · objetivo no alcanzado" : "")
+                    + madeBy(job.engine)
         default:
             return job.message
         }
@@ -91,7 +108,40 @@ Rectangle {
             font: Theme.monospaced(9, Font.DemiBold)
             color: Theme.withAlpha(root.ink, 0.55)
             elide: Text.ElideRight
-            maximumLineCount: 1
+            wrapMode: passwordField.visible ? Text.Wrap : Text.NoWrap
+            maximumLineCount: passwordField.visible ? 2 : 1
+        }
+        // A locked file asks here; what is typed goes with the next run only.
+        TextField {
+            id: passwordField
+            objectName: "passwordField"
+            visible: root.job.state === "failed" && root.job.needsPassword === true && !root.busy
+            width: Math.min(parent.width, 220)
+            echoMode: TextInput.Password
+            placeholderText: "contraseña"
+            placeholderTextColor: Theme.withAlpha(root.ink, 0.35)
+            font: Theme.monospaced(10, Font.DemiBold)
+            color: root.ink
+            background: Rectangle {
+                radius: 6
+                color: Theme.withAlpha(root.ink, 0.08)
+
+                FocusRing {
+                    anchors.fill: parent
+                    visible: passwordField.activeFocus
+                    cornerRadius: 6
+                }
+            }
+            Accessible.role: Accessible.EditableText
+            Accessible.name: "Contraseña de " + root.job.fileName
+            Accessible.description: root.job.message
+            Accessible.passwordEdit: true
+            Accessible.ignored: !visible
+            onTextEdited: root.passwordEntered(text)
+            onVisibleChanged: {
+                if (!visible)
+                    clear()
+            }
         }
     }
 

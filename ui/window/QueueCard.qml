@@ -115,6 +115,7 @@ Rectangle {
                         busy: root.compressor.isWorking
                         onAnnounced: message => root.announced(message)
                         onRemove: root.compressor.remove(model.id)
+                        onPasswordEntered: password => root.compressor.setPassword(model.id, password)
                         onCompare: root.compareRequested(root.compressor.queue.get(index))
                         onReveal: {
                             if (model.output)

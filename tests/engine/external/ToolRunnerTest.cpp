@@ -57,6 +57,7 @@ TEST_F(ToolRunnerTest, ToolsReceiveTheirExactArgumentLists)
         "-dPreserveMetadata=true -dDownsampleColorImages=true -dColorImageDownsampleType=/Bicubic "
         "-dColorImageResolution=150 -dDownsampleGrayImages=true "
         "-dGrayImageDownsampleType=/Bicubic -dGrayImageResolution=150 "
+        "-dColorImageDownsampleThreshold=1.0 -dGrayImageDownsampleThreshold=1.0 "
         "-dDownsampleMonoImages=true -dMonoImageDownsampleType=/Subsample "
         "-dMonoImageResolution=300 -dAutoFilterColorImages=false -dColorImageFilter=/DCTEncode "
         "-dAutoFilterGrayImages=false -dGrayImageFilter=/DCTEncode -dJPEGQ=82 "
@@ -72,7 +73,7 @@ TEST_F(ToolRunnerTest, ToolsReceiveTheirExactArgumentLists)
     EXPECT_EQ(gs.runs(), (std::vector{keeping, cleaning}));
     // Ghostscript reads '%' in its output name as a page-number format.
     EXPECT_EQ(
-        engine::ghostscriptArguments("/d/in.pdf", "/d/100% final/%d.pdf", {150, 82}, false).at(27),
+        engine::ghostscriptArguments("/d/in.pdf", "/d/100% final/%d.pdf", {150, 82}, false).at(29),
         "-sOutputFile=/d/100%% final/%%d.pdf");
 
     const StandInExecutable qpdf(folder.path(), "qpdf", {});
@@ -148,8 +149,7 @@ TEST_F(ToolRunnerTest, ExitStatusAndOutputDecideAndStandardErrorExplains)
     const std::string chatty(8 << 20, 'x');
     const std::vector<Row> rows{
         {"gsZero", false, 0, "a warning\n", std::nullopt},
-        {"gsThree", false, 3, "a\nb\nc\n", "b c"},
-        {"gsLastTwoNonEmptyLines", false, 1, "first\n\nthird\nfourth\n", "third fourth"},
+        {"gsThreeFails", false, 3, "first\n\nthird\nfourth\n", "third fourth"},
         {"gsKilled", false, -9, "", dignified},
         {"gsInvalidUtf8", false, 1, "bad \xff\xfe bytes\n", dignified},
         {"gsChattyDoesNotBlock", false, 1, chatty + "\nthe end\n", chatty + " the end"},
