@@ -18,31 +18,49 @@ fs::path fileAt(const fs::path& path)
     return error ? fs::path() : file;
 }
 
+// The file a path leads to, or would once created.
+fs::path fileBecomingAt(const fs::path& path)
+{
+    std::error_code error;
+    fs::path file = fs::weakly_canonical(path, error);
+    return error ? fs::absolute(path, error).lexically_normal() : file;
+}
+
+// Whether `writer`, run at once with `other`, could write what `other` reads or writes.
+bool writesInto(const CompressionRun::File& writer, const CompressionRun::File& other)
+{
+    const fs::path written = fileBecomingAt(writer.destination);
+    return written == fileBecomingAt(other.source) || written == fileBecomingAt(other.destination);
+}
+
 } // namespace
 
 const std::string CompressionRun::destinationIsLaterSourceMessage =
     "Ese destino es otro PDF de la cola. Elige otro nombre.";
 
 CompressionRun::CompressionRun(std::vector<File> files, AfterFailure afterFailure, StopToken stop,
-                               Report report)
+                               Report report, std::size_t inFlightAtMost)
     : m_files(std::move(files)), m_afterFailure(afterFailure), m_stop(std::move(stop)),
-      m_report(std::move(report))
+      m_report(std::move(report)), m_inFlightAtMost(std::max<std::size_t>(inFlightAtMost, 1)),
+      m_outcomes(m_files.size())
 {
 }
 
 std::optional<std::size_t> CompressionRun::startNext()
 {
-    while (!m_inFlight && !m_ended && m_next < m_files.size()) {
+    while (m_inFlight.size() < m_inFlightAtMost && !m_ended && m_next < m_files.size()) {
         if (m_stop.stopRequested()) {
             m_ended = m_stopped = true;
             break;
         }
-        const std::size_t index = m_next++;
-        if (overwritesLaterSource(index)) {
-            report(index, {std::nullopt, destinationIsLaterSourceMessage});
+        if (overwritesLaterSource(m_next)) {
+            const std::size_t index = m_next++;
+            settle(index, {std::nullopt, destinationIsLaterSourceMessage});
+        } else if (waitsForAFileInFlight(m_next)) {
+            break;
         } else {
-            m_inFlight = index;
-            return index;
+            m_inFlight.push_back(m_next);
+            return m_next++;
         }
     }
     return std::nullopt;
@@ -50,15 +68,16 @@ std::optional<std::size_t> CompressionRun::startNext()
 
 void CompressionRun::finish(std::size_t index, Outcome outcome)
 {
-    if (m_inFlight == index) {
-        m_inFlight.reset();
-        report(index, outcome);
+    const auto flying = std::find(m_inFlight.begin(), m_inFlight.end(), index);
+    if (flying != m_inFlight.end()) {
+        m_inFlight.erase(flying);
+        settle(index, std::move(outcome));
     }
 }
 
 bool CompressionRun::isOver() const
 {
-    return !m_inFlight && (m_ended || m_next == m_files.size());
+    return m_inFlight.empty() && (m_ended || m_next == m_files.size());
 }
 
 bool CompressionRun::overwritesLaterSource(std::size_t index) const
@@ -69,13 +88,27 @@ bool CompressionRun::overwritesLaterSource(std::size_t index) const
                        [&target](const File& later) { return fileAt(later.source) == target; });
 }
 
-void CompressionRun::report(std::size_t index, const Outcome& outcome)
+bool CompressionRun::waitsForAFileInFlight(std::size_t index) const
 {
+    const File& file = m_files[index];
+    return std::any_of(m_inFlight.begin(), m_inFlight.end(), [&](std::size_t other) {
+        return writesInto(file, m_files[other]) || writesInto(m_files[other], file);
+    });
+}
+
+void CompressionRun::settle(std::size_t index, Outcome outcome)
+{
+    // An outcome that ends the run stops the files yet to start; those in
+    // flight are reported all the same, for theirs may be installed.
     m_stopped = m_stopped || outcome.cancelled;
     m_ended =
         m_ended || outcome.cancelled || (!outcome.result && m_afterFailure == AfterFailure::stop);
-    ++m_reported;
-    m_report(index, outcome);
+    m_outcomes[index] = std::move(outcome);
+    while (m_reported < m_next && m_outcomes[m_reported]) {
+        const Outcome ready = std::move(*m_outcomes[m_reported]);
+        m_outcomes[m_reported].reset();
+        m_report(m_reported++, ready);
+    }
 }
 
 } // namespace zurbo

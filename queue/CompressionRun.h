@@ -24,8 +24,10 @@ namespace zurbo {
 // way, ends the run; so does a failure, for a run whose failures stop it.
 //
 // Plain C++, so that the command line needs no Qt. One thread drives a run.
-// One file is in flight at a time; files go by index so that more could be,
-// each outcome still reported in the files' order.
+// Several files may be in flight, each outcome still reported in the files'
+// order: a file waits while one before it that is in flight reads or writes
+// the file it writes, or writes the file it reads, so that files that share a
+// name end as they would one after another.
 // ----------------------------------------------------------------------------
 class CompressionRun {
 public:
@@ -54,18 +56,23 @@ public:
     // What a file whose destination is the source of a later file gets.
     static const std::string destinationIsLaterSourceMessage;
 
+    // At most `inFlightAtMost` files (at least one) go to the engine at once.
     CompressionRun(std::vector<File> files, AfterFailure afterFailure, StopToken stop,
-                   Report report);
+                   Report report, std::size_t inFlightAtMost = 1);
 
     // The index of the file to hand to the engine now, or none: every file
-    // had its turn, the run ended, or a file is in flight. Files the guards
-    // refuse on the way are reported here, with no engine call.
+    // had its turn, the run ended, as many files as allowed are in flight, or
+    // the next one waits for one in flight. Files the guards refuse on the
+    // way get their outcome here, with no engine call.
     std::optional<std::size_t> startNext();
-    // Takes the outcome of the file in flight and reports it.
+    // Takes the outcome of a file in flight; it is reported once every file
+    // before it has been.
     void finish(std::size_t index, Outcome outcome);
 
     const File& file(std::size_t index) const { return m_files.at(index); }
     std::size_t size() const { return m_files.size(); }
+    // The files in flight, in the order they started.
+    const std::vector<std::size_t>& inFlight() const { return m_inFlight; }
     // No file in flight and none left to start.
     bool isOver() const;
     // Every file had its outcome and none ended the run early.
@@ -75,14 +82,19 @@ public:
 
 private:
     bool overwritesLaterSource(std::size_t index) const;
-    void report(std::size_t index, const Outcome& outcome);
+    bool waitsForAFileInFlight(std::size_t index) const;
+    // Keeps the outcome, then reports every outcome whose turn has come.
+    void settle(std::size_t index, Outcome outcome);
 
     std::vector<File> m_files;
     AfterFailure m_afterFailure;
     StopToken m_stop;
     Report m_report;
+    std::size_t m_inFlightAtMost;
     std::size_t m_next = 0;
-    std::optional<std::size_t> m_inFlight;
+    std::vector<std::size_t> m_inFlight;
+    // Outcomes that came before the outcome of a file ahead of them.
+    std::vector<std::optional<Outcome>> m_outcomes;
     std::size_t m_reported = 0;
     bool m_ended = false;
     bool m_stopped = false;

@@ -3,6 +3,7 @@
 #include "ByteCountText.h"
 #include "CompressionRun.h"
 #include "EngineNoticeLines.h"
+#include "FilesInFlight.h"
 #include "PDFEngine.h"
 #include "ProgressLine.h"
 #include "Secret.h"
@@ -11,6 +12,7 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -31,7 +34,7 @@ namespace {
 constexpr const char* usage =
     "usage: zurbo-compress [--profile respectful|balanced|demolition] [--target-mb N]\n"
     "                      [--clean-metadata] [--in-place | --output FILE] [--force]\n"
-    "                      [--json] [--engine auto|ghostscript|qpdf|native]\n"
+    "                      [--json] [--engine auto|ghostscript|qpdf|native] [--jobs N]\n"
     "                      [--password-file FILE] [--] FILE...\n"
     "       zurbo-compress --help | --version\n"
     "\n"
@@ -43,9 +46,14 @@ constexpr const char* usage =
     "installed, and the native engine where Ghostscript fails, stalls or loses\n"
     "something, then a bundled qpdf, then the native engine. Each result line\n"
     "says which engine made it.\n"
+    "--jobs N compresses N files at once (0: one per processor; at most 64), the\n"
+    "results still in the order of the files.\n"
     "--password-file reads the password of locked PDFs from the first line of\n"
     "FILE (- for standard input); a password is never taken on the command line.\n"
     "Protected PDFs keep their protection, and locked ones their lock.\n";
+
+// Files compressed at once, whatever --jobs asks: each holds its document in memory.
+constexpr unsigned long maximumJobs = 64;
 
 // The longest password line read; passwords are at most 127 bytes.
 constexpr std::size_t maximumPasswordBytes = 4096;
@@ -80,6 +88,7 @@ struct Options {
     bool help = false;
     bool version = false;
     Engine engine = Engine::automatic;
+    std::size_t jobs = 1;
     std::optional<std::string> passwordFile;
     std::optional<fs::path> output;
     std::vector<fs::path> sources;
@@ -103,6 +112,22 @@ std::int64_t targetBytesFromMegabytes(const std::string& text)
         throw UsageError("--target-mb needs a positive number of megabytes");
     }
     return bytesFromMegabytes(megabytes);
+}
+
+// --jobs N: N files at once, 0 for one per processor, beyond the maximum the maximum.
+std::size_t jobsFrom(const std::string& text)
+{
+    unsigned long jobs = 0;
+    const char* end = text.data() + text.size();
+    const auto [parsed, error] = std::from_chars(text.data(), end, jobs);
+    if (text.empty() || parsed != end || error == std::errc::invalid_argument) {
+        throw UsageError("--jobs needs a number of files at once, 0 for one per processor");
+    }
+    if (error == std::errc::result_out_of_range) {
+        jobs = maximumJobs;
+    }
+    return std::min(jobs == 0 ? std::max(std::thread::hardware_concurrency(), 1u) : jobs,
+                    maximumJobs);
 }
 
 Engine engineNamed(const std::string& text)
@@ -167,6 +192,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.json = true;
         } else if (argument == "--engine") {
             options.engine = engineNamed(value());
+        } else if (argument == "--jobs") {
+            options.jobs = jobsFrom(value());
         } else if (argument == "--password-file") {
             options.passwordFile = value();
         } else if (argument.starts_with("--")) {
@@ -330,7 +357,33 @@ CompressionRun::Outcome compressOne(const Options& options, const CompressionRun
     }
 }
 
-// Compresses the files in turn, reporting each: the command's exit status.
+// Hands the files of `run` to `calls` until none is left in flight. A `terminal` shows the
+// earliest file in flight: its result is the one due next.
+void runToTheEnd(CompressionRun& run, FilesInFlight& calls, std::ostream* terminal)
+{
+    std::optional<ProgressLine> progress;
+    for (;;) {
+        while (const std::optional<std::size_t> index = run.startNext()) {
+            calls.start(*index);
+        }
+        if (run.inFlight().empty()) {
+            return;
+        }
+        const std::size_t earliest = run.inFlight().front();
+        if (terminal && !progress) {
+            progress.emplace(*terminal, run.file(earliest).source.filename().string(), earliest + 1,
+                             run.size(), calls.startedAt(earliest));
+        }
+        auto [index, outcome] = calls.nextEnded();
+        if (index == earliest) {
+            progress.reset();
+        }
+        run.finish(index, std::move(outcome));
+    }
+}
+
+// Compresses the files, options.jobs at once, reporting each in their order: the command's
+// exit status.
 int compressAll(const Options& options, const std::string& password, std::ostream& out,
                 std::ostream& err, StopToken stop, bool errIsTerminal)
 {
@@ -342,24 +395,18 @@ int compressAll(const Options& options, const std::string& password, std::ostrea
         originalBytes.push_back(sizeOf(source));
     }
     int status = 0;
-    CompressionRun run(files, CompressionRun::AfterFailure::goOn, stop,
-                       [&](std::size_t index, const CompressionRun::Outcome& outcome) {
-                           if (!outcome.cancelled) {
-                               report(files[index], originalBytes[index], outcome, options.json,
-                                      out, err);
-                               status = outcome.result ? status : 1;
-                           }
-                       });
-    while (const std::optional<std::size_t> index = run.startNext()) {
-        std::optional<ProgressLine> progress;
-        if (errIsTerminal && !options.json) {
-            progress.emplace(err, files[*index].source.filename().string(), *index + 1,
-                             files.size());
-        }
-        CompressionRun::Outcome outcome = compressOne(options, files[*index], password, stop);
-        progress.reset();
-        run.finish(*index, std::move(outcome));
-    }
+    CompressionRun run(
+        files, CompressionRun::AfterFailure::goOn, stop,
+        [&](std::size_t index, const CompressionRun::Outcome& outcome) {
+            if (!outcome.cancelled) {
+                report(files[index], originalBytes[index], outcome, options.json, out, err);
+                status = outcome.result ? status : 1;
+            }
+        },
+        options.jobs);
+    FilesInFlight calls(
+        [&](std::size_t index) { return compressOne(options, files[index], password, stop); });
+    runToTheEnd(run, calls, errIsTerminal && !options.json ? &err : nullptr);
     return run.wasStopped() ? commandStopped : status;
 }
 

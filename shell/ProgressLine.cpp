@@ -21,10 +21,10 @@ std::string minutesAndSeconds(std::chrono::seconds elapsed)
 } // namespace
 
 ProgressLine::ProgressLine(std::ostream& terminal, const std::string& name, std::size_t index,
-                           std::size_t count)
+                           std::size_t count, std::chrono::steady_clock::time_point start)
     : m_terminal(terminal),
       m_prefix("[" + std::to_string(index) + "/" + std::to_string(count) + "] " + name + " · "),
-      m_thread([this] { redraw(); })
+      m_start(start), m_thread([this] { redraw(); })
 {
 }
 
@@ -42,13 +42,11 @@ ProgressLine::~ProgressLine()
 void ProgressLine::redraw()
 {
     using namespace std::chrono;
-    const auto start = steady_clock::now();
     std::unique_lock lock(m_mutex);
-    for (auto tick = start; !m_done;) {
-        const auto elapsed = duration_cast<seconds>(steady_clock::now() - start);
+    while (!m_done) {
+        const auto elapsed = duration_cast<seconds>(steady_clock::now() - m_start);
         m_terminal << clearLine << m_prefix << minutesAndSeconds(elapsed) << std::flush;
-        tick += seconds(1);
-        m_finished.wait_until(lock, tick, [this] { return m_done; });
+        m_finished.wait_until(lock, m_start + elapsed + seconds(1), [this] { return m_done; });
     }
 }
 

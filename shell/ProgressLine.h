@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -16,10 +17,11 @@ namespace zurbo {
 // ----------------------------------------------------------------------------
 class ProgressLine {
 public:
-    // Draws the line for file `index` (from 1) of `count` on `terminal` and
-    // keeps it up to date from a thread of its own.
+    // Draws the line for file `index` (from 1) of `count`, started at `start`,
+    // on `terminal` and keeps it up to date from a thread of its own.
     ProgressLine(std::ostream& terminal, const std::string& name, std::size_t index,
-                 std::size_t count);
+                 std::size_t count,
+                 std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now());
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
     // Stops redrawing and clears the line, so that what follows starts on a
@@ -31,6 +33,7 @@ private:
 
     std::ostream& m_terminal;
     std::string m_prefix;
+    std::chrono::steady_clock::time_point m_start;
     std::mutex m_mutex;
     std::condition_variable m_finished;
     bool m_done = false;

@@ -42,10 +42,11 @@ TEST(CompressCommandTest, BadUsageExitsWithTwoAndExplains)
 {
     // Ghostscript counts as absent, so naming it is a misuse too.
     const ScopedEnvironment noGhostscript("ZURBO_FORCE_SYSTEM_ENGINE", "1");
-    for (const char* misuse : {"", "--profile Balanced a.pdf", "--profile", "--target-mb ten a.pdf",
-                               "--target-mb -1 a.pdf", "--output x.pdf a.pdf b.pdf",
-                               "--in-place --output x.pdf a.pdf", "--frobnicate a.pdf", "--engine",
-                               "--engine fastest a.pdf", "--engine ghostscript a.pdf"}) {
+    for (const char* misuse :
+         {"", "--profile Balanced a.pdf", "--profile", "--target-mb ten a.pdf",
+          "--target-mb -1 a.pdf", "--output x.pdf a.pdf b.pdf", "--in-place --output x.pdf a.pdf",
+          "--frobnicate a.pdf", "--engine", "--engine fastest a.pdf", "--engine ghostscript a.pdf",
+          "--jobs -1 a.pdf", "--jobs 2x a.pdf"}) {
         const CommandRun run = runCommand(split(misuse));
         EXPECT_EQ(run.status, 2) << misuse;
         EXPECT_NE(run.err.find("usage: zurbo-compress"), std::string::npos);
@@ -274,25 +275,30 @@ bool processGone(const std::string& pid)
 }
 
 // The engine is a stand-in for the qpdf bundled beside a copy of the command: chatty on
-// standard output, then either done or stuck (deaf to SIGTERM, its pid file written whole)
-// until the command stops it.
-TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
+// standard output, then either done (the first file only once the second is, two at once)
+// or stuck (deaf to SIGTERM, its pid file written whole) until the command stops it.
+TEST(CompressCommandTest, PrintsOnlyJsonInOrderAndLeavesNothingBehindWhenStopped)
 {
     const TestFolder folder;
     const fs::path engines = folder / "bin/resources/Engine";
     fs::create_directories(engines);
     fs::copy_file(ZURBO_COMPRESS_EXECUTABLE, folder / "bin/zurbo-compress");
     writeFixturePdf(folder / "--json.pdf", textOnlyDocument());
+    fs::copy_file(folder / "--json.pdf", folder / "b.pdf");
     const std::string source = readFile(folder / "--json.pdf");
     const ScopedEnvironment forced("ZURBO_FORCE_SYSTEM_ENGINE", "1");
     const std::string chatter = "echo 'GPL noise'; for a; do out=\"$a\"; done; "
                                 "stat -L -c %a \"$out\" > " +
-                                (folder / "mode").string() + "\n";
+                                (folder / "mode").string() +
+                                "\ncase $(readlink /proc/self/fd/3) in */--json.pdf) for i in "
+                                "$(seq 1000); do [ -e b.zurbo.pdf ] && break; sleep 0.01; done; "
+                                "[ -e b.zurbo.pdf ] || exit 3;; esac\n";
     const StandInExecutable done(engines, "qpdf",
                                  {.outputFrom = folder / "--json.pdf", .firstLines = chatter});
-    EXPECT_EQ(WEXITSTATUS(runInFolder(folder, {"--json", "--", "--json.pdf"}, 0)), 0);
+    EXPECT_EQ(WEXITSTATUS(runInFolder(folder, split("--json --jobs 2 -- --json.pdf b.pdf"), 0)), 0);
     EXPECT_TRUE(std::regex_match(readFile(folder / "stdout.txt"),
-                                 std::regex("\\{\"source\":\"--json\\.pdf\",[^\n]*\\}\n")));
+                                 std::regex("\\{\"source\":\"--json\\.pdf\",[^\n]*\\}\n"
+                                            "\\{\"source\":\"b\\.pdf\",[^\n]*\\}\n")));
     EXPECT_EQ(readFile(folder / "mode"), "600\n") << "the working file was readable by others";
 
     const StandInExecutable stuck(
@@ -306,8 +312,9 @@ TEST(CompressCommandTest, PrintsOnlyJsonAndLeavesNothingBehindWhenStopped)
         } else {
             EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
             EXPECT_EQ(readFile(folder / "stdout.txt"), "");
-            EXPECT_EQ(folder.entries(),
-                      split("--json.pdf --json.zurbo.pdf bin mode pid stdout.txt"));
+            EXPECT_EQ(
+                folder.entries(),
+                split("--json.pdf --json.zurbo.pdf b.pdf b.zurbo.pdf bin mode pid stdout.txt"));
         }
         // Even a command killed outright takes its engine with it.
         const std::string engine = split(readFile(folder / "pid")).at(0);
