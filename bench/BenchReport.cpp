@@ -237,6 +237,53 @@ void writeHostile(std::ostream& out, const std::vector<BenchRow>& rows)
     }
 }
 
+// What the native engine left as it was, per reason and document set, over
+// its balanced runs, so that each document counts once.
+void writeNotices(std::ostream& out, const std::vector<BenchRow>& rows,
+                  const std::vector<BenchRow>& hostileRows)
+{
+    std::vector<std::string> sets;
+    std::map<std::string, std::map<std::string, int>> counts{{"(documents)", {}}};
+    const auto add = [&](const BenchRow& row, const std::string& set) {
+        if (row.engine != "native" || row.profile != CompressionProfile::balanced) {
+            return;
+        }
+        if (std::find(sets.begin(), sets.end(), set) == sets.end()) {
+            sets.push_back(set);
+        }
+        ++counts["(documents)"][set];
+        for (const auto& [reason, count] : row.notices) {
+            counts[reason][set] += count;
+        }
+    };
+    for (const BenchRow& row : rows) {
+        add(row, row.set);
+    }
+    for (const BenchRow& row : hostileRows) {
+        add(row, "hostile");
+    }
+    if (sets.empty()) {
+        return;
+    }
+    out << "\nLeft as they were by the native engine, per reason and set (balanced profile):\n\n"
+        << "| Reason |";
+    for (const std::string& set : sets) {
+        out << ' ' << set << " |";
+    }
+    out << "\n| --- |";
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        out << " ---: |";
+    }
+    out << '\n';
+    for (auto& [reason, perSet] : counts) {
+        out << "| " << reason << " |";
+        for (const std::string& set : sets) {
+            out << ' ' << perSet[set] << " |";
+        }
+        out << '\n';
+    }
+}
+
 } // namespace
 
 std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows)
@@ -268,6 +315,7 @@ void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
     }
     writeSets(out, rows);
     writeStages(out, rows);
+    writeNotices(out, rows, hostileRows);
     writeHostile(out, hostileRows);
     if (!notes.empty()) {
         out << '\n';

@@ -34,8 +34,8 @@ std::vector<EngineSummary> summarize(const std::vector<BenchRow>& rows);
 
 // Writes the Markdown table of every row, the per-engine summary, the bytes
 // by kind per document set, the CPU time of each stage for the engines that
-// report stages, the cost of each hostile input, and the notes (engines
-// skipped and why).
+// report stages, what the native engine left as it was per reason and set,
+// the cost of each hostile input, and the notes (engines skipped and why).
 void writeMarkdownReport(std::ostream& out, const std::vector<BenchRow>& rows,
                          const std::vector<BenchRow>& hostileRows,
                          const std::vector<std::string>& notes);

@@ -4,6 +4,7 @@
 #include "CompressionProfile.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,6 +16,8 @@ namespace zurbo::bench {
 struct BenchRow {
     // CPU seconds per stage of an engine that reports its stages, in order.
     using Stages = std::vector<std::pair<std::string, double>>;
+    // How many things the engine left as they were, by EngineNotice reason name.
+    using NoticeCounts = std::map<std::string, int>;
 
     std::string file;
     // The folder the document lies in: photo, text, ...
@@ -31,6 +34,7 @@ struct BenchRow {
     double cpuSeconds = 0;
     std::int64_t peakBytes = 0;
     Stages stages = {};
+    NoticeCounts notices = {};
     // Mean over the source's pages; pages missing from the output, or all of
     // them when the output cannot be rendered, count as 0.
     double meanSsim = 0;

@@ -33,6 +33,7 @@ struct ChildReport {
     std::optional<std::string> error;
     std::int64_t peakBytes = 0;
     BenchRow::Stages stages;
+    BenchRow::NoticeCounts notices;
 };
 
 std::string describe(const std::exception& error)
@@ -73,7 +74,7 @@ std::vector<GrayImage> renderedOrNone(const fs::path& output)
 }
 
 // "error<TAB>message" or "ok", the peak memory in bytes on the next line and
-// then one "stage<TAB>seconds" per line.
+// then one "stage<TAB>seconds" or "notice<TAB>reason<TAB>count" per line.
 ChildReport readChildReport(const fs::path& file)
 {
     std::ifstream in(file);
@@ -87,8 +88,12 @@ ChildReport readChildReport(const fs::path& file)
     }
     in >> report.peakBytes >> std::ws;
     while (std::getline(in, line)) {
-        const auto tab = line.find('\t');
-        report.stages.emplace_back(line.substr(0, tab), std::stod(line.substr(tab + 1)));
+        const auto tab = line.rfind('\t');
+        if (line.starts_with("notice\t")) {
+            report.notices[line.substr(7, tab - 7)] = std::stoi(line.substr(tab + 1));
+        } else {
+            report.stages.emplace_back(line.substr(0, tab), std::stod(line.substr(tab + 1)));
+        }
     }
     return report;
 }
@@ -125,6 +130,7 @@ void measure(BenchRow& row, const std::string& engine, const fs::path& source,
                 row.seconds = cost.wallSeconds;
                 row.peakBytes = report.peakBytes;
                 row.stages = std::move(report.stages);
+                row.notices = std::move(report.notices);
             }
             row.cpuSeconds = run == 0 ? cost.cpuSeconds : std::min(row.cpuSeconds, cost.cpuSeconds);
         }
@@ -164,9 +170,8 @@ std::optional<BenchEngine> BenchEngine::named(const std::string& name)
         if (!gs) {
             return std::nullopt;
         }
-        return BenchEngine{name,
-                           [gs = *gs](const fs::path& source, const fs::path& output,
-                                      PDFEngine::Configuration configuration, BenchRow::Stages&) {
+        return BenchEngine{name, [gs = *gs](const fs::path& source, const fs::path& output,
+                                            PDFEngine::Configuration configuration, BenchRow&) {
                                engine::runGhostscript(gs, engine::SourceFile(source), output,
                                                       configuration, false);
                            }};
@@ -176,24 +181,28 @@ std::optional<BenchEngine> BenchEngine::named(const std::string& name)
         if (!qpdf) {
             return std::nullopt;
         }
-        return BenchEngine{
-            name, [qpdf = *qpdf](const fs::path& source, const fs::path& output,
-                                 PDFEngine::Configuration configuration, BenchRow::Stages&) {
-                engine::runQPDF(qpdf, engine::SourceFile(source), output, configuration, false);
-            }};
+        return BenchEngine{name, [qpdf = *qpdf](const fs::path& source, const fs::path& output,
+                                                PDFEngine::Configuration configuration, BenchRow&) {
+                               engine::runQPDF(qpdf, engine::SourceFile(source), output,
+                                               configuration, false);
+                           }};
     }
     if (name == "native") {
-        return BenchEngine{
-            name, [](const fs::path& source, const fs::path& output,
-                     PDFEngine::Configuration configuration, BenchRow::Stages& stages) {
-                using Times = engine::StageTimes;
-                Times times;
-                engine::runSystemPDFEngine(source, output, configuration, false, {}, &times);
-                for (int stage = 0; stage < Times::stageCount; ++stage) {
-                    const auto which = static_cast<Times::Stage>(stage);
-                    stages.emplace_back(Times::name(which), times.seconds(which));
-                }
-            }};
+        return BenchEngine{name, [](const fs::path& source, const fs::path& output,
+                                    PDFEngine::Configuration configuration, BenchRow& measured) {
+                               using Times = engine::StageTimes;
+                               Times times;
+                               engine::runSystemPDFEngine(
+                                   source, output, configuration, false, {}, &times, {},
+                                   [&measured](const EngineNotice& notice) {
+                                       ++measured.notices[EngineNotice::name(notice.reason)];
+                                   });
+                               for (int stage = 0; stage < Times::stageCount; ++stage) {
+                                   const auto which = static_cast<Times::Stage>(stage);
+                                   measured.stages.emplace_back(Times::name(which),
+                                                                times.seconds(which));
+                               }
+                           }};
     }
     return std::nullopt;
 }
@@ -289,11 +298,14 @@ void EngineBench::compressInChild(const std::string& engineName, const fs::path&
         if (!engine) {
             throw std::runtime_error("no engine called " + engineName);
         }
-        BenchRow::Stages stages;
-        engine->compress(source, output, configuration, stages);
+        BenchRow measured;
+        engine->compress(source, output, configuration, measured);
         report << "ok\n" << peakResidentBytes() << '\n';
-        for (const auto& [stage, seconds] : stages) {
+        for (const auto& [stage, seconds] : measured.stages) {
             report << stage << '\t' << seconds << '\n';
+        }
+        for (const auto& [reason, count] : measured.notices) {
+            report << "notice\t" << reason << '\t' << count << '\n';
         }
     } catch (const std::exception& error) {
         std::string message = describe(error);

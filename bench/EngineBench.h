@@ -12,11 +12,12 @@
 
 namespace zurbo::bench {
 
-// One compression engine under test, as the pipeline would call it.
+// One compression engine under test, as the pipeline would call it; an
+// engine that reports stages and notices adds them to `measured`.
 struct BenchEngine {
     std::string name;
     std::function<void(const std::filesystem::path& source, const std::filesystem::path& output,
-                       PDFEngine::Configuration configuration, BenchRow::Stages& stages)>
+                       PDFEngine::Configuration configuration, BenchRow& measured)>
         compress;
 
     // "ghostscript", "qpdf" or "native", when that engine is on this machine.

@@ -47,7 +47,7 @@ public:
     // engine whose output it holds.
     Engine run(const engine::SourceFile& source, const engine::WorkingFile& working,
                PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop,
-               const std::string& password)
+               const std::string& password, const EngineNotices& notices)
     {
         working.reset();
         if (m_ghostscript) {
@@ -61,7 +61,7 @@ public:
             return Engine::qpdf;
         }
         engine::runSystemPDFEngine(source.descriptorPath(), working.path(), configuration,
-                                   cleanMetadata, stop, nullptr, password);
+                                   cleanMetadata, stop, nullptr, password, notices);
         return Engine::native;
     }
 
@@ -142,12 +142,14 @@ Attempt compressIntoWorkingFile(const engine::SourceFile& source,
                                 const engine::WorkingFile& working, EngineChoice& engines,
                                 const std::vector<PDFEngine::Configuration>& attempts,
                                 std::optional<std::int64_t> targetBytes, bool cleanMetadata,
-                                StopToken stop, const std::string& password)
+                                StopToken stop, const std::string& password,
+                                const EngineNotices& notices)
 {
     Attempt last;
     for (const PDFEngine::Configuration& configuration : attempts) {
         throwIfStopped(stop);
-        last.engine = engines.run(source, working, configuration, cleanMetadata, stop, password);
+        last.engine =
+            engines.run(source, working, configuration, cleanMetadata, stop, password, notices);
         std::error_code error;
         const auto size = fs::file_size(working.path(), error);
         if (error) {
@@ -198,7 +200,8 @@ void installOutcome(const engine::SourceFile& source, const engine::WorkingFile&
 PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destination,
                               CompressionProfile profile, std::optional<std::int64_t> targetBytes,
                               bool cleanMetadata, StopToken stop, Engine engine,
-                              PDFEngine::Overwrite overwrite, const std::string& password)
+                              PDFEngine::Overwrite overwrite, const std::string& password,
+                              const EngineNotices& notices)
 {
     // Everything that can refuse the run does so before an engine starts.
     const engine::SourceFile source(sourcePath);
@@ -206,9 +209,9 @@ PDFEngine::Result runPipeline(const fs::path& sourcePath, const fs::path& destin
     const engine::WorkingFile working(install.target());
     EngineChoice engines = chooseEngine(engine, source, password);
 
-    const Attempt last = compressIntoWorkingFile(source, working, engines,
-                                                 PDFEngine::attemptList(profile, targetBytes),
-                                                 targetBytes, cleanMetadata, stop, password);
+    const Attempt last = compressIntoWorkingFile(
+        source, working, engines, PDFEngine::attemptList(profile, targetBytes), targetBytes,
+        cleanMetadata, stop, password, notices);
     const Outcome outcome = chooseOutcome(source, working, install, last.bytes, cleanMetadata);
     if (outcome.installsWorkingFile) {
         installOutcome(source, working, install, stop);
@@ -226,13 +229,13 @@ PDFEngine::Result PDFEngine::compress(const fs::path& source, const fs::path& de
                                       CompressionProfile profile,
                                       std::optional<std::int64_t> targetBytes, bool cleanMetadata,
                                       StopToken stop, Engine engine, Overwrite overwrite,
-                                      const std::string& password)
+                                      const std::string& password, const EngineNotices& notices)
 {
     // What fails once a stop was asked for is part of stopping: a read cut
     // short by the signal, a child ended on purpose.
     try {
         return runPipeline(fs::absolute(source), fs::absolute(destination), profile, targetBytes,
-                           cleanMetadata, stop, engine, overwrite, password);
+                           cleanMetadata, stop, engine, overwrite, password, notices);
     } catch (const Cancelled&) {
         throw;
     } catch (const std::system_error& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CompressionProfile.h"
+#include "EngineNotice.h"
 #include "StopToken.h"
 
 #include <cstdint>
@@ -160,6 +161,9 @@ public:
     // the call throws EngineError::passwordRequired, with a wrong one
     // EngineError::passwordIncorrect, before any engine runs.
     //
+    // The native engine tells `notices` what damage or a limit left as it
+    // was (see EngineNotice); the external engines tell nothing.
+    //
     // The source is opened once and read through that descriptor for the
     // whole call; anything but a regular file is refused before a byte is
     // read. What already has the destination's name is treated as `overwrite`
@@ -183,7 +187,7 @@ public:
                            std::optional<std::int64_t> targetBytes, bool cleanMetadata,
                            StopToken stop = {}, Engine engine = Engine::automatic,
                            Overwrite overwrite = Overwrite::throughLinks,
-                           const std::string& password = {});
+                           const std::string& password = {}, const EngineNotices& notices = {});
 
     // The engines this machine can run, in the order the automatic choice
     // tries them; the native engine is always the last. Looked up afresh.

@@ -1,5 +1,6 @@
 #include "CompressRequest.h"
 
+#include "EngineLog.h"
 #include "Secret.h"
 
 #include <QFile>
@@ -43,10 +44,10 @@ CompressionRun::File runFile(const QString& source, const QString& destination)
 
 PDFEngine::Result compressWithEngine(const CompressRequest& request)
 {
-    return PDFEngine::compress(filePath(request.source), filePath(request.destination),
-                               request.profile, request.targetBytes, request.cleanMetadata,
-                               request.stop, PDFEngine::Engine::automatic,
-                               PDFEngine::Overwrite::throughLinks, request.password);
+    return PDFEngine::compress(
+        filePath(request.source), filePath(request.destination), request.profile,
+        request.targetBytes, request.cleanMetadata, request.stop, PDFEngine::Engine::automatic,
+        PDFEngine::Overwrite::throughLinks, request.password, engineLog(request.source));
 }
 
 CompressionRun::Outcome runCompress(const CompressFunction& compress,

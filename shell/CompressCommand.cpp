@@ -2,6 +2,7 @@
 
 #include "ByteCountText.h"
 #include "CompressionRun.h"
+#include "EngineNoticeLines.h"
 #include "FilesInFlight.h"
 #include "PDFEngine.h"
 #include "ProgressLine.h"
@@ -340,7 +341,7 @@ CompressionRun::Outcome compressOne(const Options& options, const CompressionRun
         return {PDFEngine::compress(file.source, file.destination, options.profile,
                                     options.targetBytes, options.cleanMetadata, stop,
                                     options.engine, destinationFor(options, file.source).second,
-                                    password)};
+                                    password, engineNoticeLines(file.source))};
     } catch (const PDFEngine::Cancelled&) {
         return {std::nullopt, {}, true};
     } catch (const PDFEngine::EngineError& error) {

@@ -160,19 +160,24 @@ struct Task {
     MemoryBudget::Reservation memory;
     std::string stored = {};
     std::optional<std::string> result = {};
+    // Why the worker could not decode the stream, for the calling thread to report.
+    std::optional<std::string> failure = {};
 };
 
-// The stored bytes with the plan's filters undone; nothing when qpdf finds
-// the least fault in them or they decode to more than their share.
-std::optional<std::string> undo(const Task& task)
+// The stored bytes with the plan's filters undone; nothing, and the task's
+// failure, when qpdf finds the least fault in them or they decode to more
+// than their share.
+std::optional<std::string> undo(Task& task)
 {
     BoundedSink sink(task.decodedShare);
     try {
         if (DetachedDecoder::decode(task.stored, task.plan.undo, task.plan.undoParameters, sink) !=
             DetachedDecoder::Outcome::exact) {
+            task.failure = "qpdf finds faults in its data";
             return std::nullopt;
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        task.failure = error.what();
         return std::nullopt;
     }
     return std::move(sink.bytes);
@@ -234,7 +239,7 @@ bool largeDeflatedPicture(QPDFObjectHandle stream, const Plan& plan)
 }
 
 // Reserves the task's memory, waiting for room, before its stored bytes are read.
-std::unique_ptr<Task> taskFor(QPDFObjectHandle stream)
+std::unique_ptr<Task> taskFor(QPDFObjectHandle stream, Notices notices)
 {
     try {
         std::optional<Plan> plan = planFor(stream);
@@ -251,35 +256,43 @@ std::unique_ptr<Task> taskFor(QPDFObjectHandle stream)
         std::optional<std::string> stored = storedBytes(stream);
         // A length qpdf had to find again may be past what was reserved.
         if (!stored || stored->size() > *size) {
+            notices.report(EngineNotice::Reason::streamUndecodable, stream,
+                           "its stored bytes cannot be read within its /Length");
             return nullptr;
         }
         task->stored = std::move(*stored);
         return task;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        notices.report(EngineNotice::Reason::streamUndecodable, stream, error.what());
         return nullptr;
     }
 }
 
 } // namespace
 
-void FlateRecompressor::apply(QPDF& document, StopToken stop, StageTimes* times)
+void FlateRecompressor::apply(QPDF& document, StopToken stop, StageTimes* times, Notices notices)
 {
     const StageTimes::Timer reading(times, StageTimes::deflate);
-    std::vector<QPDFObjectHandle> streams = ReachableObjects::of(document);
+    std::vector<QPDFObjectHandle> streams = ReachableObjects::of(document, notices);
     const auto tasks = WorkerBatch::run<Task>(
         streams,
-        [](QPDFObjectHandle object) { return object.isStream() ? taskFor(object) : nullptr; },
+        [notices](QPDFObjectHandle object) {
+            return object.isStream() ? taskFor(object, notices) : nullptr;
+        },
         [times](Task& task) {
             const StageTimes::Timer deflating(times, StageTimes::deflate);
             try {
                 recode(task);
-            } catch (const std::exception&) {
-                // The stream keeps its stored bytes.
+            } catch (const std::exception& error) {
+                task.failure = error.what();
             }
             std::string().swap(task.stored);
         },
         stop);
     for (const auto& task : tasks) {
+        if (task->failure) {
+            notices.report(EngineNotice::Reason::streamUndecodable, task->stream, *task->failure);
+        }
         if (task->result) {
             task->stream.replaceStreamData(*task->result, task->plan.filter, task->plan.parameters);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Notices.h"
 #include "StageTimes.h"
 #include "StopToken.h"
 
@@ -24,10 +25,11 @@ public:
     FlateRecompressor() = delete;
 
     // Recompresses the streams the document's trailer reaches. A stream that
-    // cannot be read or decoded stays as it is; never throws for damaged
-    // input. Throws PDFEngine::Cancelled between two streams once `stop` is
-    // requested. Adds its time to the deflate stage of `times` when given.
-    static void apply(QPDF& document, StopToken stop = {}, StageTimes* times = nullptr);
+    // cannot be read or decoded stays as it is, and is told to `notices`;
+    // never throws for damaged input. Throws PDFEngine::Cancelled between two streams once `stop`
+    // is requested. Adds its time to the deflate stage of `times` when given.
+    static void apply(QPDF& document, StopToken stop = {}, StageTimes* times = nullptr,
+                      Notices notices = {});
 };
 
 } // namespace zurbo::engine

@@ -127,6 +127,13 @@ std::optional<GlyphMapper::Use> useOf(const GlyphUse::Shown& shown)
     return use;
 }
 
+void keepWhole(Program& program, std::string why)
+{
+    if (!program.whole) {
+        program.whole = std::move(why);
+    }
+}
+
 Program& entry(Programs& programs, const Embedding& embedding)
 {
     const auto [found, added] =
@@ -136,15 +143,16 @@ Program& entry(Programs& programs, const Embedding& embedding)
     // One stream embedded as two kinds of program is a puzzle best left alone.
     if (!added &&
         (program.format != embedding.format || program.trueTypeFile != embedding.trueTypeFile)) {
-        program.whole = true;
+        keepWhole(program, "embedded as two kinds of program");
     }
     return program;
 }
 
-void keepWhole(Programs& programs, QPDFObjectHandle font)
+void keepWhole(Programs& programs, QPDFObjectHandle font, const std::string& why)
 {
-    if (const auto embedding = embeddingOf(font)) {
-        entry(programs, *embedding).whole = true;
+    const auto embedding = font.isDictionary() ? embeddingOf(font) : std::nullopt;
+    if (embedding) {
+        keepWhole(entry(programs, *embedding), why);
     }
 }
 
@@ -157,7 +165,7 @@ void addUse(Programs& programs, const GlyphUse::Shown& shown)
     Program& program = entry(programs, *embedding);
     const auto use = useOf(shown);
     if (!use) {
-        program.whole = true;
+        keepWhole(program, "a font shows it with codes, an encoding or a CMap not known for sure");
         return;
     }
     program.simpleUser = program.simpleUser || std::holds_alternative<GlyphMapper::SimpleUse>(*use);
@@ -207,18 +215,17 @@ void fontsIn(QPDFObjectHandle object, std::vector<QPDFObjectHandle>& fonts, int 
     }
 }
 
-// Fonts of the document that painted content does not reach, and those of
-// the forms' default resources.
-std::vector<QPDFObjectHandle> unwalkedFonts(QPDF& document, const GlyphUse::Result& use)
+// Programs of the fonts that painted content does not reach, and of those of
+// the forms' default resources, stay whole.
+void keepUnwalkedWhole(Programs& programs, QPDF& document, const GlyphUse::Result& use)
 {
     std::vector<QPDFObjectHandle> fonts;
     for (QPDFObjectHandle object : ReachableObjects::of(document)) {
         fontsIn(object, fonts, 6);
     }
-    std::vector<QPDFObjectHandle> unwalked;
     for (QPDFObjectHandle font : fonts) {
         if (!font.isIndirect() || !use.fonts.count(font.getObjGen())) {
-            unwalked.push_back(font);
+            keepWhole(programs, font, "a font that painted content does not reach uses it");
         }
     }
     QPDFObjectHandle form = document.getRoot().getKey("/AcroForm");
@@ -226,18 +233,19 @@ std::vector<QPDFObjectHandle> unwalkedFonts(QPDF& document, const GlyphUse::Resu
     QPDFObjectHandle defaults = resources.isDictionary() ? resources.getKey("/Font") : resources;
     if (defaults.isDictionary()) {
         for (auto [name, font] : defaults.ditems()) {
-            unwalked.push_back(font);
+            keepWhole(programs, font, "a form's default font, which a reader may type with");
         }
     }
-    return unwalked;
 }
 
 } // namespace
 
-FontPrograms::Programs FontPrograms::of(QPDF& document, InflateBudget& budget)
+FontPrograms::Programs FontPrograms::of(QPDF& document, InflateBudget& budget, Notices notices)
 {
     const GlyphUse::Result use = GlyphUse::collect(document, budget);
-    if (!use.complete) {
+    if (use.incomplete) {
+        notices.report(EngineNotice::Reason::fontGlyphUseUncertain, QPDFObjectHandle::newNull(),
+                       "every font program stays whole: " + *use.incomplete);
         return {};
     }
     Programs programs;
@@ -245,13 +253,9 @@ FontPrograms::Programs FontPrograms::of(QPDF& document, InflateBudget& budget)
         addUse(programs, shown);
     }
     for (QPDFObjectHandle font : use.anonymousFonts) {
-        keepWhole(programs, font);
+        keepWhole(programs, font, "a font that is not an object of its own uses it");
     }
-    for (QPDFObjectHandle font : unwalkedFonts(document, use)) {
-        if (font.isDictionary()) {
-            keepWhole(programs, font);
-        }
-    }
+    keepUnwalkedWhole(programs, document, use);
     return programs;
 }
 

@@ -3,6 +3,7 @@
 #include "FontSubsetter.h"
 #include "GlyphMapper.h"
 #include "InflateBudget.h"
+#include "Notices.h"
 
 #include <qpdf/QPDF.hh>
 
@@ -31,7 +32,8 @@ public:
         std::optional<Format> format;
         // A /FontFile2, whose /Length1 gives its size.
         bool trueTypeFile = false;
-        bool whole = false;
+        // Why the program must stay whole; none while it may be cut.
+        std::optional<std::string> whole = std::nullopt;
         // Whether a simple font uses it, which finds glyphs by character map and name.
         bool simpleUser = false;
         std::vector<GlyphMapper::Use> uses = {};
@@ -44,9 +46,9 @@ public:
     FontPrograms() = delete;
 
     // By program stream. No program when the content cannot be followed to
-    // the end. Throws for objects too damaged to read, and the refusal of
-    // `budget` when the content inflates past it.
-    static Programs of(QPDF& document, InflateBudget& budget);
+    // the end, which is told to `notices`. Throws for objects too damaged to
+    // read, and the refusal of `budget` when the content inflates past it.
+    static Programs of(QPDF& document, InflateBudget& budget, Notices notices = {});
 };
 
 } // namespace zurbo::engine

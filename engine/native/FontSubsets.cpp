@@ -28,7 +28,11 @@ struct Task {
     MemoryBudget::Reservation memory = {};
     std::optional<std::string> subset = {};
     std::string tag = {};
+    // Why the worker left the program whole, for the calling thread to report.
+    std::optional<EngineNotice> failure = {};
 };
+
+using Reason = EngineNotice::Reason;
 
 // Six capital letters from the glyphs kept, as subset names carry.
 std::string tagFor(const std::set<unsigned>& glyphs)
@@ -47,13 +51,19 @@ std::string tagFor(const std::set<unsigned>& glyphs)
     return tag;
 }
 
-std::unique_ptr<Task> taskFor(Program& program)
+std::unique_ptr<Task> taskFor(Program& program, Notices notices)
 {
+    if (program.whole && program.format) {
+        notices.report(Reason::fontGlyphUseUncertain, program.stream, *program.whole);
+    }
     if (program.whole || !program.format || program.uses.empty()) {
         return nullptr;
     }
     auto bytes = BoundedSink::decoded(program.stream, maximumProgramBytes);
     if (!bytes) {
+        notices.report(Reason::fontUndecodable, program.stream,
+                       "does not decode, or not within " + std::to_string(maximumProgramBytes) +
+                           " bytes");
         return nullptr;
     }
     auto task = std::make_unique<Task>(Task{&program, std::move(*bytes)});
@@ -66,16 +76,26 @@ void cut(Task& task)
 {
     const Program& program = *task.program;
     const auto face = FontFace::open(task.bytes);
-    const auto glyphs = face ? GlyphMapper::glyphs(*face, program.uses) : std::nullopt;
+    if (!face) {
+        task.failure = {Reason::fontUndecodable, "FreeType cannot open it"};
+        return;
+    }
+    const auto glyphs = GlyphMapper::glyphs(*face, program.uses);
     if (!glyphs) {
+        task.failure = {Reason::fontGlyphUseUncertain, "the glyphs of the codes shown are unknown"};
         return;
     }
     auto subset = FontSubsetter::subset(
         task.bytes, {*program.format, *glyphs, face->glyphCount(), program.simpleUser});
-    if (subset && subset->size() < task.bytes.size() && FontFace::open(*subset)) {
-        task.subset = std::move(subset);
-        task.tag = tagFor(*glyphs);
+    if (subset && subset->size() >= task.bytes.size()) {
+        return;
     }
+    if (!subset || !FontFace::open(*subset)) {
+        task.failure = {Reason::fontUndecodable, "it cannot be cut"};
+        return;
+    }
+    task.subset = std::move(subset);
+    task.tag = tagFor(*glyphs);
 }
 
 bool tagged(const std::string& name)
@@ -117,31 +137,37 @@ void install(const Task& task)
 
 } // namespace
 
-void FontSubsets::apply(QPDF& document, InflateBudget& budget, StopToken stop, StageTimes* times)
+void FontSubsets::apply(QPDF& document, InflateBudget& budget, StopToken stop, StageTimes* times,
+                        Notices notices)
 {
     const StageTimes::Timer timer(times, StageTimes::fonts);
     FontPrograms::Programs programs;
     try {
-        programs = FontPrograms::of(document, budget);
+        programs = FontPrograms::of(document, budget, notices);
     } catch (const PDFEngine::EngineError&) {
         throw;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // Fonts of a document too damaged to walk stay whole.
+        notices.report(Reason::fontUndecodable, QPDFObjectHandle::newNull(),
+                       std::string("every font program stays whole: ") + error.what());
         return;
     }
     const auto tasks = WorkerBatch::run<Task>(
-        programs, [](auto& entry) { return taskFor(entry.second); },
+        programs, [notices](auto& entry) { return taskFor(entry.second, notices); },
         [times](Task& task) {
             const StageTimes::Timer cutting(times, StageTimes::fonts);
             try {
                 cut(task);
-            } catch (const std::exception&) {
-                // The program stays whole.
+            } catch (const std::exception& error) {
+                task.failure = {Reason::fontUndecodable, error.what()};
             }
             std::string().swap(task.bytes);
         },
         stop);
     for (const auto& task : tasks) {
+        if (task->failure) {
+            notices.report(task->failure->reason, task->program->stream, task->failure->detail);
+        }
         if (task->subset) {
             install(*task);
         }

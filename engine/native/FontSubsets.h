@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InflateBudget.h"
+#include "Notices.h"
 #include "StageTimes.h"
 #include "StopToken.h"
 
@@ -25,12 +26,13 @@ class FontSubsets {
 public:
     FontSubsets() = delete;
 
+    // A program left whole for damage or uncertainty is told to `notices`.
     // Never throws for damaged input; throws the refusal of `budget` when the
     // content inflates past it. Throws PDFEngine::Cancelled between two
     // programs once `stop` is requested. Adds its time to the fonts stage of
     // `times` when given.
     static void apply(QPDF& document, InflateBudget& budget, StopToken stop = {},
-                      StageTimes* times = nullptr);
+                      StageTimes* times = nullptr, Notices notices = {});
 };
 
 } // namespace zurbo::engine

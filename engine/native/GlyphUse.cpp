@@ -285,8 +285,8 @@ GlyphUse::Result GlyphUse::collect(QPDF& document, InflateBudget& budget)
         }
     } catch (const PDFEngine::EngineError&) {
         throw;
-    } catch (const std::exception&) {
-        result.complete = false;
+    } catch (const std::exception& error) {
+        result.incomplete = error.what();
     }
     return result;
 }

@@ -5,6 +5,8 @@
 #include <qpdf/QPDF.hh>
 
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace zurbo::engine {
@@ -33,9 +35,9 @@ public:
         std::map<QPDFObjGen, Shown> fonts;
         // Fonts that are direct objects, which cannot be told apart.
         std::vector<QPDFObjectHandle> anonymousFonts;
-        // False when the walk met damage or more work than it allows; what it
-        // found is then not all there is.
-        bool complete = true;
+        // Why the walk stopped short, when it met damage or more work than it
+        // allows; what it found is then not all there is.
+        std::optional<std::string> incomplete = std::nullopt;
     };
 
     GlyphUse() = delete;

@@ -68,6 +68,8 @@ bool sameData(QPDFObjectHandle a, QPDFObjectHandle b)
 // equal data) mean equal content.
 class Classifier {
 public:
+    explicit Classifier(Notices notices) : m_notices(notices) {}
+
     void visit(QPDFObjectHandle root)
     {
         std::string ignored;
@@ -132,8 +134,9 @@ private:
                 text = object.isStream() ? "S" : "";
                 appendContent(text, object.isStream() ? object.getDict() : object, depth);
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             m_apart.insert(id);
+            m_notices.report(EngineNotice::Reason::objectNotMerged, object, error.what());
         }
         m_active.erase(id);
         // A cycle through this object, found below it, leaves it apart too.
@@ -151,7 +154,7 @@ private:
         Candidate candidate{object};
         for (std::size_t index : bucket) {
             ContentClass& known = m_classes[index];
-            if (known.text == text && candidate.sameContentAs(known)) {
+            if (known.text == text && candidate.sameContentAs(known, m_notices)) {
                 replacements.emplace(object.getObjGen(), known.kept);
                 return index;
             }
@@ -172,7 +175,7 @@ private:
         std::optional<std::uint64_t> dataHash = std::nullopt;
 
         // Texts are equal already: streams must also hold the same bytes.
-        bool sameContentAs(ContentClass& known)
+        bool sameContentAs(ContentClass& known, Notices notices)
         {
             if (!object.isStream()) {
                 return true;
@@ -185,12 +188,14 @@ private:
                     dataHash = hashOfData(object);
                 }
                 return known.dataHash && dataHash == known.dataHash && sameData(known.kept, object);
-            } catch (const std::exception&) {
+            } catch (const std::exception& error) {
+                notices.report(EngineNotice::Reason::objectNotMerged, object, error.what());
                 return false;
             }
         }
     };
 
+    Notices m_notices;
     std::set<QPDFObjGen> m_apart;
     std::set<QPDFObjGen> m_active;
     std::map<QPDFObjGen, std::size_t> m_classOf;
@@ -239,7 +244,7 @@ void visitAppearances(QPDFObjectHandle annotation, Classifier& classifier)
 }
 
 // Every place a page, its annotations or a form reader reaches content from.
-void visitRoots(QPDF& document, Classifier& classifier)
+void visitRoots(QPDF& document, Classifier& classifier, Notices notices)
 {
     for (QPDFObjectHandle page : document.getAllPages()) {
         try {
@@ -251,8 +256,9 @@ void visitRoots(QPDF& document, Classifier& classifier)
                                                    : std::vector<QPDFObjectHandle>{}) {
                 visitAppearances(annotation, classifier);
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // A damaged page keeps its own objects.
+            notices.report(EngineNotice::Reason::objectNotMerged, page, error.what());
         }
     }
     QPDFObjectHandle form = document.getRoot().getKey("/AcroForm");
@@ -291,22 +297,23 @@ void redirect(QPDFObjectHandle container, const Replacements& replacements, std:
 
 } // namespace
 
-void IdenticalObjects::merge(QPDF& document, Masks masks)
+void IdenticalObjects::merge(QPDF& document, Masks masks, Notices notices)
 {
     Replacements replacements;
     std::vector<QPDFObjectHandle> objects;
     try {
         objects = document.getAllObjects();
-        Classifier classifier;
-        visitRoots(document, classifier);
+        Classifier classifier(notices);
+        visitRoots(document, classifier, notices);
         replacements = std::move(classifier.replacements);
         if (masks == Masks::apart) {
             for (const QPDFObjGen& mask : imageMasks(objects)) {
                 replacements.erase(mask);
             }
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // A document too damaged to walk keeps its objects as they are.
+        notices.report(EngineNotice::Reason::objectNotMerged, document.getRoot(), error.what());
         return;
     }
     if (replacements.empty()) {
@@ -315,8 +322,9 @@ void IdenticalObjects::merge(QPDF& document, Masks masks)
     for (QPDFObjectHandle object : objects) {
         try {
             redirect(object.isStream() ? object.getDict() : object, replacements, 0);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // That object keeps pointing at its own copies.
+            notices.report(EngineNotice::Reason::objectNotMerged, object, error.what());
         }
     }
     redirect(document.getTrailer(), replacements, 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Notices.h"
+
 #include <qpdf/QPDF.hh>
 
 namespace zurbo::engine {
@@ -26,8 +28,8 @@ public:
 
     // Points every reference to a duplicate at the one object kept for its
     // set. Never throws for damaged input: what cannot be read keeps its
-    // identity.
-    static void merge(QPDF& document, Masks masks);
+    // identity, and is told to `notices`.
+    static void merge(QPDF& document, Masks masks, Notices notices = {});
 };
 
 } // namespace zurbo::engine

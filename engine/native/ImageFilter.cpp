@@ -24,23 +24,29 @@ struct Task {
     // What the job holds while a worker runs it.
     MemoryBudget::Reservation memory;
     std::optional<ImageRecompressor::Result> result;
+    // Why the worker could not recompress the image, for the calling thread to report.
+    std::optional<std::string> failure;
     std::atomic<bool> done = false;
 };
 
 // Writes back the results of finished tasks and lets go of them, so that
 // finished pixels do not pile up while the other images are read.
-void replaceFinished(std::list<std::unique_ptr<Task>>& tasks)
+void replaceFinished(std::list<std::unique_ptr<Task>>& tasks, Notices notices)
 {
     for (auto task = tasks.begin(); task != tasks.end();) {
         if (!(*task)->done) {
             ++task;
             continue;
         }
+        const QPDFObjectHandle object = (*task)->image.object();
+        if ((*task)->failure) {
+            notices.report(EngineNotice::Reason::imageUndecodable, object, *(*task)->failure);
+        }
         if ((*task)->result) {
             try {
                 (*task)->image.replace(*(*task)->result);
-            } catch (const std::exception&) {
-                // The image keeps its old data.
+            } catch (const std::exception& error) {
+                notices.report(EngineNotice::Reason::imageNotReplaced, object, error.what());
             }
         }
         task = tasks.erase(task);
@@ -68,7 +74,7 @@ std::map<QPDFObjGen, int> softMaskUses(const std::vector<ImageStream>& images)
 }
 
 std::vector<ImageStream> candidates(const std::vector<QPDFObjectHandle>& pages,
-                                    const ImagePlacement::ShownSizes& sizes)
+                                    const ImagePlacement::ShownSizes& sizes, Notices notices)
 {
     std::vector<ImageStream> images;
     if (pages.empty()) {
@@ -76,12 +82,16 @@ std::vector<ImageStream> candidates(const std::vector<QPDFObjectHandle>& pages,
     }
     QPDF* document = pages.front().getOwningQPDF();
     for (const auto& [id, shown] : sizes) {
+        const QPDFObjectHandle object = document->getObjectByObjGen(id);
         try {
-            if (auto image = ImageStream::inspect(document->getObjectByObjGen(id))) {
+            if (auto image = ImageStream::inspect(object)) {
                 images.push_back(std::move(*image));
+            } else {
+                notices.report(EngineNotice::Reason::imageKindNotHandled, object,
+                               "not recompressed: bits, filter, colour space, mask or size");
             }
-        } catch (const std::exception&) {
-            // A damaged image stays as it is.
+        } catch (const std::exception& error) {
+            notices.report(EngineNotice::Reason::imageUnreadable, object, error.what());
         }
     }
     return images;
@@ -109,7 +119,7 @@ std::optional<MemoryBudget::Reservation> reserveMemory(ImageRecompressor::Job& j
 // The work for one image, or nothing when it stays as it is.
 std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::ShownSizes& sizes,
                               const FilterDescription::ImageSettings& settings,
-                              MemoryBudget& budget)
+                              MemoryBudget& budget, Notices notices)
 {
     const auto& shown = sizes.at(image.object().getObjGen());
     const Dimensions target =
@@ -118,8 +128,17 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
     const ImageStream* mask = shrinks ? image.softMask() : nullptr;
     // Stored bytes past the whole budget are not even read.
     const std::size_t stored = image.storedBytes() + (mask ? mask->storedBytes() : 0);
-    if ((!shrinks && image.isJpeg()) || stored > budget.capacity()) {
+    if (!shrinks && image.isJpeg()) {
         return nullptr;
+    }
+    const auto tooLarge = [&] {
+        notices.report(EngineNotice::Reason::imageTooLargeForBudget, image.object(),
+                       "needs more than the " + std::to_string(budget.capacity()) +
+                           " bytes of the memory budget");
+        return nullptr;
+    };
+    if (stored > budget.capacity()) {
+        return tooLarge();
     }
     auto task = std::make_unique<Task>(image);
     task->job.image = image.read();
@@ -130,7 +149,7 @@ std::unique_ptr<Task> taskFor(const ImageStream& image, const ImagePlacement::Sh
     task->job.jpegQuality = ImageRecompressor::jpegQuality(settings.compressionQuality);
     auto memory = reserveMemory(task->job, budget);
     if (!memory) {
-        return nullptr;
+        return tooLarge();
     }
     task->memory = std::move(*memory);
     return task;
@@ -144,8 +163,10 @@ void submit(WorkerPool::Batch& workers, Task* task, StopToken stop, StageTimes* 
             if (!stop.stopRequested()) {
                 task->result = ImageRecompressor::recompress(std::move(task->job), stop, times);
             }
-        } catch (const std::exception&) {
-            // Pixels that do not decode leave the image as it is.
+        } catch (const std::exception& error) {
+            if (!stop.stopRequested()) {
+                task->failure = error.what();
+            }
         }
         task->job = {};
         // Let go here: the producer may be waiting for this memory, and the
@@ -159,11 +180,11 @@ void submit(WorkerPool::Batch& workers, Task* task, StopToken stop, StageTimes* 
 
 void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
                         const FilterDescription::ImageSettings& settings, InflateBudget& budget,
-                        StopToken stop, StageTimes* times)
+                        StopToken stop, StageTimes* times, Notices notices)
 {
     std::optional<StageTimes::Timer> finding(std::in_place, times, StageTimes::find);
-    const ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages, budget);
-    const std::vector<ImageStream> images = candidates(pages, sizes);
+    const ImagePlacement::ShownSizes sizes = ImagePlacement::find(pages, budget, notices);
+    const std::vector<ImageStream> images = candidates(pages, sizes, notices);
     const auto maskUses = softMaskUses(images);
     finding.reset();
 
@@ -178,23 +199,26 @@ void ImageFilter::apply(const std::vector<QPDFObjectHandle>& pages,
             throw PDFEngine::Cancelled();
         }
         if (image.softMask() && maskUses.at(image.softMask()->object().getObjGen()) > 1) {
+            notices.report(EngineNotice::Reason::imageMaskShared, image.object(),
+                           "soft mask " + image.softMask()->object().getObjGen().unparse(' ') +
+                               " R is shared");
             continue;
         }
         try {
-            if (auto task = taskFor(image, sizes, settings, memory)) {
+            if (auto task = taskFor(image, sizes, settings, memory, notices)) {
                 tasks.push_back(std::move(task));
                 submit(workers, tasks.back().get(), stop, times);
             }
-        } catch (const std::exception&) {
-            // Unreadable stream data: the image stays as it is.
+        } catch (const std::exception& error) {
+            notices.report(EngineNotice::Reason::imageUnreadable, image.object(), error.what());
         }
-        replaceFinished(tasks);
+        replaceFinished(tasks, notices);
     }
     workers.wait();
     if (stop.stopRequested()) {
         throw PDFEngine::Cancelled();
     }
-    replaceFinished(tasks);
+    replaceFinished(tasks, notices);
 }
 
 } // namespace zurbo::engine

@@ -2,6 +2,7 @@
 
 #include "FilterDescription.h"
 #include "InflateBudget.h"
+#include "Notices.h"
 #include "StageTimes.h"
 #include "StopToken.h"
 
@@ -26,13 +27,14 @@ public:
     ImageFilter() = delete;
 
     // Rewrites in place the images of `pages` (page objects of one document).
-    // An image that cannot be read or decoded is left as it is; never throws
-    // for damaged input, but throws the refusal of `budget` when the content
-    // inflates past it. Throws PDFEngine::Cancelled between two images once
-    // `stop` is requested. Adds the time of each stage to `times` when given.
+    // An image that cannot be read or decoded is left as it is, and told to
+    // `notices`; never throws for damaged input, but throws the refusal of
+    // `budget` when the content inflates past it. Throws PDFEngine::Cancelled
+    // between two images once `stop` is requested. Adds the time of each
+    // stage to `times` when given.
     static void apply(const std::vector<QPDFObjectHandle>& pages,
                       const FilterDescription::ImageSettings& settings, InflateBudget& budget,
-                      StopToken stop = {}, StageTimes* times = nullptr);
+                      StopToken stop = {}, StageTimes* times = nullptr, Notices notices = {});
 };
 
 } // namespace zurbo::engine

@@ -158,7 +158,7 @@ bool hasSubtype(QPDFObjectHandle stream, const char* subtype)
 
 class Walk {
 public:
-    explicit Walk(InflateBudget& budget) : m_budget(budget) {}
+    Walk(InflateBudget& budget, Notices notices) : m_budget(budget), m_notices(notices) {}
 
     ImagePlacement::ShownSizes sizes;
 
@@ -167,7 +167,11 @@ public:
                  bool sizeKnown)
     {
         const QPDFObjGen id = content.getObjGen();
-        if (m_active.count(id) || m_active.size() > maximumDepth || m_replayed >= maximumReplayed) {
+        if (m_active.size() > maximumDepth || m_replayed >= maximumReplayed) {
+            tellCut(content);
+            return;
+        }
+        if (m_active.count(id)) {
             return;
         }
         if (!canPaintImages(resources)) {
@@ -201,13 +205,28 @@ private:
                 });
         } catch (const PaintScanner::TooMany&) {
             paints = Paints{{}, {}, true};
+            m_notices.report(EngineNotice::Reason::contentPastLimit, content,
+                             "paints more, or nests q deeper, than is followed: its images' shown "
+                             "size is unknown");
         } catch (const PDFEngine::EngineError&) {
             throw;
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // What was read before the damage still counts.
+            m_notices.report(EngineNotice::Reason::contentUnreadable, content, error.what());
         }
         m_keptBytes += paints.bytes();
         return paints;
+    }
+
+    // Told once: past the bound, all further content is cut the same way.
+    void tellCut(QPDFObjectHandle content)
+    {
+        if (!m_cutTold) {
+            m_cutTold = true;
+            m_notices.report(EngineNotice::Reason::contentPastLimit, content,
+                             "forms nested too deep or painted too often: the images they paint "
+                             "keep their size");
+        }
     }
 
     void forget(QPDFObjGen id)
@@ -336,19 +355,21 @@ private:
     }
 
     InflateBudget& m_budget;
+    Notices m_notices;
     std::map<QPDFObjGen, Paints> m_paints;
     std::size_t m_keptBytes = 0;
     std::set<QPDFObjGen> m_active;
     std::set<QPDFObjGen> m_patternsSeen;
     std::size_t m_replayed = 0;
+    bool m_cutTold = false;
 };
 
 } // namespace
 
 ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHandle>& pages,
-                                                InflateBudget& budget)
+                                                InflateBudget& budget, Notices notices)
 {
-    Walk walk(budget);
+    Walk walk(budget, notices);
     for (QPDFObjectHandle page : pages) {
         try {
             QPDFObjectHandle resources =
@@ -356,8 +377,9 @@ ImagePlacement::ShownSizes ImagePlacement::find(const std::vector<QPDFObjectHand
             walk.content(page, resources, Matrix{}, true);
         } catch (const PDFEngine::EngineError&) {
             throw;
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // A damaged page keeps what was found on it so far.
+            notices.report(EngineNotice::Reason::contentUnreadable, page, error.what());
         }
     }
     return walk.sizes;

@@ -2,6 +2,7 @@
 
 #include "ImageRecompressor.h"
 #include "InflateBudget.h"
+#include "Notices.h"
 
 #include <qpdf/QPDFObjGen.hh>
 #include <qpdf/QPDFObjectHandle.hh>
@@ -34,9 +35,11 @@ public:
     ImagePlacement() = delete;
 
     // Content that cannot be parsed ends the walk of that stream but not of
-    // the others. Never throws for damaged content; throws the refusal of
-    // `budget` when the content inflates past it.
-    static ShownSizes find(const std::vector<QPDFObjectHandle>& pages, InflateBudget& budget);
+    // the others, and is told to `notices`, as is content past the bound.
+    // Never throws for damaged content; throws the refusal of `budget` when
+    // the content inflates past it.
+    static ShownSizes find(const std::vector<QPDFObjectHandle>& pages, InflateBudget& budget,
+                           Notices notices = {});
 };
 
 } // namespace zurbo::engine

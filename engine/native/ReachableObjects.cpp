@@ -4,7 +4,7 @@
 
 namespace zurbo::engine {
 
-std::vector<QPDFObjectHandle> ReachableObjects::of(QPDF& document)
+std::vector<QPDFObjectHandle> ReachableObjects::of(QPDF& document, Notices notices)
 {
     std::vector<QPDFObjectHandle> reached;
     std::set<QPDFObjGen> seen;
@@ -31,8 +31,9 @@ std::vector<QPDFObjectHandle> ReachableObjects::of(QPDF& document)
                     pending.push_back(value);
                 }
             }
-        } catch (const std::exception&) {
-            // A damaged object leads nowhere.
+        } catch (const std::exception& error) {
+            notices.report(EngineNotice::Reason::structureDamaged, object,
+                           std::string(error.what()) + "; it leads nowhere");
         }
     }
     return reached;

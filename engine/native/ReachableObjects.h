@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Notices.h"
+
 #include <qpdf/QPDF.hh>
 
 #include <vector>
@@ -15,8 +17,9 @@ class ReachableObjects {
 public:
     ReachableObjects() = delete;
 
-    // In no particular order. An object that cannot be read leads nowhere.
-    static std::vector<QPDFObjectHandle> of(QPDF& document);
+    // In no particular order. An object that cannot be read leads nowhere,
+    // which is told to `notices`.
+    static std::vector<QPDFObjectHandle> of(QPDF& document, Notices notices = {});
 };
 
 } // namespace zurbo::engine

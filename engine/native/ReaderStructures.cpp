@@ -26,7 +26,7 @@ const std::set<std::string> keptCatalogueKeys{"/Type",          "/Pages",      "
 // structure's doing.
 class DamageCheck {
 public:
-    explicit DamageCheck(QPDF& document) : m_document(document)
+    DamageCheck(QPDF& document, Notices notices) : m_document(document), m_notices(notices)
     {
         m_pages.insert(document.getRoot().getKey("/Pages").getObjGen());
         for (QPDFObjectHandle page : document.getAllPages()) {
@@ -74,21 +74,31 @@ private:
             return known->second;
         }
         const std::size_t warnings = m_document.numWarnings();
-        bool read = true;
+        std::string damage;
         try {
             if (object.isStream()) {
                 Pl_Discard discard;
-                read = object.pipeStreamData(&discard, nullptr, 0, qpdf_dl_none, true, false);
+                if (!object.pipeStreamData(&discard, nullptr, 0, qpdf_dl_none, true, false)) {
+                    damage = "stream data cannot be read";
+                }
             }
-        } catch (const std::exception&) {
-            read = false;
+        } catch (const std::exception& error) {
+            damage = std::string("unreadable: ") + error.what();
         }
-        const bool sound = read && m_document.numWarnings() == warnings;
+        if (damage.empty() && m_document.numWarnings() != warnings) {
+            damage = "qpdf warned while reading it";
+        }
+        const bool sound = damage.empty();
+        if (!sound) {
+            m_notices.report(EngineNotice::Reason::structureDamaged, object,
+                             damage + "; what refers to it is dropped");
+        }
         m_sound.emplace(object.getObjGen(), sound);
         return sound;
     }
 
     QPDF& m_document;
+    Notices m_notices;
     std::set<QPDFObjGen> m_pages;
     std::map<QPDFObjGen, bool> m_sound;
 };
@@ -141,17 +151,19 @@ void keepPage(QPDFObjectHandle page, bool cleanMetadata, DamageCheck& check)
 
 } // namespace
 
-void ReaderStructures::keep(QPDF& document, bool cleanMetadata)
+void ReaderStructures::keep(QPDF& document, bool cleanMetadata, Notices notices)
 {
     try {
-        DamageCheck check(document);
+        DamageCheck check(document, notices);
         for (QPDFObjectHandle page : document.getAllPages()) {
             keepPage(page, cleanMetadata, check);
         }
         keepCatalogue(document, cleanMetadata, check);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // A catalogue too damaged to walk keeps only its pages.
         QPDFObjectHandle root = document.getRoot();
+        notices.report(EngineNotice::Reason::structureDamaged, root,
+                       std::string(error.what()) + "; the catalogue keeps only its pages");
         for (const std::string& key : root.getKeys()) {
             if (key != "/Type" && key != "/Pages") {
                 root.removeKey(key);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Notices.h"
+
 #include <qpdf/QPDF.hh>
 
 namespace zurbo::engine {
@@ -21,8 +23,9 @@ public:
     // without the XMP metadata when `cleanMetadata` is set. A kept structure
     // that refers to a damaged object (one that does not parse, or a stream
     // whose data cannot be read) is dropped on its own, as is a damaged
-    // annotation. Never throws for damaged input.
-    static void keep(QPDF& document, bool cleanMetadata);
+    // annotation; each damaged object is told to `notices`. Never throws for
+    // damaged input.
+    static void keep(QPDF& document, bool cleanMetadata, Notices notices = {});
 };
 
 } // namespace zurbo::engine

@@ -149,10 +149,11 @@ void finishDocument(QPDF& document, QPDFObjectHandle information, bool cleanMeta
     }
 }
 
-void mergeIdentical(QPDF& document, IdenticalObjects::Masks masks, StageTimes* times)
+void mergeIdentical(QPDF& document, IdenticalObjects::Masks masks, StageTimes* times,
+                    Notices notices = {})
 {
     const StageTimes::Timer merging(times, StageTimes::merge);
-    IdenticalObjects::merge(document, masks);
+    IdenticalObjects::merge(document, masks, notices);
 }
 
 [[noreturn]] void throwWriteFailure(int code)
@@ -222,8 +223,10 @@ void write(QPDF& document, OutputFile file, StopToken stop)
 
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
                         PDFEngine::Configuration configuration, bool cleanMetadata, StopToken stop,
-                        StageTimes* times, const std::string& password)
+                        StageTimes* times, const std::string& password,
+                        const EngineNotices& notices)
 {
+    const Notices told(notices);
     std::optional<StageTimes::Timer> opening(std::in_place, times, StageTimes::open);
     const std::shared_ptr<QPDF> opened = openSource(source, password);
     QPDF& document = *opened;
@@ -235,17 +238,19 @@ void runSystemPDFEngine(const std::filesystem::path& source, const std::filesyst
             // First: a damaged object shows as warnings only the first time it
             // is read, and adding an object reads the whole document.
             const StageTimes::Timer keeping(times, StageTimes::open);
-            ReaderStructures::keep(document, cleanMetadata);
+            ReaderStructures::keep(document, cleanMetadata, told);
         }
         QPDFObjectHandle information = newInformation(document, cleanMetadata);
-        mergeIdentical(document, IdenticalObjects::Masks::apart, times);
+        mergeIdentical(document, IdenticalObjects::Masks::apart, times, told);
         InflateBudget content;
-        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), content, stop, times);
-        FontSubsets::apply(document, content, stop, times);
-        // Masks the images no longer share, and whatever recompression made alike.
+        ImageFilter::apply(document.getAllPages(), filter.imageSettings(), content, stop, times,
+                           told);
+        FontSubsets::apply(document, content, stop, times, told);
+        // Masks the images no longer share, and whatever recompression made
+        // alike; damage that keeps objects apart was told in the first pass.
         mergeIdentical(document, IdenticalObjects::Masks::merged, times);
         finishDocument(document, information, cleanMetadata);
-        FlateRecompressor::apply(document, stop, times);
+        FlateRecompressor::apply(document, stop, times, told);
     } catch (const PDFEngine::Cancelled&) {
         throw;
     } catch (const EngineError&) {

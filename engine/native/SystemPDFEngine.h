@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EngineNotice.h"
 #include "PDFEngine.h"
 #include "StageTimes.h"
 
@@ -18,10 +19,11 @@ namespace zurbo::engine {
 // cannot be opened, the password errors of SourceDocument::open,
 // EngineError::systemFilterUnavailable when the output cannot be written, and
 // PDFEngine::Cancelled between two images or while writing once `stop` is
-// requested. Adds the CPU time of each stage to `times` when given.
+// requested. Adds the CPU time of each stage to `times` when given. Tells
+// `notices` what damage or a limit left as it was, or dropped.
 void runSystemPDFEngine(const std::filesystem::path& source, const std::filesystem::path& output,
                         PDFEngine::Configuration configuration, bool cleanMetadata,
                         StopToken stop = {}, StageTimes* times = nullptr,
-                        const std::string& password = {});
+                        const std::string& password = {}, const EngineNotices& notices = {});
 
 } // namespace zurbo::engine

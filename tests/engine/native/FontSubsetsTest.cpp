@@ -48,7 +48,8 @@ std::pair<std::size_t, std::string> fontProgram(const std::filesystem::path& pdf
 class FontSubsetsTest : public ::testing::TestWithParam<FontRow> {};
 
 // The output's program holds fewer glyphs, and the pages look and read the
-// same; a form field's font, which a reader may type new text in, stays whole.
+// same; a form field's font, which a reader may type new text in, stays whole
+// and says why.
 TEST_P(FontSubsetsTest, KeepsOnlyTheGlyphsShown)
 {
     const FontRow& row = GetParam();
@@ -63,7 +64,11 @@ TEST_P(FontSubsetsTest, KeepsOnlyTheGlyphsShown)
                             "Second page: 0123456789 (!?)"},
                   .formField = row.formField,
                   .inheritedByForm = row.inheritedByForm});
-    runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", {150, 82}, false);
+    std::vector<EngineNotice::Reason> told;
+    runSystemPDFEngine(folder / "in.pdf", folder / "out.pdf", {150, 82}, false, {}, nullptr, {},
+                       [&told](const EngineNotice& notice) { told.push_back(notice.reason); });
+    EXPECT_EQ(told, row.formField ? std::vector{EngineNotice::Reason::fontGlyphUseUncertain}
+                                  : std::vector<EngineNotice::Reason>{});
 
     const auto [before, name] = fontProgram(folder / "in.pdf");
     const auto [after, subsetName] = fontProgram(folder / "out.pdf");

@@ -52,7 +52,8 @@ StoredImage imageOn(const fs::path& pdf, std::size_t pageIndex)
 
 // Pages, their media boxes, four document attributes and the catalogue
 // entries a reader uses go across; private data does not, nor XMP metadata
-// and the source's /ID under cleaning, nor a structure whose object is damaged.
+// and the source's /ID under cleaning, nor a structure whose object is
+// damaged. What damage leaves as it was or drops is told, and the rest written.
 TEST(SystemPDFEngineTest, WritesThePagesTheInformationAndWhatAReaderUses)
 {
     const TestFolder folder;
@@ -81,6 +82,16 @@ TEST(SystemPDFEngineTest, WritesThePagesTheInformationAndWhatAReaderUses)
     damaged.replace(damaged.find("/Length 23"), 10, "/Length 93");
     writeFile(folder / "damaged.pdf", damaged);
     writeFixturePdf(folder / "empty.pdf", FixtureDocument{});
+    writeFixturePdf(folder / "photo.pdf", imageHeavyDocument());
+    QPDF photo;
+    photo.processFile((folder / "photo.pdf").c_str());
+    QPDFPageDocumentHelper(photo).getAllPages().at(0).forEachImage(
+        true, [](QPDFObjectHandle& image, QPDFObjectHandle&, const std::string&) {
+            image.replaceStreamData("not deflated", QPDFObjectHandle::newName("/FlateDecode"),
+                                    QPDFObjectHandle::newNull());
+        });
+    const fs::path undecodable = folder / "undecodable.pdf";
+    QPDFWriter(photo, undecodable.c_str()).write();
 
     const std::vector<std::string> boxes{"[ 0 0 300 500 ]", "[ 0 0 842 595 ]", "[ 0 0 612 792 ]"};
     const Information creator{{"Creator", "ZURBO"}};
@@ -91,15 +102,30 @@ TEST(SystemPDFEngineTest, WritesThePagesTheInformationAndWhatAReaderUses)
         const auto words = split(names);
         return std::set<std::string>(words.begin(), words.end());
     };
-    for (const auto& [input, clean, pages, information, catalogue] :
+    using enum EngineNotice::Reason;
+    for (const auto& [input, clean, pages, information, catalogue, notices] :
          std::vector<std::tuple<std::string, bool, std::vector<std::string>, Information,
-                                std::set<std::string>>>{
-             {"empty.pdf", false, {}, creator, keys("/Pages /Type")},
-             {"in.pdf", true, boxes, creator, keys("/Names /Outlines /Pages /Type")},
-             {"in.pdf", false, boxes, copied, keys("/Metadata /Names /Outlines /Pages /Type")},
-             {"damaged.pdf", false, boxes, copied, keys("/Metadata /Names /Pages /Type")}}) {
+                                std::set<std::string>, std::set<EngineNotice::Reason>>>{
+             {"undecodable.pdf",
+              false,
+              {"[ 0 0 612 792 ]"},
+              creator,
+              keys("/Pages /Type"),
+              {imageUndecodable, streamUndecodable}},
+             {"empty.pdf", false, {}, creator, keys("/Pages /Type"), {}},
+             {"in.pdf", true, boxes, creator, keys("/Names /Outlines /Pages /Type"), {}},
+             {"in.pdf", false, boxes, copied, keys("/Metadata /Names /Outlines /Pages /Type"), {}},
+             {"damaged.pdf",
+              false,
+              boxes,
+              copied,
+              keys("/Metadata /Names /Pages /Type"),
+              {structureDamaged}}}) {
         SCOPED_TRACE(input + (clean ? " cleaned" : ""));
-        runSystemPDFEngine(folder / input, folder / "out.pdf", balanced, clean);
+        std::set<EngineNotice::Reason> told;
+        runSystemPDFEngine(folder / input, folder / "out.pdf", balanced, clean, {}, nullptr, {},
+                           [&told](const EngineNotice& notice) { told.insert(notice.reason); });
+        EXPECT_EQ(told, notices);
         QPDF output;
         output.processFile((folder / "out.pdf").c_str());
         std::vector<std::string> written;
