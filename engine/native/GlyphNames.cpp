@@ -10,95 +10,75 @@ namespace {
 
 // The encodings as the PDF reference lists them, code by code.
 // clang-format off
-const std::array<const char*, 256> standard{
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, "space", "exclam", "quotedbl", "numbersign", "dollar", "percent",
-    "ampersand", "quoteright", "parenleft", "parenright", "asterisk", "plus", "comma", "hyphen",
-    "period", "slash", "zero", "one", "two", "three", "four", "five", "six", "seven", "eight",
-    "nine", "colon", "semicolon", "less", "equal", "greater", "question", "at", "A", "B", "C",
-    "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V",
-    "W", "X", "Y", "Z", "bracketleft", "backslash", "bracketright", "asciicircum", "underscore",
-    "quoteleft", "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p",
-    "q", "r", "s", "t", "u", "v", "w", "x", "y", "z", "braceleft", "bar", "braceright",
-    "asciitilde", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, "exclamdown", "cent", "sterling", "fraction",
-    "yen", "florin", "section", "currency", "quotesingle", "quotedblleft", "guillemotleft",
-    "guilsinglleft", "guilsinglright", "fi", "fl", nullptr, "endash", "dagger", "daggerdbl",
-    "periodcentered", nullptr, "paragraph", "bullet", "quotesinglbase", "quotedblbase",
-    "quotedblright", "guillemotright", "ellipsis", "perthousand", nullptr, "questiondown",
-    nullptr, "grave", "acute", "circumflex", "tilde", "macron", "breve", "dotaccent", "dieresis",
-    nullptr, "ring", "cedilla", nullptr, "hungarumlaut", "ogonek", "caron", "emdash", nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, "AE", nullptr, "ordfeminine", nullptr, nullptr,
-    nullptr, nullptr, "Lslash", "Oslash", "OE", "ordmasculine", nullptr, nullptr, nullptr,
-    nullptr, nullptr, "ae", nullptr, nullptr, nullptr, "dotlessi", nullptr, nullptr, "lslash",
-    "oslash", "oe", "germandbls", nullptr, nullptr, nullptr, nullptr,
+// Codes 32 to 126, alike in the three but for two of the standard encoding's.
+const std::array<const char*, 95> printable{
+    "space", "exclam", "quotedbl", "numbersign", "dollar", "percent", "ampersand", "quotesingle",
+    "parenleft", "parenright", "asterisk", "plus", "comma", "hyphen", "period", "slash", "zero",
+    "one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "colon", "semicolon",
+    "less", "equal", "greater", "question", "at", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J",
+    "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z", "bracketleft",
+    "backslash", "bracketright", "asciicircum", "underscore", "grave", "a", "b", "c", "d", "e", "f",
+    "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q", "r", "s", "t", "u", "v", "w", "x", "y",
+    "z", "braceleft", "bar", "braceright", "asciitilde",
 };
 
-const std::array<const char*, 256> winAnsi{
+// Codes 127 to 255 of each.
+const std::array<const char*, 129> standardUpper{
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, "space", "exclam", "quotedbl", "numbersign", "dollar", "percent",
-    "ampersand", "quotesingle", "parenleft", "parenright", "asterisk", "plus", "comma", "hyphen",
-    "period", "slash", "zero", "one", "two", "three", "four", "five", "six", "seven", "eight",
-    "nine", "colon", "semicolon", "less", "equal", "greater", "question", "at", "A", "B", "C",
-    "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V",
-    "W", "X", "Y", "Z", "bracketleft", "backslash", "bracketright", "asciicircum", "underscore",
-    "grave", "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q",
-    "r", "s", "t", "u", "v", "w", "x", "y", "z", "braceleft", "bar", "braceright", "asciitilde",
+    nullptr, nullptr, nullptr, nullptr, "exclamdown", "cent", "sterling", "fraction", "yen",
+    "florin", "section", "currency", "quotesingle", "quotedblleft", "guillemotleft",
+    "guilsinglleft", "guilsinglright", "fi", "fl", nullptr, "endash", "dagger", "daggerdbl",
+    "periodcentered", nullptr, "paragraph", "bullet", "quotesinglbase", "quotedblbase",
+    "quotedblright", "guillemotright", "ellipsis", "perthousand", nullptr, "questiondown", nullptr,
+    "grave", "acute", "circumflex", "tilde", "macron", "breve", "dotaccent", "dieresis", nullptr,
+    "ring", "cedilla", nullptr, "hungarumlaut", "ogonek", "caron", "emdash", nullptr, nullptr,
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, nullptr, nullptr, "AE", nullptr, "ordfeminine", nullptr, nullptr, nullptr,
+    nullptr, "Lslash", "Oslash", "OE", "ordmasculine", nullptr, nullptr, nullptr, nullptr, nullptr,
+    "ae", nullptr, nullptr, nullptr, "dotlessi", nullptr, nullptr, "lslash", "oslash", "oe",
+    "germandbls", nullptr, nullptr, nullptr, nullptr,
+};
+
+const std::array<const char*, 129> winAnsiUpper{
     "bullet", "Euro", "bullet", "quotesinglbase", "florin", "quotedblbase", "ellipsis", "dagger",
     "daggerdbl", "circumflex", "perthousand", "Scaron", "guilsinglleft", "OE", "bullet", "Zcaron",
     "bullet", "bullet", "quoteleft", "quoteright", "quotedblleft", "quotedblright", "bullet",
-    "endash", "emdash", "tilde", "trademark", "scaron", "guilsinglright", "oe", "bullet",
-    "zcaron", "Ydieresis", "space", "exclamdown", "cent", "sterling", "currency", "yen",
-    "brokenbar", "section", "dieresis", "copyright", "ordfeminine", "guillemotleft", "logicalnot",
-    "hyphen", "registered", "macron", "degree", "plusminus", "twosuperior", "threesuperior",
-    "acute", "mu", "paragraph", "periodcentered", "cedilla", "onesuperior", "ordmasculine",
-    "guillemotright", "onequarter", "onehalf", "threequarters", "questiondown", "Agrave",
-    "Aacute", "Acircumflex", "Atilde", "Adieresis", "Aring", "AE", "Ccedilla", "Egrave", "Eacute",
-    "Ecircumflex", "Edieresis", "Igrave", "Iacute", "Icircumflex", "Idieresis", "Eth", "Ntilde",
-    "Ograve", "Oacute", "Ocircumflex", "Otilde", "Odieresis", "multiply", "Oslash", "Ugrave",
-    "Uacute", "Ucircumflex", "Udieresis", "Yacute", "Thorn", "germandbls", "agrave", "aacute",
-    "acircumflex", "atilde", "adieresis", "aring", "ae", "ccedilla", "egrave", "eacute",
-    "ecircumflex", "edieresis", "igrave", "iacute", "icircumflex", "idieresis", "eth", "ntilde",
-    "ograve", "oacute", "ocircumflex", "otilde", "odieresis", "divide", "oslash", "ugrave",
-    "uacute", "ucircumflex", "udieresis", "yacute", "thorn", "ydieresis",
+    "endash", "emdash", "tilde", "trademark", "scaron", "guilsinglright", "oe", "bullet", "zcaron",
+    "Ydieresis", "space", "exclamdown", "cent", "sterling", "currency", "yen", "brokenbar",
+    "section", "dieresis", "copyright", "ordfeminine", "guillemotleft", "logicalnot", "hyphen",
+    "registered", "macron", "degree", "plusminus", "twosuperior", "threesuperior", "acute", "mu",
+    "paragraph", "periodcentered", "cedilla", "onesuperior", "ordmasculine", "guillemotright",
+    "onequarter", "onehalf", "threequarters", "questiondown", "Agrave", "Aacute", "Acircumflex",
+    "Atilde", "Adieresis", "Aring", "AE", "Ccedilla", "Egrave", "Eacute", "Ecircumflex",
+    "Edieresis", "Igrave", "Iacute", "Icircumflex", "Idieresis", "Eth", "Ntilde", "Ograve",
+    "Oacute", "Ocircumflex", "Otilde", "Odieresis", "multiply", "Oslash", "Ugrave", "Uacute",
+    "Ucircumflex", "Udieresis", "Yacute", "Thorn", "germandbls", "agrave", "aacute", "acircumflex",
+    "atilde", "adieresis", "aring", "ae", "ccedilla", "egrave", "eacute", "ecircumflex",
+    "edieresis", "igrave", "iacute", "icircumflex", "idieresis", "eth", "ntilde", "ograve",
+    "oacute", "ocircumflex", "otilde", "odieresis", "divide", "oslash", "ugrave", "uacute",
+    "ucircumflex", "udieresis", "yacute", "thorn", "ydieresis",
 };
 
-const std::array<const char*, 256> macRoman{
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, "space", "exclam", "quotedbl", "numbersign", "dollar", "percent",
-    "ampersand", "quotesingle", "parenleft", "parenright", "asterisk", "plus", "comma", "hyphen",
-    "period", "slash", "zero", "one", "two", "three", "four", "five", "six", "seven", "eight",
-    "nine", "colon", "semicolon", "less", "equal", "greater", "question", "at", "A", "B", "C",
-    "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V",
-    "W", "X", "Y", "Z", "bracketleft", "backslash", "bracketright", "asciicircum", "underscore",
-    "grave", "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q",
-    "r", "s", "t", "u", "v", "w", "x", "y", "z", "braceleft", "bar", "braceright", "asciitilde",
+const std::array<const char*, 129> macRomanUpper{
     nullptr, "Adieresis", "Aring", "Ccedilla", "Eacute", "Ntilde", "Odieresis", "Udieresis",
     "aacute", "agrave", "acircumflex", "adieresis", "atilde", "aring", "ccedilla", "eacute",
-    "egrave", "ecircumflex", "edieresis", "iacute", "igrave", "icircumflex", "idieresis",
-    "ntilde", "oacute", "ograve", "ocircumflex", "odieresis", "otilde", "uacute", "ugrave",
-    "ucircumflex", "udieresis", "dagger", "degree", "cent", "sterling", "section", "bullet",
-    "paragraph", "germandbls", "registered", "copyright", "trademark", "acute", "dieresis",
-    nullptr, "AE", "Oslash", nullptr, "plusminus", nullptr, nullptr, "yen", "mu", nullptr,
-    nullptr, nullptr, nullptr, nullptr, "ordfeminine", "ordmasculine", nullptr, "ae", "oslash",
-    "questiondown", "exclamdown", "logicalnot", nullptr, "florin", nullptr, nullptr,
-    "guillemotleft", "guillemotright", "ellipsis", "space", "Agrave", "Atilde", "Otilde", "OE",
-    "oe", "endash", "emdash", "quotedblleft", "quotedblright", "quoteleft", "quoteright",
-    "divide", nullptr, "ydieresis", "Ydieresis", "fraction", "currency", "guilsinglleft",
-    "guilsinglright", "fi", "fl", "daggerdbl", "periodcentered", "quotesinglbase", "quotedblbase",
-    "perthousand", "Acircumflex", "Ecircumflex", "Aacute", "Edieresis", "Egrave", "Iacute",
-    "Icircumflex", "Idieresis", "Igrave", "Oacute", "Ocircumflex", nullptr, "Ograve", "Uacute",
-    "Ucircumflex", "Ugrave", "dotlessi", "circumflex", "tilde", "macron", "breve", "dotaccent",
-    "ring", "cedilla", "hungarumlaut", "ogonek", "caron",
+    "egrave", "ecircumflex", "edieresis", "iacute", "igrave", "icircumflex", "idieresis", "ntilde",
+    "oacute", "ograve", "ocircumflex", "odieresis", "otilde", "uacute", "ugrave", "ucircumflex",
+    "udieresis", "dagger", "degree", "cent", "sterling", "section", "bullet", "paragraph",
+    "germandbls", "registered", "copyright", "trademark", "acute", "dieresis", nullptr, "AE",
+    "Oslash", nullptr, "plusminus", nullptr, nullptr, "yen", "mu", nullptr, nullptr, nullptr,
+    nullptr, nullptr, "ordfeminine", "ordmasculine", nullptr, "ae", "oslash", "questiondown",
+    "exclamdown", "logicalnot", nullptr, "florin", nullptr, nullptr, "guillemotleft",
+    "guillemotright", "ellipsis", "space", "Agrave", "Atilde", "Otilde", "OE", "oe", "endash",
+    "emdash", "quotedblleft", "quotedblright", "quoteleft", "quoteright", "divide", nullptr,
+    "ydieresis", "Ydieresis", "fraction", "currency", "guilsinglleft", "guilsinglright", "fi", "fl",
+    "daggerdbl", "periodcentered", "quotesinglbase", "quotedblbase", "perthousand", "Acircumflex",
+    "Ecircumflex", "Aacute", "Edieresis", "Egrave", "Iacute", "Icircumflex", "Idieresis", "Igrave",
+    "Oacute", "Ocircumflex", nullptr, "Ograve", "Uacute", "Ucircumflex", "Ugrave", "dotlessi",
+    "circumflex", "tilde", "macron", "breve", "dotaccent", "ring", "cedilla", "hungarumlaut",
+    "ogonek", "caron",
 };
 
 const std::map<std::string_view, char32_t> unicodes{
@@ -192,13 +172,24 @@ std::optional<GlyphNames::Encoding> GlyphNames::named(const std::string& name)
 
 const char* GlyphNames::at(Encoding encoding, unsigned char code)
 {
+    constexpr unsigned char firstPrintable = 32;
+    constexpr unsigned char firstUpper = 127;
+    if (code < firstPrintable) {
+        return nullptr;
+    }
+    if (code < firstUpper) {
+        if (encoding == Encoding::standard && (code == '\'' || code == '`')) {
+            return code == '\'' ? "quoteright" : "quoteleft";
+        }
+        return printable[code - firstPrintable];
+    }
     switch (encoding) {
     case Encoding::standard:
-        return standard[code];
+        return standardUpper[code - firstUpper];
     case Encoding::winAnsi:
-        return winAnsi[code];
+        return winAnsiUpper[code - firstUpper];
     case Encoding::macRoman:
-        return macRoman[code];
+        return macRomanUpper[code - firstUpper];
     }
     return nullptr;
 }
