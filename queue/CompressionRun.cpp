@@ -44,6 +44,10 @@ CompressionRun::CompressionRun(std::vector<File> files, AfterFailure afterFailur
       m_report(std::move(report)), m_inFlightAtMost(std::max<std::size_t>(inFlightAtMost, 1)),
       m_outcomes(m_files.size())
 {
+    // Each once, not once for every file before it: a command line may name thousands.
+    for (const File& file : m_files) {
+        m_sourceFiles.push_back(fileAt(file.source));
+    }
 }
 
 std::optional<std::size_t> CompressionRun::startNext()
@@ -83,9 +87,8 @@ bool CompressionRun::isOver() const
 bool CompressionRun::overwritesLaterSource(std::size_t index) const
 {
     const fs::path target = fileAt(m_files[index].destination);
-    return !target.empty() &&
-           std::any_of(m_files.begin() + static_cast<long>(index) + 1, m_files.end(),
-                       [&target](const File& later) { return fileAt(later.source) == target; });
+    return !target.empty() && std::find(m_sourceFiles.begin() + static_cast<long>(index) + 1,
+                                        m_sourceFiles.end(), target) != m_sourceFiles.end();
 }
 
 bool CompressionRun::waitsForAFileInFlight(std::size_t index) const

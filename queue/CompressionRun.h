@@ -87,6 +87,8 @@ private:
     void settle(std::size_t index, Outcome outcome);
 
     std::vector<File> m_files;
+    // The file each source leads to as the run starts; empty where there is none.
+    std::vector<std::filesystem::path> m_sourceFiles;
     AfterFailure m_afterFailure;
     StopToken m_stop;
     Report m_report;
