@@ -186,27 +186,17 @@ std::optional<DocumentSurvey> DocumentSurvey::of(const std::filesystem::path& pd
     }
 }
 
-namespace {
-
-// The survey of `pdf`; a document past the inflate budget removes `output` first.
-std::optional<DocumentSurvey> surveyFor(const std::filesystem::path& pdf,
-                                        const std::filesystem::path& output)
+void requireDocumentKept(const std::optional<DocumentSurvey>& before,
+                         const std::filesystem::path& output)
 {
+    std::optional<DocumentSurvey> after;
     try {
-        return DocumentSurvey::of(pdf);
+        after = DocumentSurvey::of(output);
     } catch (const PDFEngine::EngineError&) {
         std::error_code ignored;
         std::filesystem::remove(output, ignored);
         throw;
     }
-}
-
-} // namespace
-
-void requireDocumentKept(const std::filesystem::path& source, const std::filesystem::path& output)
-{
-    const auto before = surveyFor(source, output);
-    const auto after = surveyFor(output, output);
     if (!before || !after || before->pagesThatPaint.size() != after->pagesThatPaint.size()) {
         refuse(output, {});
     }

@@ -29,11 +29,14 @@ struct DocumentSurvey {
 
 // Refuses an external engine's output that lost the document: Ghostscript
 // exits with 0 even when it cannot read the source and leaves a blank
-// document, and it drops form fields, blank or filled in. Each source page
-// that draws something must still draw something, and every form field must
-// still be there with its value. Otherwise the output is removed and
-// EngineError::compressionFailed says why; a document that inflates past the
-// budget removes the output too, and throws EngineError::inflateBudgetExceeded.
-void requireDocumentKept(const std::filesystem::path& source, const std::filesystem::path& output);
+// document, and it drops form fields, blank or filled in. Each page of
+// `source` (the source's survey, taken before the engine runs, so that a
+// source past the inflate budget is refused before it costs a run) that draws
+// something must still draw something, and every form field must still be
+// there with its value. Otherwise the output is removed and
+// EngineError::compressionFailed says why; an output that inflates past the
+// budget is removed too, and EngineError::inflateBudgetExceeded thrown.
+void requireDocumentKept(const std::optional<DocumentSurvey>& source,
+                         const std::filesystem::path& output);
 
 } // namespace zurbo::engine

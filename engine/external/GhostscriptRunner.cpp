@@ -112,16 +112,17 @@ void runGhostscript(const std::string& executable, const SourceFile& source,
                     const std::filesystem::path& output, PDFEngine::Configuration configuration,
                     bool cleanMetadata, StopToken stop)
 {
-    // A full disk shows as an I/O error when the device closes its output.
+    const auto kept = DocumentSurvey::of(source.descriptorPath());
     const ChildLimits limits{.deadline = std::chrono::steady_clock::now() +
                                          ghostscriptTimeBudget(source.size()),
                              .addressSpaceBytes = addressSpaceBytes};
+    // A full disk shows as an I/O error when the device closes its output.
     runTool(executable,
             ghostscriptArguments(toolSourceName, toolOutputName, configuration, cleanMetadata),
             source, output,
             {.successStatuses = {0}, .keptErrorLines = 2, .outOfSpaceSigns = {"ioerror"}}, stop,
             limits);
-    requireDocumentKept(source.descriptorPath(), output);
+    requireDocumentKept(kept, output);
 }
 
 } // namespace zurbo::engine

@@ -44,7 +44,8 @@ std::vector<std::string> ghostscriptArguments(const std::filesystem::path& sourc
 // else is compressionFailed with the last two lines of standard error, or
 // diskFull when it tells of an I/O error. A successful exit is
 // compressionFailed too when the output lost the document (see
-// requireDocumentKept). Ghostscript runs within its time budget (past it,
+// requireDocumentKept; a source past the inflate budget is refused before
+// Ghostscript starts). Ghostscript runs within its time budget (past it,
 // EngineError::engineStalled) and 2 GiB of address space.
 void runGhostscript(const std::string& executable, const SourceFile& source,
                     const std::filesystem::path& output, PDFEngine::Configuration configuration,

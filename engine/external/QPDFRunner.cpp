@@ -48,13 +48,14 @@ void runQPDF(const std::string& executable, const SourceFile& source,
              const std::filesystem::path& output, PDFEngine::Configuration configuration,
              bool cleanMetadata, StopToken stop)
 {
+    const auto kept = DocumentSurvey::of(source.descriptorPath());
     runTool(executable, qpdfArguments(toolSourceName, toolOutputName, configuration, cleanMetadata),
             source, output,
             {.successStatuses = {0, 3},
              .keptErrorLines = 3,
              .outOfSpaceSigns = {"No space left on device", "Disk quota exceeded"}},
             stop);
-    requireDocumentKept(source.descriptorPath(), output);
+    requireDocumentKept(kept, output);
 }
 
 } // namespace zurbo::engine
